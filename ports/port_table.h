@@ -3,11 +3,20 @@
 // number a user sees in the port list is the number the library opens.
 //
 // Numbering:
-//   - a link COM<n> in the virtual-port folder whose target exists is COM<n>;
+//   - a symbolic link COM<n> in the virtual-port folder whose target exists
+//     is COM<n>; its device path is the link itself, so a program that
+//     re-creates the link (the simulator, say) keeps its number and path;
 //   - ttyS<k> (a UART that really exists) is COM<k+1>, unless a link holds it;
 //   - USB serial adapters (ttyUSB* then ttyACM*, each in numeric order) take
-//     the lowest numbers still free;
-//   - no number is ever given twice.
+//     the lowest numbers still free, and after them any UART whose own
+//     number a link holds;
+//   - a device that a link points at is listed once, under the link's number;
+//   - no number is ever given twice; numbers run from 1 to kMaxComNumber.
+//
+// Presence is decided from sysfs and the /dev root alone, never by opening
+// a device: a hardware port needs <sysClassTty>/<name>/device and
+// <dev>/<name>; a UART also needs a known type (<sysClassTty>/ttyS<k>/type
+// not 0), which drops the phantom 8250 ports the kernel always registers.
 #pragma once
 
 #include <optional>
@@ -15,6 +24,8 @@
 #include <vector>
 
 namespace bayhaul {
+
+constexpr int kMaxComNumber = 256;
 
 enum class PortKind { Uart, UsbSerial, Virtual };
 
@@ -31,13 +42,15 @@ struct PortRoots {
     std::string virtualPorts;  // the folder of COM<n> links
 };
 
-// $XDG_RUNTIME_DIR/bayhaul/ports, or /tmp/bayhaul-<uid>/ports when unset.
+// $XDG_RUNTIME_DIR/bayhaul/ports, or /tmp/bayhaul-<uid>/ports when that
+// variable is unset, empty or not an absolute path. Not created here.
 std::string VirtualPortFolder();
 
 // The real machine's roots.
 PortRoots SystemPortRoots();
 
-// Every present serial port, ordered by COM number.
+// Every present serial port, ordered by COM number. Missing or unreadable
+// folders contribute no ports.
 std::vector<SerialPort> ScanSerialPorts(const PortRoots& roots);
 
 // The device path for a COM number, if such a port is present now.
