@@ -1,0 +1,35 @@
+// The terminal link library, loaded from a file at the first call that
+// needs it. The file sits in the program's own folder; it is opened by full
+// path, so a library planted in the current directory or on a search path
+// is never run.
+#pragma once
+
+#include <filesystem>
+
+#include "link/shared_library.h"
+#include "link/tether_source.h"
+
+// File name of the library on this platform.
+#if defined(_WIN32)
+inline constexpr char kTetherLibraryFile[] = "TetherDll.Dll";
+#else
+inline constexpr char kTetherLibraryFile[] = "TetherDll.so";
+#endif
+
+class TetherLibrary final : public TetherSource {
+ public:
+  // The library file in the folder of the running program's executable.
+  TetherLibrary() = default;
+  // The library file in `folder`, which must be an absolute path.
+  explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+  // Opens the library and resolves all ten functions at once. A failed
+  // load is tried again at the next call, so a library put in place while
+  // the program runs is picked up; a loaded one stays loaded.
+  const TetherFunctions* Functions(LoadError& error) override;
+
+ private:
+  std::filesystem::path folder_;  // empty: the program's own folder
+  SharedLibrary library_;
+  TetherFunctions functions_;
+};
