@@ -1,0 +1,55 @@
+// bayhaul-ports: lists every present serial port, one line each:
+//   COM<n> <TAB> friendly name <TAB> device path
+// It asks the device enumerator for the "Ports" class, exactly as the
+// download does, and the port table for the path behind each COM number.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ports/dev_lister.h"
+#include "ports/port_table.h"
+
+namespace {
+
+// The number in a name that ends with "(COM<n>)".
+std::optional<int> ComNumberOf(const std::string& name) {
+    const std::string::size_type open = name.rfind("(COM");
+    if (open == std::string::npos || name.back() != ')') return std::nullopt;
+    const std::string digits = name.substr(open + 4, name.size() - open - 5);
+    if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoi(digits);
+}
+
+int Fail(const std::string& what, const std::string& status) {
+    std::fprintf(stderr, "bayhaul-ports: %s: %s\n", what.c_str(), status.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        std::fprintf(stderr, "usage: %s\nLists the present serial ports: COM number, name, device path.\n", argv[0]);
+        return 2;
+    }
+    bayhaul::DevLister lister;
+    std::vector<bayhaul::GUID_Storage> classes;
+    std::string status = lister.GetGUIDByName("Ports", classes);
+    if (status != "OK") return Fail("class Ports", status);
+    status = lister.AddToList(&classes[0], true);
+    if (status != "OK") return Fail("listing ports", status);
+
+    const bayhaul::PortRoots roots = bayhaul::SystemPortRoots();
+    for (std::int32_t i = 1; i <= lister.ListCount(); ++i) {
+        const std::string name = lister.Item(i)->GetName();
+        const std::optional<int> com = ComNumberOf(name);
+        // A port that went away since it was listed has no path any more.
+        const std::optional<std::string> device = com ? bayhaul::DevicePathForCom(*com, roots) : std::nullopt;
+        if (!device) continue;
+        std::printf("COM%d\t%s\t%s\n", *com, name.c_str(), device->c_str());
+    }
+    return 0;
+}
