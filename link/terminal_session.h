@@ -70,7 +70,8 @@ class TerminalSession {
 
   // Copies `terminalFile` from the terminal to `localPath`, running
   // `pollStep` once per poll while the copy runs. True when a file was
-  // received; false when nothing was copied or no link is open.
+  // received; false when nothing was copied, no link is open, or the link
+  // was closed during a poll.
   bool Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
 
   // Deletes `terminalFile` on the terminal.
