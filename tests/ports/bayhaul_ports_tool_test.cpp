@@ -1,0 +1,63 @@
+// Runs the real bayhaul-ports program with the virtual-port folder moved to
+// a temporary runtime directory holding a link to a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int exitCode;
+    std::string output;
+};
+
+ToolRun RunTool(const std::string& arguments) {
+    const std::string command = std::string("'") + BAYHAUL_PORTS_TOOL + "' " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, ""};
+    ToolRun run{0, ""};
+    char chunk[256];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.output.append(chunk, n);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(BayhaulPortsTool, ListsALinkMadeByHandToAPseudoTerminal) {
+    std::string runtime = (fs::temp_directory_path() / "bayhaul-tool-XXXXXX").string();
+    ASSERT_NE(mkdtemp(runtime.data()), nullptr);
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string folder = runtime + "/bayhaul/ports";
+    fs::create_directories(folder);
+    fs::create_symlink(ptsname(master), folder + "/COM42");
+
+    const char* saved = getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const ToolRun listed = RunTool("");
+    const ToolRun misused = RunTool("--bogus");
+    if (saved) setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
+    close(master);
+    fs::remove_all(runtime);
+
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_NE(listed.output.find("COM42\tCommunications Port (COM42)\t" + folder + "/COM42\n"), std::string::npos)
+        << listed.output;
+    EXPECT_EQ(misused.exitCode, 2);
+    EXPECT_EQ(misused.output, "");
+}
+
+}  // namespace
