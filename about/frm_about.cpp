@@ -1,0 +1,46 @@
+#include "about/frm_about.h"
+
+#include "about/about_texts.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPixmap>
+
+frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(300, 96);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xE8, 0xEF, 0xF6));
+    setPalette(colours);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(QPixmap(QStringLiteral(":/about/icon16.png")));
+    picIcon->setGeometry(16, 16, 16, 16);
+
+    lblTitle = new QLabel(QStringLiteral("Application Name"), this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblTitle->setGeometry(44, 10, 240, 30);
+
+    lblVersion = new QLabel(QStringLiteral("Version"), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(44, 46, 240, 24);
+
+    const AboutTexts texts = ComposeAboutTexts(ThisBuild());
+    setWindowTitle(QString::fromStdString(texts.caption));
+    lblVersion->setText(QString::fromStdString(texts.version));
+    lblTitle->setText(QString::fromStdString(texts.title));
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+}

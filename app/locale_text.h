@@ -1,0 +1,23 @@
+// Date and time texts in the user's language and formats. The window layer
+// supplies the platform's locale; tests supply fixed texts.
+#pragma once
+
+#include "settings/local_time.h"
+
+#include <string>
+
+class LocaleText {
+public:
+    virtual ~LocaleText() = default;
+    virtual std::string WeekdayName(const LocalTime& moment) const = 0;  // full name, e.g. "Friday"
+    virtual std::string ShortDate(const LocalTime& moment) const = 0;    // e.g. "12/8/2023"
+    virtual std::string LongTime(const LocalTime& moment) const = 0;     // e.g. "10:56:03 AM"
+};
+
+// The general date-and-time text: short date, a blank and long time; the
+// time is left out when it is exactly 00:00:00.
+std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale);
+
+// The main window's clock: the weekday's name cut to three characters,
+// ", ", then the general date-and-time text, e.g. "Fri, 12/8/2023 10:56:03 AM".
+std::string ClockText(const LocalTime& moment, const LocaleText& locale);

@@ -1,0 +1,73 @@
+#include "app/main_window_state.h"
+
+#include "settings/settings_file.h"
+#include "settings/timestamp.h"
+
+#include <limits>
+
+MainWindowState::MainWindowState(Environment environment) : environment_(std::move(environment)) {}
+
+void MainWindowState::Load()
+{
+    NameSuffixes = BuildNameSuffixes();
+    ProgressBar1 = 0;
+    SetDate();
+    Timer1Tick();
+    EnsureSettingsFile(environment_.settingsPath);
+    ReadSettingsFile(Settings, environment_.settingsPath);
+    Check1 = Settings.sync == "1";
+    Check2 = Settings.del == "1";
+}
+
+std::string MainWindowState::SetDate()
+{
+    LastStamp = FormatTimestamp(environment_.clock.Now());
+    return LastStamp;
+}
+
+void MainWindowState::Timer1Tick()
+{
+    Label1 = ClockText(environment_.clock.Now(), environment_.locale);
+}
+
+void MainWindowState::Timer2Tick()
+{
+    if (TimerTicks < std::numeric_limits<std::int16_t>::max())
+        ++TimerTicks;
+}
+
+void MainWindowState::Check1Click(bool checked)
+{
+    StoreFlag(Settings.sync, Check1, checked);
+}
+
+void MainWindowState::Check2Click(bool checked)
+{
+    StoreFlag(Settings.del, Check2, checked);
+}
+
+void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked)
+{
+    box = checked;
+    field = checked ? "1" : "0";
+    SettingsWriteResult written = WriteSettingsFile(Settings, environment_.settingsPath);
+    if (!written.ok)
+        Label2 = "Settings not saved: " + written.error;
+    else if (showingSettingsError_)
+        Label2.clear();
+    showingSettingsError_ = !written.ok;
+}
+
+std::string MainWindowState::ResolveSaveFolder() const
+{
+    return ::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
+}
+
+std::string MainWindowState::BuildSavePath(std::size_t fileCounter)
+{
+    SaveFolder = ResolveSaveFolder();
+    SaveBaseName = Settings.filename == kTimestampNameKeyword ? SetDate() : Settings.filename;
+    while (NameSuffixes.size() <= fileCounter)
+        NameSuffixes.push_back(NameSuffix(NameSuffixes.size()));
+    return JoinSavePath(SaveFolder, SaveBaseName, NameSuffixes[fileCounter], Settings.fileext);
+}

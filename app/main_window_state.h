@@ -1,0 +1,73 @@
+// The main window's state and what its events do to it, free of any
+// window toolkit: the Qt window only shows these fields and forwards its
+// clicks and timer ticks here.
+#pragma once
+
+#include "app/locale_text.h"
+#include "link/tether_api.h"
+#include "settings/app_settings.h"
+#include "settings/local_time.h"
+#include "settings/output_naming.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class MainWindowState {
+public:
+    // What the state needs from outside; tests stand in fakes.
+    struct Environment {
+        const Clock& clock;
+        const LocaleText& locale;
+        SpecialFolderLookup specialFolder;
+        std::string settingsPath;  // settings.ini in the current directory
+    };
+
+    explicit MainWindowState(Environment environment);
+
+    // Program-wide state shared by the download, the naming and the dialogs.
+    AppSettings Settings;                   // the one live settings record
+    LinkHandle CurrentLink = 0;             // handle of the terminal session in progress
+    std::string LastStamp;                  // the latest SetDate text
+    std::int16_t TimerTicks = 0;            // Timer2 ticks since the last reset
+    std::vector<std::string> NameSuffixes;  // "" then "02", "03", ...
+    std::string SaveFolder;                 // folder of the file being received
+    std::string SaveBaseName;               // base name of the file being received
+    std::int16_t RepeatPass = 0;            // 1 while the pass over the ports is to be repeated
+
+    // What the window shows.
+    std::string Label1 = "TIME";  // the clock
+    std::string Label2;           // the status line
+    int ProgressBar1 = 0;
+    bool Check1 = false;          // set the terminal clock
+    bool Check2 = false;          // delete the data on the terminal
+
+    // Start-up: suffix table, progress, start time, clock, settings file and
+    // check boxes, in that order. Setting the boxes does not rewrite the file.
+    void Load();
+
+    // Takes the 14-digit timestamp of this moment, keeps it in LastStamp and
+    // returns it.
+    std::string SetDate();
+
+    void Timer1Tick();  // refreshes the clock
+    void Timer2Tick();  // counts, stopping at the largest 16-bit value
+
+    // A click on a check box: store its new flag and rewrite the file. A
+    // file that cannot be written is reported on the status line.
+    void Check1Click(bool checked);
+    void Check2Click(bool checked);
+
+    // The folder the settings name for received files.
+    std::string ResolveSaveFolder() const;
+
+    // Names the file with the given number (0 for the first) of one press:
+    // sets SaveFolder and SaveBaseName and returns the full path.
+    std::string BuildSavePath(std::size_t fileCounter);
+
+private:
+    void StoreFlag(std::string& field, bool& box, bool checked);
+
+    Environment environment_;
+    bool showingSettingsError_ = false;
+};

@@ -1,0 +1,80 @@
+#include "shell/special_folder.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+// Points HOME and the XDG configuration at a private tree for one test.
+class SpecialFolderTest : public ::testing::Test {
+protected:
+    TempDir home;
+
+    void SetUp() override
+    {
+        SaveAndSet("HOME", home.Path());
+        SaveAndSet("XDG_CONFIG_HOME", home / "config");
+        std::filesystem::create_directories(home / "config");
+    }
+
+    void TearDown() override
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value.has_value())
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+    }
+
+    void UserDirs(const std::string& desktop, const std::string& documents)
+    {
+        WriteWholeFile(home / "config/user-dirs.dirs",
+                       "XDG_DESKTOP_DIR=\"" + desktop + "\"\nXDG_DOCUMENTS_DIR=\"" + documents + "\"\n");
+    }
+
+private:
+    void SaveAndSet(const std::string& name, const std::string& value)
+    {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(SpecialFolderTest, DocumentsAndDesktopAreTheUsersFoldersWithoutATrailingSeparator)
+{
+    std::filesystem::create_directories(home / "Work Desk");
+    std::filesystem::create_directories(home / "Papers");
+    UserDirs("$HOME/Work Desk/", "$HOME/Papers");
+
+    EXPECT_EQ(fGetSpecialFolder(16), home / "Work Desk");
+    EXPECT_EQ(fGetSpecialFolder(5), home / "Papers");
+}
+
+TEST_F(SpecialFolderTest, EveryCallAsksAfresh)
+{
+    std::filesystem::create_directories(home / "One");
+    std::filesystem::create_directories(home / "Two");
+    UserDirs("$HOME/One", "$HOME/One");
+    EXPECT_EQ(fGetSpecialFolder(16), home / "One");
+    EXPECT_EQ(fGetSpecialFolder(16), home / "One");
+    UserDirs("$HOME/Two", "$HOME/Two");
+    EXPECT_EQ(fGetSpecialFolder(16), home / "Two");
+}
+
+TEST_F(SpecialFolderTest, UnknownIdentifierOrMissingFolderGivesEmptyText)
+{
+    UserDirs("$HOME/Not There", "$HOME/Not There Either");
+    EXPECT_EQ(fGetSpecialFolder(16), "");
+    EXPECT_EQ(fGetSpecialFolder(5), "");
+    for (int id : {-1, 0, 2, 6, 17, 0x28, 1000})
+        EXPECT_EQ(fGetSpecialFolder(id), "") << id;
+}
+
+}  // namespace
