@@ -2,14 +2,14 @@
 // a temporary runtime directory holding a link to a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "ports/pseudo_terminal.h"
 
 namespace {
 
@@ -35,13 +35,10 @@ ToolRun RunTool(const std::string& arguments) {
 TEST(BayhaulPortsTool, ListsALinkMadeByHandToAPseudoTerminal) {
     std::string runtime = (fs::temp_directory_path() / "bayhaul-tool-XXXXXX").string();
     ASSERT_NE(mkdtemp(runtime.data()), nullptr);
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
+    const bayhaul::testing::PseudoTerminal pty;
     const std::string folder = runtime + "/bayhaul/ports";
     fs::create_directories(folder);
-    fs::create_symlink(ptsname(master), folder + "/COM42");
+    fs::create_symlink(pty.slave(), folder + "/COM42");
 
     const char* saved = getenv("XDG_RUNTIME_DIR");
     const std::string savedValue = saved ? saved : "";
@@ -50,7 +47,6 @@ TEST(BayhaulPortsTool, ListsALinkMadeByHandToAPseudoTerminal) {
     const ToolRun misused = RunTool("--bogus");
     if (saved) setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
     else unsetenv("XDG_RUNTIME_DIR");
-    close(master);
     fs::remove_all(runtime);
 
     EXPECT_EQ(listed.exitCode, 0);

@@ -4,31 +4,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "ports/dev_lister.h"
 #include "ports/fake_port_tree.h"
+#include "ports/pseudo_terminal.h"
 
 namespace bayhaul {
 namespace {
 
 using testing::FakePortTree;
-
-// The slave side of a fresh pseudo-terminal, the simulator's kind of port.
-class PseudoTerminal {
-public:
-    PseudoTerminal() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("no pty");
-        slave_ = ptsname(master_);
-    }
-    ~PseudoTerminal() { close(master_); }
-    const std::string& slave() const { return slave_; }
-
-private:
-    int master_;
-    std::string slave_;
-};
+using testing::PseudoTerminal;
 
 struct Listed {
     std::string name, desc, cls;
