@@ -93,6 +93,7 @@ void Form1::BuildControls()
         auto* box = new QCheckBox(this);
         box->setObjectName(QString::fromLatin1(name));
         box->setAccessibleName(QString::fromLatin1(caption));
+        box->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
         return box;
     };
     Check1 = checkBox("Check1", "Sync Date and Time on Terminal with PC");
