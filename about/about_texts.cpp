@@ -2,6 +2,8 @@
 
 #include "about/build_info.h"
 
+namespace bayhaul {
+
 AboutTexts ComposeAboutTexts(const BuildVersion& build)
 {
     return {"About " + build.title, build.title,
@@ -13,3 +15,5 @@ BuildVersion ThisBuild()
 {
     return {kApplicationTitle, kVersionMajor, kVersionMinor, kVersionRevision};
 }
+
+}  // namespace bayhaul

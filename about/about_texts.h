@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 struct BuildVersion {
     std::string title;
     int major = 0;
@@ -20,3 +22,5 @@ AboutTexts ComposeAboutTexts(const BuildVersion& build);
 
 // This build's name and version.
 BuildVersion ThisBuild();
+
+}  // namespace bayhaul

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+namespace bayhaul {
+
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -44,3 +46,5 @@ void frmAbout::cmdOK_Click()
 {
     close();
 }
+
+}  // namespace bayhaul

@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace bayhaul {
+
 class frmAbout : public QWidget {
     Q_OBJECT
 
@@ -20,3 +22,5 @@ private:
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
 };
+
+}  // namespace bayhaul

@@ -14,6 +14,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+namespace bayhaul {
+
 namespace {
 
 constexpr int kClientWidthTwips = 7380;
@@ -188,3 +190,5 @@ void Form1::closeEvent(QCloseEvent* event)
         about_->cmdOK_Click();
     event->accept();
 }
+
+}  // namespace bayhaul

@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
+namespace bayhaul {
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -61,3 +62,5 @@ private:
     QPixmap background_;
     QPointer<frmAbout> about_;
 };
+
+}  // namespace bayhaul

@@ -1,5 +1,7 @@
 #include "app/locale_text.h"
 
+namespace bayhaul {
+
 namespace {
 
 // The first `count` characters of a UTF-8 text, never cutting one apart.
@@ -29,3 +31,5 @@ std::string ClockText(const LocalTime& moment, const LocaleText& locale)
 {
     return FirstCharacters(locale.WeekdayName(moment), 3) + ", " + GeneralDateTime(moment, locale);
 }
+
+}  // namespace bayhaul

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 class LocaleText {
 public:
     virtual ~LocaleText() = default;
@@ -21,3 +23,5 @@ std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale);
 // The main window's clock: the weekday's name cut to three characters,
 // ", ", then the general date-and-time text, e.g. "Fri, 12/8/2023 10:56:03 AM".
 std::string ClockText(const LocalTime& moment, const LocaleText& locale);
+
+}  // namespace bayhaul

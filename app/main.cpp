@@ -7,8 +7,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));
-    const SystemClock clock;
-    Form1 window(clock, kSettingsFileName);
+    const bayhaul::SystemClock clock;
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName);
     window.show();
     return application.exec();
 }

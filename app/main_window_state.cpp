@@ -5,6 +5,8 @@
 
 #include <limits>
 
+namespace bayhaul {
+
 MainWindowState::MainWindowState(Environment environment) : environment_(std::move(environment)) {}
 
 void MainWindowState::Load()
@@ -60,7 +62,7 @@ void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked)
 
 std::string MainWindowState::ResolveSaveFolder() const
 {
-    return ::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
+    return bayhaul::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
 }
 
 std::string MainWindowState::BuildSavePath(std::size_t fileCounter)
@@ -71,3 +73,5 @@ std::string MainWindowState::BuildSavePath(std::size_t fileCounter)
         NameSuffixes.push_back(NameSuffix(NameSuffixes.size()));
     return JoinSavePath(SaveFolder, SaveBaseName, NameSuffixes[fileCounter], Settings.fileext);
 }
+
+}  // namespace bayhaul

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace bayhaul {
+
 class MainWindowState {
 public:
     // What the state needs from outside; tests stand in fakes.
@@ -71,3 +73,5 @@ private:
     Environment environment_;
     bool showingSettingsError_ = false;
 };
+
+}  // namespace bayhaul

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QTime>
 
+namespace bayhaul {
+
 namespace {
 
 QDate DateOf(const LocalTime& moment)
@@ -38,3 +40,5 @@ std::string QtLocaleText::LongTime(const LocalTime& moment) const
     const QLocale locale;
     return locale.toString(QTime(moment.hour, moment.minute, moment.second), LongTimeFormat(locale)).toStdString();
 }
+
+}  // namespace bayhaul

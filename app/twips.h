@@ -4,7 +4,11 @@
 
 #include <cmath>
 
+namespace bayhaul {
+
 inline int TwipsToPixels(int twips, double dotsPerInch)
 {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
+
+}  // namespace bayhaul

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+namespace bayhaul {
+
 // Any exported function, before it is cast to its real type.
 using AnyFunction = void (*)();
 
@@ -45,3 +47,5 @@ class SharedLibrary {
 // The folder that holds the running program's executable. Empty, with
 // `reason` filled, when the platform cannot tell.
 std::filesystem::path ExecutableFolder(std::string& reason);
+
+}  // namespace bayhaul

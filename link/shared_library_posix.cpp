@@ -6,6 +6,8 @@
 
 #include "link/shared_library.h"
 
+namespace bayhaul {
+
 SharedLibrary SharedLibrary::Open(const std::filesystem::path& file, std::string& reason) {
   // RTLD_NOW: a library with unresolved references fails here, not mid-call.
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -34,3 +36,5 @@ std::filesystem::path ExecutableFolder(std::string& reason) {
   }
   return executable.parent_path();
 }
+
+}  // namespace bayhaul

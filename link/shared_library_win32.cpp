@@ -6,6 +6,8 @@
 
 #include "link/shared_library.h"
 
+namespace bayhaul {
+
 namespace {
 
 std::string LastErrorText() {
@@ -53,3 +55,5 @@ std::filesystem::path ExecutableFolder(std::string& reason) {
     buffer.resize(buffer.size() * 2);
   }
 }
+
+}  // namespace bayhaul

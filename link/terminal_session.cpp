@@ -4,6 +4,8 @@
 #include <limits>
 #include <vector>
 
+namespace bayhaul {
+
 namespace {
 
 // Letter code passed after the handle to every file and clock operation.
@@ -130,3 +132,5 @@ void TerminalSession::SetTerminalClock() {
   functions_->Tether_ESC_M(handle_, kLetterCode, stamp.data());
   lastStamp_ = TextOf(stamp);
 }
+
+}  // namespace bayhaul

@@ -15,6 +15,8 @@
 
 #include "link/tether_source.h"
 
+namespace bayhaul {
+
 // The data file every terminal keeps.
 inline constexpr char kTerminalDataFile[] = "FORM.DAT";
 
@@ -94,3 +96,5 @@ class TerminalSession {
   std::int32_t bytesReceived_ = 0;
   std::int32_t bytesTotal_ = 0;
 };
+
+}  // namespace bayhaul

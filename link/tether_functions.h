@@ -4,6 +4,8 @@
 
 #include "link/tether_api.h"
 
+namespace bayhaul {
+
 struct TetherFunctions {
   Tether_Create_t Tether_Create = nullptr;
   Tether_SetupEx_t Tether_SetupEx = nullptr;
@@ -16,3 +18,5 @@ struct TetherFunctions {
   Tether_Disconnect_t Tether_Disconnect = nullptr;
   Tether_Destroy_t Tether_Destroy = nullptr;
 };
+
+}  // namespace bayhaul

@@ -3,6 +3,8 @@
 #include <string>
 #include <type_traits>
 
+namespace bayhaul {
+
 namespace {
 
 // Fills `table` from `library`; returns the names it lacks, comma-separated.
@@ -63,3 +65,5 @@ const TetherFunctions* TetherLibrary::Functions(LoadError& error) {
   functions_ = table;
   return &functions_;
 }
+
+}  // namespace bayhaul

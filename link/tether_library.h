@@ -9,6 +9,8 @@
 #include "link/shared_library.h"
 #include "link/tether_source.h"
 
+namespace bayhaul {
+
 // File name of the library on this platform.
 #if defined(_WIN32)
 inline constexpr char kTetherLibraryFile[] = "TetherDll.Dll";
@@ -33,3 +35,5 @@ class TetherLibrary final : public TetherSource {
   SharedLibrary library_;
   TetherFunctions functions_;
 };
+
+}  // namespace bayhaul

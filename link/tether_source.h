@@ -6,6 +6,8 @@
 
 #include "link/tether_functions.h"
 
+namespace bayhaul {
+
 // Why the terminal link library could not be used.
 struct LoadError {
   std::string path;    // full path of the library file that was tried
@@ -23,3 +25,5 @@ class TetherSource {
   // Returns nullptr and fills `error` when the library cannot be used.
   virtual const TetherFunctions* Functions(LoadError& error) = 0;
 };
+
+}  // namespace bayhaul

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 struct AppSettings {
     std::string sync = "1";          // "1": set the terminal's clock during a transfer
     std::string del = "0";           // "1": delete the data on the terminal after a transfer
@@ -22,3 +24,5 @@ struct AppSettings {
 inline constexpr const char* kDocumentsKeyword = "My Docunments";
 inline constexpr const char* kDesktopKeyword = "Desktop";
 inline constexpr const char* kTimestampNameKeyword = "%T";
+
+}  // namespace bayhaul

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+namespace bayhaul {
+
 LocalTime SystemClock::Now() const
 {
     std::time_t now = std::time(nullptr);
@@ -13,3 +15,5 @@ LocalTime SystemClock::Now() const
 #endif
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
+
+}  // namespace bayhaul

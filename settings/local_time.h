@@ -2,6 +2,8 @@
 // is an interface so that tests can stand a fixed moment in its place.
 #pragma once
 
+namespace bayhaul {
+
 struct LocalTime {
     int year = 0;
     int month = 0;   // 1 to 12
@@ -22,3 +24,5 @@ class SystemClock final : public Clock {
 public:
     LocalTime Now() const override;
 };
+
+}  // namespace bayhaul

@@ -2,6 +2,8 @@
 
 #include "settings/app_settings.h"
 
+namespace bayhaul {
+
 std::string NameSuffix(std::size_t fileCounter)
 {
     if (fileCounter == 0)
@@ -35,3 +37,5 @@ std::string JoinSavePath(const std::string& folder, const std::string& baseName,
         path += separator;
     return path + baseName + suffix + "." + extension;
 }
+
+}  // namespace bayhaul

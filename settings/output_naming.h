@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace bayhaul {
+
 // The shell folder identifiers the program uses.
 inline constexpr int kDocumentsFolderId = 5;   // CSIDL_PERSONAL
 inline constexpr int kDesktopFolderId = 16;    // CSIDL_DESKTOPDIRECTORY
@@ -34,3 +36,5 @@ std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLook
 // suffix + "." + extension.
 std::string JoinSavePath(const std::string& folder, const std::string& baseName, const std::string& suffix,
                          const std::string& extension, char separator = kPathSeparator);
+
+}  // namespace bayhaul

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 struct ReplaceFileResult {
     bool ok = true;
     std::string error;
@@ -13,3 +15,5 @@ struct ReplaceFileResult {
 // (the read-only mark) is left alone and reported. On any failure the old
 // file is untouched and no temporary file is left behind.
 ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string& content);
+
+}  // namespace bayhaul

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace bayhaul {
+
 namespace {
 
 ReplaceFileResult Failure(const std::string& what, int error)
@@ -97,3 +99,5 @@ ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string&
     FlushFolder(FolderOf(path));
     return {};
 }
+
+}  // namespace bayhaul

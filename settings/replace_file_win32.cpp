@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 namespace {
 
 ReplaceFileResult Failure(const std::string& what)
@@ -43,3 +45,5 @@ ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string&
     }
     return {};
 }
+
+}  // namespace bayhaul

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace bayhaul {
+
 namespace {
 
 std::array<std::string*, 5> FieldsInFileOrder(AppSettings& s)
@@ -81,3 +83,5 @@ SettingsWriteResult WriteSettingsFile(const AppSettings& settings, const std::st
     ReplaceFileResult result = ReplaceFileContent(path, FormatSettings(settings));
     return {result.ok, result.error};
 }
+
+}  // namespace bayhaul

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 inline constexpr const char* kSettingsFileName = "settings.ini";
 
 struct SettingsWriteResult {
@@ -36,3 +38,5 @@ std::string FormatSettings(const AppSettings& settings);
 
 // The settings a text holds, read as ReadSettingsFile reads a file.
 int ParseSettings(const std::string& text, AppSettings& settings);
+
+}  // namespace bayhaul

@@ -1,5 +1,7 @@
 #include "settings/timestamp.h"
 
+namespace bayhaul {
+
 namespace {
 
 std::string TwoDigits(int value)
@@ -16,3 +18,5 @@ std::string FormatTimestamp(const LocalTime& moment)
     return std::to_string(moment.year) + TwoDigits(moment.month) + TwoDigits(moment.day) + TwoDigits(moment.hour) +
            TwoDigits(moment.minute) + TwoDigits(moment.second);
 }
+
+}  // namespace bayhaul

@@ -6,4 +6,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 std::string FormatTimestamp(const LocalTime& moment);
+
+}  // namespace bayhaul

@@ -3,8 +3,12 @@
 
 #include <string>
 
+namespace bayhaul {
+
 // `CSIDL` 5 is the user's documents folder, 16 the desktop folder. Returns
 // the path of an existing folder without a trailing separator, or "" for
 // any other identifier or a folder that cannot be resolved. Nothing is
 // cached: every call asks the platform afresh.
 std::string fGetSpecialFolder(int CSIDL);
+
+}  // namespace bayhaul

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace bayhaul {
+
 std::string fGetSpecialFolder(int CSIDL)
 {
     QStandardPaths::StandardLocation location;
@@ -25,3 +27,5 @@ std::string fGetSpecialFolder(int CSIDL)
         path.chop(1);
     return QFile::encodeName(path).toStdString();
 }
+
+}  // namespace bayhaul

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+namespace bayhaul {
+
 std::string fGetSpecialFolder(int CSIDL)
 {
     LPITEMIDLIST items = nullptr;
@@ -19,3 +21,5 @@ std::string fGetSpecialFolder(int CSIDL)
         path.pop_back();
     return path;
 }
+
+}  // namespace bayhaul

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+namespace bayhaul {
 namespace {
 
 TEST(AboutTexts, CaptionTitleAndVersionComeFromTheBuild)
@@ -19,3 +20,4 @@ TEST(AboutTexts, NumbersAreWrittenWithoutLeadingZeros)
 }
 
 }  // namespace
+}  // namespace bayhaul

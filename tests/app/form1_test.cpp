@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+namespace bayhaul {
 namespace {
 
 class Form1Test : public ::testing::Test {
@@ -191,3 +192,4 @@ TEST_F(Form1Test, DownloadAndSettingsButtonsDoNothingYet)
 }
 
 }  // namespace
+}  // namespace bayhaul

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+namespace bayhaul {
 namespace {
 
 class MainWindowStateTest : public ::testing::Test {
@@ -156,3 +157,4 @@ TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter)
 }
 
 }  // namespace
+}  // namespace bayhaul

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+namespace bayhaul {
 namespace {
 
 RecordingTether* active = nullptr;
@@ -99,3 +100,5 @@ RecordingTether::RecordingTether() { active = this; }
 RecordingTether::~RecordingTether() { active = nullptr; }
 
 const TetherFunctions* RecordingTether::Functions(LoadError&) { return &kTable; }
+
+}  // namespace bayhaul

@@ -10,6 +10,8 @@
 
 #include "link/tether_source.h"
 
+namespace bayhaul {
+
 class RecordingTether final : public TetherSource {
  public:
   RecordingTether();  // becomes the fake the ten functions report to
@@ -33,3 +35,5 @@ class RecordingTether final : public TetherSource {
   // One line per call, e.g. "SetupEx 7 3 8 1 N".
   std::vector<std::string> calls;
 };
+
+}  // namespace bayhaul

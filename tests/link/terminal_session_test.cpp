@@ -8,6 +8,7 @@
 
 #include "recording_tether.h"
 
+namespace bayhaul {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -255,3 +256,4 @@ TEST_F(TerminalSessionTest, DownloadWithDeleteAndClockClosesOnceAtTheEnd) {
 }
 
 }  // namespace
+}  // namespace bayhaul

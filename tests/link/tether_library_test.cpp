@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 
+namespace bayhaul {
 namespace {
 
 const fs::path kComplete = STUB_COMPLETE_DIR;
@@ -132,3 +133,4 @@ TEST(TetherLibraryTest, SessionOverAMissingLibraryReturnsTheLoadError) {
 }
 
 }  // namespace
+}  // namespace bayhaul

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+namespace bayhaul {
 namespace {
 
 TEST(NameSuffixes, TableHoldsEmptyThenTwoDigitNumbersFromTwo)
@@ -67,3 +68,4 @@ TEST(ResolveSaveFolder, OnlyTheExactKeywordsNameTheSpecialFolders)
 }
 
 }  // namespace
+}  // namespace bayhaul

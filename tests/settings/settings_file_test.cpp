@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+namespace bayhaul {
 namespace {
 
 const std::string kDefaultBytes = "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n";
@@ -160,3 +161,4 @@ TEST_F(SettingsFileTest, ReplacingKeepsTheFilesPermissions)
 }
 
 }  // namespace
+}  // namespace bayhaul

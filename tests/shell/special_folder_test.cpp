@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace bayhaul {
 namespace {
 
 // Points HOME and the XDG configuration at a private tree for one test.
@@ -78,3 +79,4 @@ TEST_F(SpecialFolderTest, UnknownIdentifierOrMissingFolderGivesEmptyText)
 }
 
 }  // namespace
+}  // namespace bayhaul

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace bayhaul {
+
 class FixedClock final : public Clock {
 public:
     explicit FixedClock(LocalTime moment = {2023, 12, 8, 10, 56, 3}) : moment(moment) {}
@@ -29,3 +31,5 @@ public:
         return std::to_string(hour12) + ":" + two(t.minute) + ":" + two(t.second) + (t.hour < 12 ? " AM" : " PM");
     }
 };
+
+}  // namespace bayhaul
