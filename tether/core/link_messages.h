@@ -1,0 +1,39 @@
+// Request and answer types of the request phase and the helpers that build
+// and read their payloads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bayhaul::tether {
+
+namespace msg {
+constexpr std::uint8_t kIdentify = 0x01;
+constexpr std::uint8_t kQueryFile = 0x02;
+constexpr std::uint8_t kSendFile = 0x03;
+constexpr std::uint8_t kDeleteFile = 0x04;
+constexpr std::uint8_t kSetClock = 0x05;
+constexpr std::uint8_t kAnswerBit = 0x80;
+constexpr std::uint8_t kRefused = 0xFF;
+
+constexpr std::uint8_t kProtocolVersion = 1;
+}  // namespace msg
+
+enum class Refusal : std::uint8_t { UnknownRequest = 1, Malformed = 2, NoSuchFile = 3, StorageError = 4 };
+
+constexpr std::uint8_t AnswerType(std::uint8_t requestType) { return requestType | msg::kAnswerBit; }
+
+std::vector<std::uint8_t> BytesOf(const std::string& text);
+std::string TextOf(const std::vector<std::uint8_t>& bytes);
+
+void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value);
+// The big-endian number at offset, if the payload is long enough.
+std::optional<std::uint32_t> ReadU32(const std::vector<std::uint8_t>& in, std::size_t offset);
+
+// "YYYYMMDDhhmmss" naming a real date and time (1 <= month <= 12, the day
+// within its month, leap years counted, 00:00:00 to 23:59:59).
+bool IsValidClockText(const std::string& text);
+
+}  // namespace bayhaul::tether

@@ -1,0 +1,35 @@
+// The PC's side of one request: send the frame, wait for the answer with
+// the same sequence number, retransmit on silence or a damaged answer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tether/core/frame.h"
+#include "tether/core/line_reader.h"
+
+namespace bayhaul::tether {
+
+struct RetryPolicy {
+    int tries = 5;
+    milliseconds tryTimeout{150};
+    // Give up after this many tries in which not one byte came back, even
+    // if `tries` allows more: silence means nobody is there.
+    int silentTries = 5;
+};
+
+// Answer timeout for requests at a line speed: 100 ms plus 512 byte times.
+RetryPolicy RequestPolicy(int bitsPerSecond);
+// Identify while connecting: quick to give up on an empty port.
+RetryPolicy ConnectPolicy();
+
+enum class ExchangeStatus { Answered, NoAnswer, LineLost, Cancelled };
+
+struct ExchangeResult {
+    ExchangeStatus status = ExchangeStatus::NoAnswer;
+    Frame answer;  // its type is the request's answer type or kRefused
+};
+
+ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy);
+
+}  // namespace bayhaul::tether
