@@ -1,0 +1,250 @@
+#include "tether/lib/link_session.h"
+
+#include <random>
+
+#include "ports/port_table.h"
+#include "tether/core/link_messages.h"
+#include "tether/core/serial_port.h"
+#include "tether/core/ymodem.h"
+#include "tether/core/ymodem_receiver.h"
+#include "tether/lib/local_file.h"
+
+namespace bayhaul::tether {
+namespace {
+
+constexpr milliseconds kFallbackQuiet{100};
+constexpr milliseconds kFallbackDrainLimit{3000};
+
+std::int16_t TransferCode(ymodem::ReceiveOutcome outcome) {
+    using ymodem::ReceiveOutcome;
+    switch (outcome) {
+        case ReceiveOutcome::Complete: return transfer::kDone;
+        case ReceiveOutcome::TimedOut: return transfer::kTimedOut;
+        case ReceiveOutcome::LineLost: return transfer::kLineLost;
+        case ReceiveOutcome::SizeMismatch: return transfer::kSizeWrong;
+        case ReceiveOutcome::SinkFailed: return transfer::kLocalFileError;
+        case ReceiveOutcome::Cancelled: return transfer::kCancelled;
+        default: return transfer::kProtocolFailure;
+    }
+}
+
+std::int16_t ExchangeFailureCode(ExchangeStatus status) {
+    switch (status) {
+        case ExchangeStatus::LineLost: return transfer::kLineLost;
+        case ExchangeStatus::Cancelled: return transfer::kCancelled;
+        default: return transfer::kNoAnswer;
+    }
+}
+
+}  // namespace
+
+LinkSession::~LinkSession() { Disconnect(); }
+
+std::int16_t LinkSession::Setup(int com, std::uint8_t speedCode, std::uint8_t stopBitsCode, std::uint8_t parityCode) {
+    std::lock_guard lock(calls_);
+    if (Downloading()) return result::kBusy;
+    if (com < 1 || com > kMaxComNumber || (speedCode != '8' && speedCode != '9') || stopBitsCode != '1' ||
+        parityCode != 'N') {
+        return result::kBadArgument;
+    }
+    CloseLine();
+    com_ = com;
+    bitsPerSecond_ = speedCode == '8' ? 115200 : 9600;
+    return result::kOk;
+}
+
+void LinkSession::CloseLine() {
+    if (download_.joinable()) download_.join();
+    reader_.reset();
+    line_.reset();
+}
+
+std::int16_t LinkSession::Connect() {
+    std::lock_guard lock(calls_);
+    if (Downloading()) return result::kBusy;
+    if (com_ == 0) return result::kNotSetUp;
+    CloseLine();
+    const auto device = DevicePathForCom(com_, SystemPortRoots());
+    if (!device) return result::kNoSuchPort;
+    OpenedPort port = OpenSerialPort(*device, bitsPerSecond_);
+    if (port.error == OpenError::Busy) return result::kPortBusy;
+    if (!port.line) return result::kPortError;
+    line_ = std::move(port.line);
+    reader_ = std::make_unique<LineReader>(*line_, &cancel_);
+    seq_ = static_cast<std::uint8_t>(std::random_device{}());
+
+    const Frame identify{msg::kIdentify, ++seq_, {}};
+    const ExchangeResult answer = Exchange(*reader_, identify, ConnectPolicy());
+    const bool terminal = answer.status == ExchangeStatus::Answered &&
+                          answer.answer.type == AnswerType(msg::kIdentify) && !answer.answer.payload.empty() &&
+                          answer.answer.payload[0] >= msg::kProtocolVersion;
+    if (!terminal) {
+        CloseLine();  // frees the port for others at once
+        return result::kNobodyAnswered;
+    }
+    return result::kOk;
+}
+
+std::int16_t LinkSession::RequestBlocker() const {
+    if (Downloading()) return result::kBusy;
+    if (!line_) return result::kNotConnected;
+    return 0;
+}
+
+ExchangeResult LinkSession::Ask(std::uint8_t type, const std::string& payload) {
+    return Exchange(*reader_, Frame{type, ++seq_, BytesOf(payload)}, RequestPolicy(bitsPerSecond_));
+}
+
+// The result for an exchange that did not bring the expected answer.
+std::int16_t LinkSession::AnswerFailure(const ExchangeResult& result) {
+    if (result.status == ExchangeStatus::LineLost) CloseLine();
+    if (result.status != ExchangeStatus::Answered) return result::kNoAnswer;
+    return result::kRefused;
+}
+
+std::int16_t LinkSession::QueryFile(const std::string& name) {
+    std::lock_guard lock(calls_);
+    if (const auto blocked = RequestBlocker()) return blocked;
+    if (name.empty() || name.size() > kMaxPayload) return result::kBadArgument;
+    const ExchangeResult r = Ask(msg::kQueryFile, name);
+    const auto& payload = r.answer.payload;
+    if (r.status == ExchangeStatus::Answered && r.answer.type == AnswerType(msg::kQueryFile)) {
+        const auto size = ReadU32(payload, 1);
+        if (!size) return result::kRefused;
+        if (payload[0] == 0) return result::kNoSuchFile;
+        return *size > 0 ? result::kFileHasData : result::kFileEmpty;
+    }
+    return AnswerFailure(r);
+}
+
+std::int16_t LinkSession::DeleteFile(const std::string& name) {
+    std::lock_guard lock(calls_);
+    if (const auto blocked = RequestBlocker()) return blocked;
+    if (name.empty() || name.size() > kMaxPayload) return result::kBadArgument;
+    const ExchangeResult r = Ask(msg::kDeleteFile, name);
+    if (r.status == ExchangeStatus::Answered && r.answer.type == AnswerType(msg::kDeleteFile) &&
+        r.answer.payload.size() == 1) {
+        return r.answer.payload[0] == 1 ? result::kOk : result::kNoSuchFile;
+    }
+    return AnswerFailure(r);
+}
+
+std::int16_t LinkSession::SetClock(const std::string& stamp) {
+    std::lock_guard lock(calls_);
+    if (const auto blocked = RequestBlocker()) return blocked;
+    if (!IsValidClockText(stamp)) return result::kBadArgument;
+    const ExchangeResult r = Ask(msg::kSetClock, stamp);
+    if (r.status == ExchangeStatus::Answered && r.answer.type == AnswerType(msg::kSetClock)) return result::kOk;
+    return AnswerFailure(r);
+}
+
+void LinkSession::RejectDownload(std::int16_t reason) {
+    std::lock_guard lock(calls_);
+    if (!Downloading()) state_ = reason;
+}
+
+std::int16_t LinkSession::StartDownload(const std::string& localPath, const std::string& name) {
+    std::lock_guard lock(calls_);
+    if (Downloading()) return result::kNotStarted;  // the running one keeps its state
+    if (name.empty() || name.size() > kMaxPayload || localPath.empty()) {
+        state_ = transfer::kBadArgument;
+        return result::kNotStarted;
+    }
+    if (!line_) {
+        state_ = transfer::kNoTransfer;
+        return result::kNotStarted;
+    }
+    auto file = LocalFile::Create(localPath);
+    if (!file) {
+        state_ = transfer::kLocalFileError;
+        return result::kNotStarted;
+    }
+    if (download_.joinable()) download_.join();
+    received_ = 0;
+    announced_ = 0;
+    state_ = transfer::kRequested;
+    download_ = std::thread(&LinkSession::RunDownload, this, std::move(file), name);
+    return result::kStarted;
+}
+
+// Streams first ('G'); after an error in the stream the whole file is asked
+// for again with acknowledged blocks ('C').
+void LinkSession::RunDownload(std::unique_ptr<LocalFile> file, std::string name) {
+    bool streamFailed = false;
+    std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, streamFailed);
+    if (streamFailed) {
+        const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
+        if (drained == Wait::Closed) code = transfer::kLineLost;
+        else if (drained == Wait::Cancelled) code = transfer::kCancelled;
+        else code = DownloadAttempt(*file, name, ymodem::kCrcMode, streamFailed);
+    }
+    if (code == transfer::kDone && !file->Commit()) code = transfer::kLocalFileError;
+    file.reset();  // removes the temporary file unless committed
+    state_ = code;
+}
+
+std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& name, std::uint8_t startChar,
+                                          bool& streamFailed) {
+    streamFailed = false;
+    received_ = 0;
+    state_ = transfer::kRequested;
+    if (!file.Restart()) return transfer::kLocalFileError;
+    const ExchangeResult ready = Ask(msg::kSendFile, name);
+    if (ready.status != ExchangeStatus::Answered) return ExchangeFailureCode(ready.status);
+    if (ready.answer.type == msg::kRefused) {
+        const bool missing = !ready.answer.payload.empty() &&
+                             ready.answer.payload[0] == static_cast<std::uint8_t>(Refusal::NoSuchFile);
+        return missing ? transfer::kNoSuchFile : transfer::kProtocolFailure;
+    }
+    const auto size = ReadU32(ready.answer.payload, 0);
+    if (!size) return transfer::kProtocolFailure;
+    announced_ = *size;
+
+    // Counts progress for TransferStatus while passing the data on to the file.
+    class ProgressSink : public ymodem::ReceiveSink {
+    public:
+        ProgressSink(LinkSession& session, LocalFile& file) : session_(session), file_(file) {}
+        void Announced(std::uint64_t size) override {
+            session_.announced_ = static_cast<std::int64_t>(size);
+            session_.state_ = transfer::kReceiving;
+        }
+        bool Append(const std::uint8_t* data, std::size_t size) override {
+            if (!file_.Append(data, size)) return false;
+            session_.received_ += static_cast<std::int64_t>(size);
+            return true;
+        }
+
+    private:
+        LinkSession& session_;
+        LocalFile& file_;
+    } sink(*this, file);
+
+    ymodem::ReceiveOptions options;
+    options.startChar = startChar;
+    const ymodem::ReceiveResult received = ymodem::ReceiveFile(*reader_, sink, options);
+    if (received.outcome == ymodem::ReceiveOutcome::StreamError) {
+        streamFailed = true;
+        return transfer::kProtocolFailure;
+    }
+    if (received.outcome == ymodem::ReceiveOutcome::Complete && received.header.size != *size) {
+        return transfer::kProtocolFailure;  // the file is not the one the terminal announced
+    }
+    return TransferCode(received.outcome);
+}
+
+std::int16_t LinkSession::TransferStatus(std::int32_t* received, std::int32_t* announced) const {
+    const auto clamp = [](std::int64_t v) { return static_cast<std::int32_t>(std::min<std::int64_t>(v, INT32_MAX)); };
+    if (received) *received = clamp(received_.load());
+    if (announced) *announced = clamp(announced_.load());
+    return state_.load();
+}
+
+std::int16_t LinkSession::Disconnect() {
+    cancel_ = true;
+    std::lock_guard lock(calls_);
+    CloseLine();
+    cancel_ = false;
+    return result::kOk;
+}
+
+}  // namespace bayhaul::tether
