@@ -8,7 +8,6 @@ namespace {
 constexpr milliseconds kNakAfter{1000};      // silence before asking again in 'C' mode
 constexpr milliseconds kBodyLimit{3000};     // the rest of a block once its start byte came
 constexpr milliseconds kSecondEotWait{1000};
-constexpr milliseconds kDrainQuiet{10};
 constexpr milliseconds kDrainLimit{2000};
 
 class Receiver {
@@ -49,7 +48,7 @@ private:
                 case BlockKind::Corrupt:
                     // A streaming sender does not wait for block 0's ACK: only a new start helps.
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
-                    if (reader_.Drain(kDrainQuiet, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
+                    if (reader_.Drain(options_.quietGap, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
                     continue;
                 default: continue;
             }
@@ -94,7 +93,7 @@ private:
                     continue;
                 case BlockKind::Corrupt:
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
-                    if (reader_.Drain(kDrainQuiet, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
+                    if (reader_.Drain(options_.quietGap, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
                     if (!reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Eot:
@@ -143,6 +142,10 @@ private:
 };
 
 }  // namespace
+
+milliseconds QuietGapFor(int bitsPerSecond) {
+    return std::max(milliseconds(10), milliseconds(32 * 10 * 1000 / std::max(bitsPerSecond, 1)));
+}
 
 ReceiveResult ReceiveFile(LineReader& reader, ReceiveSink& sink, const ReceiveOptions& options) {
     return Receiver(reader, sink, options).Run();

@@ -35,7 +35,13 @@ enum class ReceiveOutcome {
 struct ReceiveOptions {
     std::uint8_t startChar = 'G';
     milliseconds idleLimit{5000};
+    // Silence that marks the end of a damaged block before it is NAKed:
+    // longer than any gap within a block at the line's speed.
+    milliseconds quietGap{10};
 };
+
+// 10 ms, or the time 32 bytes take at the given speed if that is longer.
+milliseconds QuietGapFor(int bitsPerSecond);
 
 struct ReceiveResult {
     ReceiveOutcome outcome = ReceiveOutcome::ProtocolError;

@@ -1,0 +1,41 @@
+// bayhaul-terminal: one simulated hand-held terminal on a pseudo-terminal,
+// published as a virtual COM port, serving connection after connection
+// until SIGINT or SIGTERM.
+#include <signal.h>
+#include <unistd.h>
+
+#include <iostream>
+
+#include "sim/sim_options.h"
+#include "sim/simulated_terminal.h"
+#include "sim/virtual_port.h"
+
+namespace {
+
+void Stop(int) {
+    bayhaul::sim::VirtualPort::RemoveLinkOnSignal();
+    _exit(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = bayhaul::sim::ParseSimOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << "bayhaul-terminal: " << error << "\n" << bayhaul::sim::kSimUsage;
+        return 2;
+    }
+    auto port = bayhaul::sim::VirtualPort::Publish(options->com, error);
+    if (!port) {
+        std::cerr << "bayhaul-terminal: " << error << "\n";
+        return 1;
+    }
+    struct sigaction stop {};
+    stop.sa_handler = Stop;
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGHUP, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    return bayhaul::sim::RunTerminal(*port, *options, std::cout);
+}

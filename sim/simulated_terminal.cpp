@@ -1,0 +1,128 @@
+#include "sim/simulated_terminal.h"
+
+#include <ostream>
+
+#include "sim/fault_line.h"
+#include "sim/request_server.h"
+#include "tether/core/line_reader.h"
+#include "tether/core/link_messages.h"
+#include "tether/core/ymodem.h"
+#include "tether/core/ymodem_sender.h"
+
+namespace bayhaul::sim {
+
+using namespace tether;
+
+namespace {
+
+constexpr milliseconds kStartWait{5000};  // for the receiver's 'C' or 'G'
+constexpr milliseconds kIdlePoll{500};
+
+const char* SendOutcomeText(ymodem::SendOutcome outcome) {
+    switch (outcome) {
+        case ymodem::SendOutcome::Sent: return "sent";
+        case ymodem::SendOutcome::Cancelled: return "cancelled by the receiver";
+        case ymodem::SendOutcome::NoAnswer: return "no answer";
+        case ymodem::SendOutcome::LineLost: return "line lost";
+    }
+    return "?";
+}
+
+class Terminal {
+public:
+    Terminal(VirtualPort& port, const SimOptions& options, std::ostream& log)
+        : port_(port),
+          options_(options),
+          log_(log),
+          storage_(options.dir),
+          server_(storage_),
+          line_(port.line(), options, [&port] { return port.LineSpeed(); }),
+          reader_(line_) {}
+
+    // Serves until the line hangs up.
+    void Serve() {
+        FrameScanner scanner;
+        while (!line_.HungUp()) {
+            std::uint8_t byte = 0;
+            const Wait w = reader_.Next(byte, Clock::now() + kIdlePoll);
+            if (w == Wait::Closed) return;
+            if (w != Wait::Byte) continue;
+            scanner.Feed(byte);
+            while (auto frame = scanner.Take()) Handle(*frame);
+        }
+    }
+
+private:
+    void Say(const std::string& line) { log_ << line << std::endl; }
+
+    void Handle(const Frame& request) {
+        if (options_.noAnswer) return;
+        const int speed = port_.LineSpeed();
+        if (speed != options_.BitsPerSecond()) {
+            Say("ignored: line at " + std::to_string(speed) + " bit/s");
+            return;
+        }
+        Reply reply = server_.Serve(request);
+        Say(reply.log);
+        const auto answer = EncodeFrame(reply.answer);
+        if (!line_.Write(answer.data(), answer.size())) return;
+        if (reply.sendData) SendPhase(request, *reply.sendData);
+    }
+
+    // Waits for the start character; a repeated send request is answered
+    // again, any other request ends the wait and is served.
+    void SendPhase(const Frame& request, const std::vector<std::uint8_t>& data) {
+        FrameScanner scanner;
+        const auto deadline = Clock::now() + kStartWait;
+        for (;;) {
+            std::uint8_t byte = 0;
+            if (reader_.Next(byte, deadline) != Wait::Byte) {
+                Say("send: no start from the receiver");
+                return;
+            }
+            if (byte == ymodem::kCrcMode || byte == ymodem::kStreamMode) {
+                Send(request, byte, data);
+                return;
+            }
+            scanner.Feed(byte);
+            if (auto frame = scanner.Take()) {
+                if (!server_.IsRepeat(*frame)) return Handle(*frame);
+                const auto again = EncodeFrame(server_.LastReply().answer);
+                line_.Write(again.data(), again.size());
+            }
+        }
+    }
+
+    void Send(const Frame& request, std::uint8_t start, const std::vector<std::uint8_t>& data) {
+        line_.BeginFilePhase();
+        const auto result = ymodem::SendFile(reader_, start, TextOf(request.payload), data);
+        line_.EndFilePhase();
+        Say(std::string("send ") + (start == ymodem::kStreamMode ? "streamed" : "acknowledged") + ": " +
+            SendOutcomeText(result.outcome));
+    }
+
+    VirtualPort& port_;
+    const SimOptions& options_;
+    std::ostream& log_;
+    TerminalStorage storage_;
+    RequestServer server_;
+    FaultLine line_;
+    LineReader reader_;
+};
+
+}  // namespace
+
+int RunTerminal(VirtualPort& port, const SimOptions& options, std::ostream& log) {
+    for (;;) {
+        log << "ready COM" << options.com << " " << port.device() << std::endl;
+        Terminal(port, options, log).Serve();
+        log << "hang-up" << std::endl;
+        std::string error;
+        if (!port.Renew(error)) {
+            log << "cannot open a new line: " << error << std::endl;
+            return 1;
+        }
+    }
+}
+
+}  // namespace bayhaul::sim

@@ -1,0 +1,31 @@
+// The simulated terminal's storage: the files in one folder (its data file
+// is FORM.DAT there) and the clock setting, written to the file CLOCK.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bayhaul::sim {
+
+enum class DeleteResult { Deleted, Absent, Failed };
+
+class TerminalStorage {
+public:
+    explicit TerminalStorage(std::string dir) : dir_(std::move(dir)) {}
+
+    // A name the terminal can hold: no path separator, not hidden, not empty.
+    static bool IsPlainName(const std::string& name);
+
+    std::optional<std::uint64_t> FileSize(const std::string& name) const;
+    std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& name) const;
+    DeleteResult Delete(const std::string& name) const;
+    bool SetClock(const std::string& stamp) const;
+
+private:
+    std::string PathOf(const std::string& name) const { return dir_ + "/" + name; }
+    std::string dir_;
+};
+
+}  // namespace bayhaul::sim
