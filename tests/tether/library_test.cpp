@@ -1,0 +1,302 @@
+// The terminal library, loaded as the program loads it, against the
+// simulator on pseudo-terminals. Each test has its own virtual-port folder.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "child_process.h"
+#include "link/tether_api.h"
+#include "temp_dir.h"
+#include "ymodem_support.h"
+
+namespace bayhaul::tether {
+namespace {
+
+using namespace testing;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct Api {
+    Tether_Create_t Create;
+    Tether_SetupEx_t SetupEx;
+    Tether_Connect_t Connect;
+    Tether_ESC_J_t EscJ;
+    Tether_UpLoad_t UpLoad;
+    Tether_StLoad_t StLoad;
+    Tether_ESC_E_t EscE;
+    Tether_ESC_M_t EscM;
+    Tether_Disconnect_t Disconnect;
+    Tether_Destroy_t Destroy;
+};
+
+template <typename T>
+void Resolve(void* library, const char* name, T& out) {
+    out = reinterpret_cast<T>(dlsym(library, name));
+    ASSERT_NE(out, nullptr) << name;
+}
+
+const Api& Library() {
+    static Api api = [] {
+        Api a{};
+        void* library = dlopen(TETHER_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        EXPECT_NE(library, nullptr) << dlerror();
+        if (!library) return a;
+        Resolve(library, "Tether_Create", a.Create);
+        Resolve(library, "Tether_SetupEx", a.SetupEx);
+        Resolve(library, "Tether_Connect", a.Connect);
+        Resolve(library, "Tether_ESC_J", a.EscJ);
+        Resolve(library, "Tether_UpLoad", a.UpLoad);
+        Resolve(library, "Tether_StLoad", a.StLoad);
+        Resolve(library, "Tether_ESC_E", a.EscE);
+        Resolve(library, "Tether_ESC_M", a.EscM);
+        Resolve(library, "Tether_Disconnect", a.Disconnect);
+        Resolve(library, "Tether_Destroy", a.Destroy);
+        return a;
+    }();
+    return api;
+}
+
+class LibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+        ASSERT_NE(Library().Destroy, nullptr);
+    }
+
+    void TearDown() override {
+        for (LinkHandle h : handles_) api().Destroy(h);
+    }
+
+    const Api& api() const { return Library(); }
+
+    // Starts a simulator on COM<com> serving `storage_` and waits until it is ready.
+    std::unique_ptr<ChildProcess> StartTerminal(int com, std::vector<std::string> extra = {}) {
+        std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", storage_.path().string()};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        auto sim = ChildProcess::Start({argv, "", {{"XDG_RUNTIME_DIR", runtime_.path().string()}}, -1, true});
+        const auto ready = sim ? sim->ReadLine(5s) : std::nullopt;
+        EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
+            << "simulator did not start: " << ready.value_or("(nothing)");
+        return sim;
+    }
+
+    LinkHandle NewHandle(int com, char setting) {
+        const LinkHandle h = api().Create();
+        EXPECT_GT(h, 0);
+        handles_.push_back(h);
+        EXPECT_EQ(api().SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N'), 1);
+        return h;
+    }
+
+    LinkHandle Connected(int com, char setting = '8') {
+        const LinkHandle h = NewHandle(com, setting);
+        EXPECT_EQ(api().Connect(h), 1);
+        return h;
+    }
+
+    std::int16_t Query(LinkHandle h, const std::string& name) {
+        std::string buffer = name;
+        auto length = static_cast<std::uint8_t>(name.size());
+        return api().EscJ(h, 65, buffer.data(), &length);
+    }
+
+    // Starts a download and polls until it ends (bounded); the final status.
+    std::int16_t Download(LinkHandle h, const std::string& target, std::chrono::seconds bound = 60s) {
+        std::string path = target;
+        const std::int16_t started = api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3);
+        if (started <= 0) return -1000 + started;
+        std::int32_t received = 0, total = 0;
+        const auto deadline = Clock::now() + bound;
+        std::int16_t status = 0;
+        while ((status = api().StLoad(h, 0, &received, &total)) < 2 && Clock::now() < deadline) {
+            std::this_thread::sleep_for(2ms);
+        }
+        return api().StLoad(h, 1, &received, &total);
+    }
+
+    void PutFile(const std::vector<std::uint8_t>& data) { WriteFileBytes(storage_ / "FORM.DAT", data); }
+
+    // Anything the transfer left in the target folder.
+    std::vector<std::string> TargetFolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(target_.path())) names.push_back(e.path().filename());
+        return names;
+    }
+
+    TempDir runtime_;
+    TempDir storage_;
+    TempDir target_;
+    std::vector<LinkHandle> handles_;
+};
+
+TEST_F(LibraryTest, ConnectsAtEitherSettingAndFailsFastAtTheOtherSpeed) {
+    auto fast = StartTerminal(41, {"--setting", "8"});
+    auto slow = StartTerminal(42, {"--setting", "9"});
+    const LinkHandle first = NewHandle(41, '8');
+    EXPECT_EQ(api().Connect(first), 1);
+    EXPECT_EQ(api().Connect(NewHandle(42, '9')), 1);
+    EXPECT_EQ(api().Disconnect(first), 1);  // frees COM41 for the next try
+
+    const LinkHandle wrongSpeed = NewHandle(41, '9');
+    const auto started = Clock::now();
+    EXPECT_EQ(api().Connect(wrongSpeed), 0);
+    EXPECT_LT(Clock::now() - started, 2s);
+}
+
+TEST_F(LibraryTest, SilentOrMissingPortsFailFastAndABusyPortIsReported) {
+    auto silent = StartTerminal(43, {"--no-answer"});
+    const auto started = Clock::now();
+    EXPECT_EQ(api().Connect(NewHandle(43, '8')), 0);
+    EXPECT_LT(Clock::now() - started, 2s);
+    EXPECT_EQ(api().Connect(NewHandle(44, '8')), -3);  // nothing published as COM44
+
+    auto terminal = StartTerminal(45);
+    Connected(45);
+    EXPECT_EQ(api().Connect(NewHandle(45, '8')), -4);  // the first handle holds the port
+}
+
+TEST_F(LibraryTest, QueryTellsDataEmptyAndMissingApart) {
+    auto terminal = StartTerminal(46);
+    const LinkHandle h = Connected(46);
+    PutFile({1, 2, 3});
+    EXPECT_EQ(Query(h, "FORM.DAT"), 8);
+    PutFile({});
+    EXPECT_EQ(Query(h, "FORM.DAT"), 6);
+    std::filesystem::remove(storage_ / "FORM.DAT");
+    EXPECT_EQ(Query(h, "FORM.DAT"), 0);
+    EXPECT_EQ(Query(h, "../x"), -10);  // the terminal refuses names outside its storage
+}
+
+TEST_F(LibraryTest, UploadsAreByteIdenticalOnEdgeSizes) {
+    auto terminal = StartTerminal(47);
+    const LinkHandle h = Connected(47);
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{1023}, std::size_t{1024},
+                             std::size_t{1025}, std::size_t{1} << 20}) {
+        const auto data = RandomBytes(size, static_cast<unsigned>(size));
+        PutFile(data);
+        const std::string target = target_ / ("copy-" + std::to_string(size));
+        EXPECT_EQ(Download(h, target), 2) << "size " << size;
+        std::int32_t received = -1, total = -1;
+        EXPECT_EQ(api().StLoad(h, 1, &received, &total), 2);
+        EXPECT_EQ(received, static_cast<std::int32_t>(size));
+        EXPECT_EQ(total, static_cast<std::int32_t>(size));
+        EXPECT_EQ(ReadFileBytes(target), data) << "size " << size;
+    }
+    EXPECT_EQ(TargetFolderEntries().size(), 6u);  // no temporary file left behind
+}
+
+TEST_F(LibraryTest, DeleteAndClockActOnTheTerminal) {
+    auto terminal = StartTerminal(48);
+    const LinkHandle h = Connected(48);
+    PutFile({1});
+    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), 1);
+    EXPECT_FALSE(std::filesystem::exists(storage_ / "FORM.DAT"));
+    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), 0);
+
+    std::string stamp = "20240229235958";
+    EXPECT_EQ(api().EscM(h, 65, stamp.data()), 1);
+    EXPECT_EQ(stamp, "20240229235958");
+    const auto clock = ReadFileBytes(storage_ / "CLOCK");
+    EXPECT_EQ(std::string(clock.begin(), clock.end()), "20240229235958");
+
+    std::string invalid = "20240230120000";
+    EXPECT_EQ(api().EscM(h, 65, invalid.data()), -7);
+    EXPECT_EQ(api().EscE(h, 66, "FORM.DAT", 8), -7);
+}
+
+TEST_F(LibraryTest, ANoisyLineStillGivesAnIdenticalFile) {
+    auto terminal = StartTerminal(49, {"--noise", "0.01"});
+    const auto data = RandomBytes(6000);
+    PutFile(data);
+    const LinkHandle h = Connected(49);
+    const std::string target = target_ / "noisy";
+    EXPECT_EQ(Download(h, target), 2);
+    EXPECT_EQ(ReadFileBytes(target), data);
+}
+
+TEST_F(LibraryTest, AStalledTransferFailsWithinTheBoundAndLeavesNoFile) {
+    auto terminal = StartTerminal(50, {"--stall-after", "3000"});
+    PutFile(RandomBytes(20000));
+    const LinkHandle h = Connected(50);
+    const auto started = Clock::now();
+    EXPECT_EQ(Download(h, target_ / "stalled", 20s), 7);
+    EXPECT_LT(Clock::now() - started, 10s);
+    EXPECT_TRUE(TargetFolderEntries().empty());
+}
+
+TEST_F(LibraryTest, AHangUpMidFileFailsAndTheTerminalServesAgain) {
+    auto terminal = StartTerminal(51, {"--hangup-after", "3000"});
+    PutFile(RandomBytes(20000));
+    const LinkHandle h = Connected(51);
+    EXPECT_EQ(Download(h, target_ / "cut", 10s), 8);
+    EXPECT_TRUE(TargetFolderEntries().empty());
+    EXPECT_EQ(Query(h, "FORM.DAT"), -9);  // the old line is gone
+    ASSERT_TRUE(terminal->ReadLine(5s));  // identify
+    std::optional<std::string> line;
+    while ((line = terminal->ReadLine(5s)) && line->rfind("ready", 0) != 0) {
+    }
+    ASSERT_TRUE(line) << "the simulator did not publish a new line";
+    EXPECT_EQ(api().Connect(h), 1);
+}
+
+TEST_F(LibraryTest, DisconnectCancelsARunningTransferAndWaitsForIt) {
+    auto terminal = StartTerminal(52, {"--setting", "9", "--pace"});
+    PutFile(RandomBytes(100000));  // about 100 s at 9600 bit/s
+    const LinkHandle h = Connected(52, '9');
+    std::string path = target_ / "cancelled";
+    ASSERT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 1);
+    std::int32_t received = 0, total = 0;
+    const auto deadline = Clock::now() + 10s;
+    while (received == 0 && Clock::now() < deadline) {
+        EXPECT_LT(api().StLoad(h, 0, &received, &total), 2);
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_GT(received, 0);
+    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), -8);  // busy while the transfer runs
+    const auto started = Clock::now();
+    EXPECT_EQ(api().Disconnect(h), 1);
+    EXPECT_LT(Clock::now() - started, 2s);
+    EXPECT_EQ(api().StLoad(h, 1, &received, &total), 12);
+    EXPECT_TRUE(TargetFolderEntries().empty());
+    EXPECT_TRUE(std::filesystem::exists(storage_ / "FORM.DAT"));
+}
+
+TEST_F(LibraryTest, BadAndReleasedHandlesAreRefusedWithoutHarm) {
+    const LinkHandle released = api().Create();
+    ASSERT_GT(released, 0);
+    EXPECT_EQ(api().Destroy(released), 1);
+    for (LinkHandle h : {LinkHandle{0}, LinkHandle{-5}, LinkHandle{987654}, released}) {
+        std::string name = "FORM.DAT", path = target_ / "x", stamp = "20240101000000";
+        std::uint8_t length = 8;
+        std::int32_t received = 7, total = 7;
+        EXPECT_EQ(api().SetupEx(h, 1, '8', '1', 'N'), -1);
+        EXPECT_EQ(api().Connect(h), -1);
+        EXPECT_EQ(api().EscJ(h, 65, name.data(), &length), -1);
+        EXPECT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
+        EXPECT_EQ(api().StLoad(h, 0, &received, &total), 3);  // 2 or more: a waiting caller stops
+        EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), -1);
+        EXPECT_EQ(api().EscM(h, 65, stamp.data()), -1);
+        EXPECT_EQ(api().Disconnect(h), -1);
+        EXPECT_EQ(api().Destroy(h), -1);
+    }
+    EXPECT_TRUE(TargetFolderEntries().empty());
+}
+
+TEST_F(LibraryTest, CallsBeforeSetupOrConnectionSayWhatIsMissing) {
+    const LinkHandle h = api().Create();
+    handles_.push_back(h);
+    EXPECT_EQ(api().Connect(h), -2);
+    EXPECT_EQ(api().SetupEx(h, 1, '7', '1', 'N'), -7);
+    EXPECT_EQ(api().SetupEx(h, 0, '8', '1', 'N'), -7);
+    EXPECT_EQ(Query(h, "FORM.DAT"), -6);
+    std::string path = target_ / "x";
+    EXPECT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
+    EXPECT_EQ(api().StLoad(h, 1, nullptr, nullptr), 4);
+    EXPECT_EQ(api().StLoad(h, 2, nullptr, nullptr), 13);
+}
+
+}  // namespace
+}  // namespace bayhaul::tether
