@@ -1,0 +1,172 @@
+// bayhaul-bench-link: downloads a file through our terminal library from a
+// paced simulator (latency 5 ms) at 115200 and at 9600 bit/s and prints the
+// line efficiency: payload bytes / (seconds x line bytes a second, 10 bits a
+// byte). Also prints how long Tether_Connect takes to fail on an empty port.
+// A benchmark, not a test: it prints numbers and asserts nothing.
+#include <dlfcn.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/tether_api.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Library {
+    Tether_Create_t Create = nullptr;
+    Tether_SetupEx_t SetupEx = nullptr;
+    Tether_Connect_t Connect = nullptr;
+    Tether_UpLoad_t UpLoad = nullptr;
+    Tether_StLoad_t StLoad = nullptr;
+    Tether_Destroy_t Destroy = nullptr;
+};
+
+fs::path OwnFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+
+bool Load(Library& lib) {
+    const std::string path = (OwnFolder() / "TetherDll.so").string();
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), dlerror());
+        return false;
+    }
+    lib.Create = reinterpret_cast<Tether_Create_t>(dlsym(handle, "Tether_Create"));
+    lib.SetupEx = reinterpret_cast<Tether_SetupEx_t>(dlsym(handle, "Tether_SetupEx"));
+    lib.Connect = reinterpret_cast<Tether_Connect_t>(dlsym(handle, "Tether_Connect"));
+    lib.UpLoad = reinterpret_cast<Tether_UpLoad_t>(dlsym(handle, "Tether_UpLoad"));
+    lib.StLoad = reinterpret_cast<Tether_StLoad_t>(dlsym(handle, "Tether_StLoad"));
+    lib.Destroy = reinterpret_cast<Tether_Destroy_t>(dlsym(handle, "Tether_Destroy"));
+    return lib.Create && lib.SetupEx && lib.Connect && lib.UpLoad && lib.StLoad && lib.Destroy;
+}
+
+// A running simulator; stopped with SIGTERM when this goes.
+class Simulator {
+public:
+    Simulator(int com, const fs::path& dir, char setting) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string exe = (OwnFolder() / "bayhaul-terminal").string();
+        const std::string comText = std::to_string(com), dirText = dir.string(), settingText(1, setting);
+        const char* argv[] = {exe.c_str(), "--com", comText.c_str(), "--dir", dirText.c_str(), "--setting",
+                              settingText.c_str(), "--pace", "--latency", "5", nullptr};
+        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        // Wait (at most 5 s) for its "ready" line.
+        pollfd p{out[0], POLLIN, 0};
+        char text[256] = {};
+        ready_ = pid_ > 0 && poll(&p, 1, 5000) == 1 && read(out[0], text, sizeof text - 1) > 0 &&
+                 std::string(text).rfind("ready", 0) == 0;
+        close(out[0]);
+    }
+    ~Simulator() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool ready() const { return ready_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ready_ = false;
+};
+
+void MeasureDownload(const Library& lib, const fs::path& work, int com, char setting, std::size_t size) {
+    const int bitsPerSecond = setting == '8' ? 115200 : 9600;
+    Simulator sim(com, work / "terminal", setting);
+    if (!sim.ready()) {
+        std::printf("%6d bit/s: simulator did not start\n", bitsPerSecond);
+        return;
+    }
+    const LinkHandle h = lib.Create();
+    lib.SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N');
+    if (lib.Connect(h) != 1) {
+        std::printf("%6d bit/s: no connection\n", bitsPerSecond);
+        lib.Destroy(h);
+        return;
+    }
+    std::string target = (work / ("copy-" + std::to_string(bitsPerSecond))).string();
+    const auto start = Clock::now();
+    const bool started = lib.UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0;
+    std::int32_t received = 0, total = 0;
+    std::int16_t status = 0;
+    while ((status = lib.StLoad(h, 0, &received, &total)) < 2 && started) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    lib.Destroy(h);
+    const double efficiency = static_cast<double>(size) / (seconds * bitsPerSecond / 10.0);
+    std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds,
+                status, efficiency);
+}
+
+// A pseudo-terminal with nothing on the other side, published as COM<com>.
+void MeasureEmptyPort(const Library& lib, const fs::path& ports, int com) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
+    const fs::path link = ports / ("COM" + std::to_string(com));
+    fs::create_symlink(name, link);
+    const LinkHandle h = lib.Create();
+    lib.SetupEx(h, static_cast<std::int16_t>(com), '8', '1', 'N');
+    const auto start = Clock::now();
+    const std::int16_t result = lib.Connect(h);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    lib.Destroy(h);
+    fs::remove(link);
+    close(slave);
+    close(master);
+    std::printf("empty port: Tether_Connect returned %d after %.0f ms\n", result, ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::size_t size = 256 * 1024;
+    if (argc == 3 && std::string(argv[1]) == "--size") size = std::strtoul(argv[2], nullptr, 10);
+    else if (argc != 1) {
+        std::fprintf(stderr, "usage: bayhaul-bench-link [--size BYTES]\n");
+        return 2;
+    }
+    Library lib;
+    if (!Load(lib)) return 1;
+
+    // A private virtual-port folder, so the user's own is untouched.
+    char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const fs::path work = pattern;
+    setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
+    const fs::path ports = work / "bayhaul" / "ports";
+    fs::create_directories(ports);
+    fs::create_directories(work / "terminal");
+    std::vector<char> data(size);
+    std::mt19937 random(7);
+    for (char& c : data) c = static_cast<char>(random());
+    std::ofstream(work / "terminal" / "FORM.DAT", std::ios::binary).write(data.data(), static_cast<long>(size));
+
+    MeasureEmptyPort(lib, ports, 61);
+    MeasureDownload(lib, work, 62, '8', size);
+    MeasureDownload(lib, work, 63, '9', size);
+    fs::remove_all(work);
+    return 0;
+}
