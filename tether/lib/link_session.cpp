@@ -221,6 +221,7 @@ std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& na
 
     ymodem::ReceiveOptions options;
     options.startChar = startChar;
+    options.quietGap = ymodem::QuietGapFor(bitsPerSecond_);
     const ymodem::ReceiveResult received = ymodem::ReceiveFile(*reader_, sink, options);
     if (received.outcome == ymodem::ReceiveOutcome::StreamError) {
         streamFailed = true;
