@@ -10,6 +10,8 @@
 #include <string>
 
 #include "ports/pseudo_terminal.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -33,21 +35,15 @@ ToolRun RunTool(const std::string& arguments) {
 }
 
 TEST(BayhaulPortsTool, ListsALinkMadeByHandToAPseudoTerminal) {
-    std::string runtime = (fs::temp_directory_path() / "bayhaul-tool-XXXXXX").string();
-    ASSERT_NE(mkdtemp(runtime.data()), nullptr);
+    const TempDir runtime;
     const bayhaul::testing::PseudoTerminal pty;
-    const std::string folder = runtime + "/bayhaul/ports";
+    const std::string folder = runtime / "bayhaul/ports";
     fs::create_directories(folder);
     fs::create_symlink(pty.slave(), folder + "/COM42");
 
-    const char* saved = getenv("XDG_RUNTIME_DIR");
-    const std::string savedValue = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const ScopedEnv env("XDG_RUNTIME_DIR", runtime.Path());
     const ToolRun listed = RunTool("");
     const ToolRun misused = RunTool("--bogus");
-    if (saved) setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
-    else unsetenv("XDG_RUNTIME_DIR");
-    fs::remove_all(runtime);
 
     EXPECT_EQ(listed.exitCode, 0);
     EXPECT_NE(listed.output.find("COM42\tCommunications Port (COM42)\t" + folder + "/COM42\n"), std::string::npos)

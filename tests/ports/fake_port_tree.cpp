@@ -12,9 +12,8 @@ namespace fs = std::filesystem;
 namespace bayhaul::testing {
 
 FakePortTree::FakePortTree() {
-    std::string pattern = (fs::temp_directory_path() / "bayhaul-ports-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    base_ = pattern;
+    if (dir_.Path().empty()) throw std::runtime_error("cannot make a temporary folder");
+    base_ = dir_.Path();
     roots_.sysClassTty = base_ + "/sys/class/tty";
     roots_.dev = base_ + "/dev";
     roots_.virtualPorts = base_ + "/ports";
@@ -22,11 +21,6 @@ FakePortTree::FakePortTree() {
     fs::create_directories(roots_.dev);
     fs::create_directories(roots_.virtualPorts);
     fs::create_directories(base_ + "/sys/devices/platform");
-}
-
-FakePortTree::~FakePortTree() {
-    std::error_code ec;
-    fs::remove_all(base_, ec);
 }
 
 void FakePortTree::AddSysfsEntry(const std::string& name) {

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "ports/port_table.h"
+#include "support/temp_dir.h"
 
 namespace bayhaul::testing {
 
 class FakePortTree {
 public:
     FakePortTree();
-    ~FakePortTree();
     FakePortTree(const FakePortTree&) = delete;
     FakePortTree& operator=(const FakePortTree&) = delete;
 
@@ -30,6 +30,7 @@ public:
 
 private:
     void AddSysfsEntry(const std::string& name);
+    TempDir dir_;
     std::string base_;
     PortRoots roots_;
 };

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "ports/fake_port_tree.h"
+#include "support/scoped_env.h"
 
 namespace bayhaul {
 namespace {
@@ -107,28 +107,17 @@ TEST(PortTable, DevicePathForComFindsOnlyPresentPorts) {
     EXPECT_EQ(DevicePathForCom(-1, tree.roots()), std::nullopt);
 }
 
-class VirtualPortFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* v = std::getenv("XDG_RUNTIME_DIR")) saved_ = v;
-    }
-    void TearDown() override {
-        if (saved_) setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
-    }
-    std::optional<std::string> saved_;
-};
-
-TEST_F(VirtualPortFolderTest, FollowsTheRuntimeDirOrFallsBackToTmp) {
+TEST(VirtualPortFolder, FollowsTheRuntimeDirOrFallsBackToTmp) {
     const std::string fallback = "/tmp/bayhaul-" + std::to_string(getuid()) + "/ports";
-    setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+    ScopedEnv env;
+    env.Set("XDG_RUNTIME_DIR", "/run/user/1000");
     EXPECT_EQ(VirtualPortFolder(), "/run/user/1000/bayhaul/ports");
     EXPECT_EQ(SystemPortRoots().virtualPorts, "/run/user/1000/bayhaul/ports");
-    setenv("XDG_RUNTIME_DIR", "relative/dir", 1);
+    env.Set("XDG_RUNTIME_DIR", "relative/dir");
     EXPECT_EQ(VirtualPortFolder(), fallback);
-    setenv("XDG_RUNTIME_DIR", "", 1);
+    env.Set("XDG_RUNTIME_DIR", "");
     EXPECT_EQ(VirtualPortFolder(), fallback);
-    unsetenv("XDG_RUNTIME_DIR");
+    env.Unset("XDG_RUNTIME_DIR");
     EXPECT_EQ(VirtualPortFolder(), fallback);
 }
 

@@ -1,9 +1,9 @@
 #include "shell/special_folder.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace bayhaul {
@@ -13,22 +13,13 @@ namespace {
 class SpecialFolderTest : public ::testing::Test {
 protected:
     TempDir home;
+    ScopedEnv env;
 
     void SetUp() override
     {
-        SaveAndSet("HOME", home.Path());
-        SaveAndSet("XDG_CONFIG_HOME", home / "config");
+        env.Set("HOME", home.Path());
+        env.Set("XDG_CONFIG_HOME", home / "config");
         std::filesystem::create_directories(home / "config");
-    }
-
-    void TearDown() override
-    {
-        for (const auto& [name, value] : saved_) {
-            if (value.has_value())
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
     }
 
     void UserDirs(const std::string& desktop, const std::string& documents)
@@ -36,16 +27,6 @@ protected:
         WriteWholeFile(home / "config/user-dirs.dirs",
                        "XDG_DESKTOP_DIR=\"" + desktop + "\"\nXDG_DOCUMENTS_DIR=\"" + documents + "\"\n");
     }
-
-private:
-    void SaveAndSet(const std::string& name, const std::string& value)
-    {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 TEST_F(SpecialFolderTest, DocumentsAndDesktopAreTheUsersFoldersWithoutATrailingSeparator)

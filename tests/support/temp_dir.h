@@ -1,10 +1,12 @@
 // A fresh, empty folder for one test, removed with everything in it at the end.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <stdlib.h>
 
@@ -41,4 +43,15 @@ inline std::string ReadWholeFile(const std::string& path)
 inline void WriteWholeFile(const std::string& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
+{
+    const std::string text = ReadWholeFile(path);
+    return {text.begin(), text.end()};
+}
+
+inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }

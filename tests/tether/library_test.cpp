@@ -9,7 +9,8 @@
 
 #include "child_process.h"
 #include "link/tether_api.h"
-#include "temp_dir.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
 #include "ymodem_support.h"
 
 namespace bayhaul::tether {
@@ -62,7 +63,7 @@ const Api& Library() {
 class LibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+        env_.Set("XDG_RUNTIME_DIR", runtime_.Path());
         ASSERT_NE(Library().Destroy, nullptr);
     }
 
@@ -74,9 +75,9 @@ protected:
 
     // Starts a simulator on COM<com> serving `storage_` and waits until it is ready.
     std::unique_ptr<ChildProcess> StartTerminal(int com, std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", storage_.path().string()};
+        std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", storage_.Path()};
         argv.insert(argv.end(), extra.begin(), extra.end());
-        auto sim = ChildProcess::Start({argv, "", {{"XDG_RUNTIME_DIR", runtime_.path().string()}}, -1, true});
+        auto sim = ChildProcess::Start({argv, "", {{"XDG_RUNTIME_DIR", runtime_.Path()}}, -1, true});
         const auto ready = sim ? sim->ReadLine(5s) : std::nullopt;
         EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
             << "simulator did not start: " << ready.value_or("(nothing)");
@@ -122,13 +123,14 @@ protected:
     // Anything the transfer left in the target folder.
     std::vector<std::string> TargetFolderEntries() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(target_.path())) names.push_back(e.path().filename());
+        for (const auto& e : std::filesystem::directory_iterator(target_.Path())) names.push_back(e.path().filename());
         return names;
     }
 
     TempDir runtime_;
     TempDir storage_;
     TempDir target_;
+    ScopedEnv env_;
     std::vector<LinkHandle> handles_;
 };
 

@@ -4,7 +4,7 @@
 
 #include "child_process.h"
 #include "pty_pair.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "tether/core/ymodem.h"
 #include "tether/core/ymodem_receiver.h"
 #include "tether/core/ymodem_sender.h"
@@ -33,7 +33,7 @@ TEST_F(LrzszInterop, OurReceiverTakesFilesFromSzInBothModes) {
             const auto data = RandomBytes(size, static_cast<unsigned>(size + mode));
             WriteFileBytes(dir / "FORM.DAT", data);
             PtyPair pty;
-            auto sz = ChildProcess::Start({{kSz, "--ymodem", "--1k", "FORM.DAT"}, dir.path().string(), {}, pty.slaveFd});
+            auto sz = ChildProcess::Start({{kSz, "--ymodem", "--1k", "FORM.DAT"}, dir.Path(), {}, pty.slaveFd});
             ASSERT_TRUE(sz);
             LineReader reader(*pty.master);
             MemorySink sink;
@@ -56,7 +56,7 @@ TEST_F(LrzszInterop, RzTakesFilesFromOurSender) {
         TempDir dir;
         const auto data = RandomBytes(size, static_cast<unsigned>(size));
         PtyPair pty;
-        auto rz = ChildProcess::Start({{kRz, "--ymodem"}, dir.path().string(), {}, pty.slaveFd});
+        auto rz = ChildProcess::Start({{kRz, "--ymodem"}, dir.Path(), {}, pty.slaveFd});
         ASSERT_TRUE(rz);
         LineReader reader(*pty.master);
         const std::uint8_t start = AwaitStart(reader, Clock::now() + std::chrono::seconds(10));

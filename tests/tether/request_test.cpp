@@ -7,7 +7,7 @@
 
 #include "pty_pair.h"
 #include "sim/request_server.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "tether/core/link_messages.h"
 #include "tether/core/request_exchange.h"
 
@@ -63,7 +63,7 @@ TEST(RequestExchange, GivesUpAfterSilentTriesWithinTheConnectBound) {
 TEST(RequestServer, ARepeatedRequestIsAnsweredAgainButNotActedOnTwice) {
     TempDir dir;
     WriteFileBytes(dir / "FORM.DAT", {1, 2, 3});
-    sim::TerminalStorage storage(dir.path().string());
+    sim::TerminalStorage storage(dir.Path());
     sim::RequestServer server(storage);
     const Frame remove{msg::kDeleteFile, 4, BytesOf("FORM.DAT")};
     const sim::Reply first = server.Serve(remove);
@@ -80,7 +80,7 @@ TEST(RequestServer, ARepeatedRequestIsAnsweredAgainButNotActedOnTwice) {
 
 TEST(RequestServer, RefusesNamesOutsideItsStorageAndUnknownRequests) {
     TempDir dir;
-    sim::TerminalStorage storage(dir.path().string());
+    sim::TerminalStorage storage(dir.Path());
     sim::RequestServer server(storage);
     for (const char* name : {"", "../FORM.DAT", "sub/FORM.DAT", ".hidden"}) {
         const Frame reply = server.Serve(Frame{msg::kSendFile, 1, BytesOf(name)}).answer;
