@@ -20,6 +20,10 @@ void Stop(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << bayhaul::sim::kSimUsage;
+        return 0;
+    }
     std::string error;
     const auto options = bayhaul::sim::ParseSimOptions(argc, argv, error);
     if (!options) {
