@@ -4,15 +4,13 @@
 
 namespace bayhaul {
 
-AboutTexts ComposeAboutTexts(const BuildVersion& build)
-{
+AboutTexts ComposeAboutTexts(const BuildVersion& build) {
     return {"About " + build.title, build.title,
             "Version " + std::to_string(build.major) + "." + std::to_string(build.minor) + "." +
                 std::to_string(build.revision)};
 }
 
-BuildVersion ThisBuild()
-{
+BuildVersion ThisBuild() {
     return {kApplicationTitle, kVersionMajor, kVersionMinor, kVersionRevision};
 }
 

@@ -8,8 +8,7 @@
 
 namespace bayhaul {
 
-frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -42,8 +41,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window)
     lblTitle->setText(QString::fromStdString(texts.title));
 }
 
-void frmAbout::cmdOK_Click()
-{
+void frmAbout::cmdOK_Click() {
     close();
 }
 

@@ -22,8 +22,7 @@ constexpr int kClientWidthTwips = 7380;
 constexpr int kClientHeightTwips = 6840;
 constexpr int kTimerIntervalMs = 1000;
 
-QString Text(const std::string& text)
-{
+QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
@@ -32,8 +31,7 @@ QString Text(const std::string& text)
 Form1::Form1(const Clock& clock, std::string settingsPath, QWidget* parent)
     : QWidget(parent),
       state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath)}),
-      background_(QStringLiteral(":/app/background.png"))
-{
+      background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Bayhaul"));
     setWindowIcon(QIcon(QStringLiteral(":/about/icon16.png")));
@@ -52,8 +50,7 @@ Form1::Form1(const Clock& clock, std::string settingsPath, QWidget* parent)
 
 Form1::~Form1() = default;
 
-void Form1::BuildControls()
-{
+void Form1::BuildControls() {
     auto label = [this](const char* name, const char* text) {
         auto* control = new QLabel(QString::fromLatin1(text), this);
         control->setObjectName(QString::fromLatin1(name));
@@ -149,16 +146,14 @@ void Form1::BuildControls()
     connect(Timer2, &QTimer::timeout, this, [this] { state_.Timer2Tick(); });
 }
 
-void Form1::Place(QWidget* control, int left, int top, int width, int height)
-{
+void Form1::Place(QWidget* control, int left, int top, int width, int height) {
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
     control->setGeometry(TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
                          TwipsToPixels(height, dpiY));
 }
 
-void Form1::Show()
-{
+void Form1::Show() {
     Label1->setText(Text(state_.Label1));
     Label2->setText(Text(state_.Label2));
     ProgressBar1->setValue(state_.ProgressBar1);
@@ -169,25 +164,20 @@ void Form1::Show()
     Check2->setChecked(state_.Check2);
 }
 
-void Form1::Command7_Click()
-{
-    if (!about_)
-        about_ = new frmAbout(this);
+void Form1::Command7_Click() {
+    if (!about_) about_ = new frmAbout(this);
     about_->show();
     about_->raise();
     about_->activateWindow();
 }
 
-void Form1::paintEvent(QPaintEvent*)
-{
+void Form1::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
 }
 
-void Form1::closeEvent(QCloseEvent* event)
-{
-    if (about_)
-        about_->cmdOK_Click();
+void Form1::closeEvent(QCloseEvent* event) {
+    if (about_) about_->cmdOK_Click();
     event->accept();
 }
 

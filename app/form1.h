@@ -36,8 +36,10 @@ protected:
 
 private:
     void BuildControls();
-    void Place(QWidget* control, int left, int top, int width, int height);  // in twips
-    void Show();  // copies the state onto the controls
+    // Positions a control at a place given in twips.
+    void Place(QWidget* control, int left, int top, int width, int height);
+    // Copies the state onto the controls.
+    void Show();
 
     void Command7_Click();
 

@@ -5,30 +5,25 @@ namespace bayhaul {
 namespace {
 
 // The first `count` characters of a UTF-8 text, never cutting one apart.
-std::string FirstCharacters(const std::string& text, std::size_t count)
-{
+std::string FirstCharacters(const std::string& text, std::size_t count) {
     std::size_t end = 0;
     for (std::size_t seen = 0; end < text.size(); ++end) {
         const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-        if (startsCharacter && seen++ == count)
-            break;
+        if (startsCharacter && seen++ == count) break;
     }
     return text.substr(0, end);
 }
 
 }  // namespace
 
-std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale)
-{
+std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale) {
     const bool midnight = moment.hour == 0 && moment.minute == 0 && moment.second == 0;
     std::string text = locale.ShortDate(moment);
-    if (!midnight)
-        text += " " + locale.LongTime(moment);
+    if (!midnight) text += " " + locale.LongTime(moment);
     return text;
 }
 
-std::string ClockText(const LocalTime& moment, const LocaleText& locale)
-{
+std::string ClockText(const LocalTime& moment, const LocaleText& locale) {
     return FirstCharacters(locale.WeekdayName(moment), 3) + ", " + GeneralDateTime(moment, locale);
 }
 

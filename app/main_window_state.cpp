@@ -9,8 +9,7 @@ namespace bayhaul {
 
 MainWindowState::MainWindowState(Environment environment) : environment_(std::move(environment)) {}
 
-void MainWindowState::Load()
-{
+void MainWindowState::Load() {
     NameSuffixes = BuildNameSuffixes();
     ProgressBar1 = 0;
     SetDate();
@@ -21,35 +20,28 @@ void MainWindowState::Load()
     Check2 = Settings.del == "1";
 }
 
-std::string MainWindowState::SetDate()
-{
+std::string MainWindowState::SetDate() {
     LastStamp = FormatTimestamp(environment_.clock.Now());
     return LastStamp;
 }
 
-void MainWindowState::Timer1Tick()
-{
+void MainWindowState::Timer1Tick() {
     Label1 = ClockText(environment_.clock.Now(), environment_.locale);
 }
 
-void MainWindowState::Timer2Tick()
-{
-    if (TimerTicks < std::numeric_limits<std::int16_t>::max())
-        ++TimerTicks;
+void MainWindowState::Timer2Tick() {
+    if (TimerTicks < std::numeric_limits<std::int16_t>::max()) ++TimerTicks;
 }
 
-void MainWindowState::Check1Click(bool checked)
-{
+void MainWindowState::Check1Click(bool checked) {
     StoreFlag(Settings.sync, Check1, checked);
 }
 
-void MainWindowState::Check2Click(bool checked)
-{
+void MainWindowState::Check2Click(bool checked) {
     StoreFlag(Settings.del, Check2, checked);
 }
 
-void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked)
-{
+void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked) {
     box = checked;
     field = checked ? "1" : "0";
     SettingsWriteResult written = WriteSettingsFile(Settings, environment_.settingsPath);
@@ -60,17 +52,14 @@ void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked)
     showingSettingsError_ = !written.ok;
 }
 
-std::string MainWindowState::ResolveSaveFolder() const
-{
+std::string MainWindowState::ResolveSaveFolder() const {
     return bayhaul::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
 }
 
-std::string MainWindowState::BuildSavePath(std::size_t fileCounter)
-{
+std::string MainWindowState::BuildSavePath(std::size_t fileCounter) {
     SaveFolder = ResolveSaveFolder();
     SaveBaseName = Settings.filename == kTimestampNameKeyword ? SetDate() : Settings.filename;
-    while (NameSuffixes.size() <= fileCounter)
-        NameSuffixes.push_back(NameSuffix(NameSuffixes.size()));
+    while (NameSuffixes.size() <= fileCounter) NameSuffixes.push_back(NameSuffix(NameSuffixes.size()));
     return JoinSavePath(SaveFolder, SaveBaseName, NameSuffixes[fileCounter], Settings.fileext);
 }
 

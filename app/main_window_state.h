@@ -41,8 +41,8 @@ public:
     std::string Label1 = "TIME";  // the clock
     std::string Label2;           // the status line
     int ProgressBar1 = 0;
-    bool Check1 = false;          // set the terminal clock
-    bool Check2 = false;          // delete the data on the terminal
+    bool Check1 = false;  // set the terminal clock
+    bool Check2 = false;  // delete the data on the terminal
 
     // Start-up: suffix table, progress, start time, clock, settings file and
     // check boxes, in that order. Setting the boxes does not rewrite the file.

@@ -6,8 +6,7 @@
 
 namespace bayhaul {
 
-inline int TwipsToPixels(int twips, double dotsPerInch)
-{
+inline int TwipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
 }
 

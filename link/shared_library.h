@@ -13,35 +13,35 @@ namespace bayhaul {
 using AnyFunction = void (*)();
 
 class SharedLibrary {
- public:
-  SharedLibrary() = default;
-  SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  SharedLibrary& operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = std::exchange(other.handle_, nullptr);
+public:
+    SharedLibrary() = default;
+    SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
     }
-    return *this;
-  }
-  SharedLibrary(const SharedLibrary&) = delete;
-  SharedLibrary& operator=(const SharedLibrary&) = delete;
-  ~SharedLibrary() { Close(); }
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+    ~SharedLibrary() { Close(); }
 
-  // Opens the library file `file`, which must be a full path: no search
-  // path and no current directory is consulted. On failure the result is
-  // not open and `reason` holds the system's explanation.
-  static SharedLibrary Open(const std::filesystem::path& file, std::string& reason);
+    // Opens the library file `file`, which must be a full path: no search
+    // path and no current directory is consulted. On failure the result is
+    // not open and `reason` holds the system's explanation.
+    static SharedLibrary Open(const std::filesystem::path& file, std::string& reason);
 
-  bool IsOpen() const { return handle_ != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr; }
 
-  // The exported function `name`, or nullptr when the library lacks it.
-  AnyFunction Find(const char* name) const;
+    // The exported function `name`, or nullptr when the library lacks it.
+    AnyFunction Find(const char* name) const;
 
- private:
-  explicit SharedLibrary(void* handle) : handle_(handle) {}
-  void Close();
+private:
+    explicit SharedLibrary(void* handle) : handle_(handle) {}
+    void Close();
 
-  void* handle_ = nullptr;
+    void* handle_ = nullptr;
 };
 
 // The folder that holds the running program's executable. Empty, with

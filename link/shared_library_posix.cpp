@@ -9,32 +9,32 @@
 namespace bayhaul {
 
 SharedLibrary SharedLibrary::Open(const std::filesystem::path& file, std::string& reason) {
-  // RTLD_NOW: a library with unresolved references fails here, not mid-call.
-  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* text = dlerror();
-    reason = text != nullptr ? text : "unknown dlopen failure";
-  }
-  return SharedLibrary(handle);
+    // RTLD_NOW: a library with unresolved references fails here, not mid-call.
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* text = dlerror();
+        reason = text != nullptr ? text : "unknown dlopen failure";
+    }
+    return SharedLibrary(handle);
 }
 
 AnyFunction SharedLibrary::Find(const char* name) const {
-  return reinterpret_cast<AnyFunction>(dlsym(handle_, name));
+    return reinterpret_cast<AnyFunction>(dlsym(handle_, name));
 }
 
 void SharedLibrary::Close() {
-  if (handle_ != nullptr) dlclose(handle_);
-  handle_ = nullptr;
+    if (handle_ != nullptr) dlclose(handle_);
+    handle_ = nullptr;
 }
 
 std::filesystem::path ExecutableFolder(std::string& reason) {
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
-    reason = "cannot read /proc/self/exe: " + error.message();
-    return {};
-  }
-  return executable.parent_path();
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        reason = "cannot read /proc/self/exe: " + error.message();
+        return {};
+    }
+    return executable.parent_path();
 }
 
 }  // namespace bayhaul

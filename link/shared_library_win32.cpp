@@ -11,49 +11,49 @@ namespace bayhaul {
 namespace {
 
 std::string LastErrorText() {
-  const DWORD code = GetLastError();
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string result = length != 0 ? std::string(text, length) : "error " + std::to_string(code);
-  LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
-    result.pop_back();
-  }
-  return result;
+    const DWORD code = GetLastError();
+    char* text = nullptr;
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result = length != 0 ? std::string(text, length) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result;
 }
 
 }  // namespace
 
 SharedLibrary SharedLibrary::Open(const std::filesystem::path& file, std::string& reason) {
-  // A full path: Windows loads exactly that file. The altered search path
-  // makes the library's own dependencies resolve from its folder too.
-  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr) reason = LastErrorText();
-  return SharedLibrary(reinterpret_cast<void*>(module));
+    // A full path: Windows loads exactly that file. The altered search path
+    // makes the library's own dependencies resolve from its folder too.
+    HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) reason = LastErrorText();
+    return SharedLibrary(reinterpret_cast<void*>(module));
 }
 
 AnyFunction SharedLibrary::Find(const char* name) const {
-  return reinterpret_cast<AnyFunction>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+    return reinterpret_cast<AnyFunction>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
 void SharedLibrary::Close() {
-  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
-  handle_ = nullptr;
+    if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+    handle_ = nullptr;
 }
 
 std::filesystem::path ExecutableFolder(std::string& reason) {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      reason = "cannot get the program's file name: " + LastErrorText();
-      return {};
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            reason = "cannot get the program's file name: " + LastErrorText();
+            return {};
+        }
+        if (length < buffer.size()) return std::filesystem::path(buffer.data(), buffer.data() + length).parent_path();
+        buffer.resize(buffer.size() * 2);
     }
-    if (length < buffer.size()) return std::filesystem::path(buffer.data(), buffer.data() + length).parent_path();
-    buffer.resize(buffer.size() * 2);
-  }
 }
 
 }  // namespace bayhaul

@@ -25,17 +25,17 @@ constexpr std::int16_t kFinishedStatus = 2;
 // A NUL-terminated buffer of exactly the text's length plus the terminator,
 // which the library may overwrite.
 std::vector<char> WritableBuffer(std::string_view text) {
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  return buffer;
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    return buffer;
 }
 
 // The text the library left in `buffer`, never read past its end even
 // when the terminator was overwritten.
 std::string TextOf(const std::vector<char>& buffer) {
-  const void* end = std::memchr(buffer.data(), '\0', buffer.size());
-  const std::size_t length = end ? static_cast<const char*>(end) - buffer.data() : buffer.size();
-  return std::string(buffer.data(), length);
+    const void* end = std::memchr(buffer.data(), '\0', buffer.size());
+    const std::size_t length = end ? static_cast<const char*>(end) - buffer.data() : buffer.size();
+    return std::string(buffer.data(), length);
 }
 
 }  // namespace
@@ -43,94 +43,95 @@ std::string TextOf(const std::vector<char>& buffer) {
 TerminalSession::TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp)
     : library_(library), currentLink_(currentLink), lastStamp_(lastStamp) {}
 
-TerminalSession::~TerminalSession() { CloseLink(); }
+TerminalSession::~TerminalSession() {
+    CloseLink();
+}
 
 OpenResult TerminalSession::OpenLink(std::int16_t comPort, LinkSetting setting) {
-  CloseLink();
-  if (ended_) return {OpenStatus::NoHandle, {}};
-  if (functions_ == nullptr) {
-    LoadError error;
-    functions_ = library_.Functions(error);
+    CloseLink();
+    if (ended_) return {OpenStatus::NoHandle, {}};
     if (functions_ == nullptr) {
-      ended_ = true;
-      return {OpenStatus::NoLibrary, error};
+        LoadError error;
+        functions_ = library_.Functions(error);
+        if (functions_ == nullptr) {
+            ended_ = true;
+            return {OpenStatus::NoLibrary, error};
+        }
     }
-  }
 
-  handle_ = functions_->Tether_Create();
-  currentLink_ = handle_;
-  if (handle_ == 0) {
-    ended_ = true;
-    return {OpenStatus::NoHandle, {}};
-  }
-  functions_->Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
-  const bool connected = functions_->Tether_Connect(handle_) == 1;
-  return {connected ? OpenStatus::Connected : OpenStatus::NotConnected, {}};
+    handle_ = functions_->Tether_Create();
+    currentLink_ = handle_;
+    if (handle_ == 0) {
+        ended_ = true;
+        return {OpenStatus::NoHandle, {}};
+    }
+    functions_->Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
+    const bool connected = functions_->Tether_Connect(handle_) == 1;
+    return {connected ? OpenStatus::Connected : OpenStatus::NotConnected, {}};
 }
 
 OpenResult TerminalSession::Reopen(std::int16_t comPort) {
-  CloseLink();
-  return OpenLink(comPort, LinkSetting::Nine);
+    CloseLink();
+    return OpenLink(comPort, LinkSetting::Nine);
 }
 
 OpenResult TerminalSession::Connect(std::int16_t comPort) {
-  const OpenResult first = OpenLink(comPort, LinkSetting::Eight);
-  if (first.status != OpenStatus::NotConnected) return first;
-  return Reopen(comPort);
+    const OpenResult first = OpenLink(comPort, LinkSetting::Eight);
+    if (first.status != OpenStatus::NotConnected) return first;
+    return Reopen(comPort);
 }
 
 void TerminalSession::CloseLink() {
-  if (!HasLink()) return;
-  functions_->Tether_Disconnect(handle_);
-  functions_->Tether_Destroy(handle_);
-  handle_ = 0;  // the main window's field keeps the released value
+    if (!HasLink()) return;
+    functions_->Tether_Disconnect(handle_);
+    functions_->Tether_Destroy(handle_);
+    handle_ = 0;  // the main window's field keeps the released value
 }
 
 bool TerminalSession::QueryFile(std::string_view terminalFile) {
-  if (!HasLink() || terminalFile.size() > std::numeric_limits<std::uint8_t>::max()) return false;
-  // Set afresh for every query: the library may change both.
-  std::vector<char> name = WritableBuffer(terminalFile);
-  std::uint8_t length = static_cast<std::uint8_t>(terminalFile.size());
-  const std::int16_t result = functions_->Tether_ESC_J(handle_, kLetterCode, name.data(), &length);
-  return result == 8 || result == 6;
+    if (!HasLink() || terminalFile.size() > std::numeric_limits<std::uint8_t>::max()) return false;
+    // Set afresh for every query: the library may change both.
+    std::vector<char> name = WritableBuffer(terminalFile);
+    std::uint8_t length = static_cast<std::uint8_t>(terminalFile.size());
+    const std::int16_t result = functions_->Tether_ESC_J(handle_, kLetterCode, name.data(), &length);
+    return result == 8 || result == 6;
 }
 
-bool TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile,
-                               const PollStep& pollStep) {
-  if (!HasLink()) return false;
-  std::vector<char> path = WritableBuffer(localPath);
-  const std::string file(terminalFile);
-  const std::int16_t result =
-      functions_->Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
-  if (result == 0) return false;
-  // Below 0 the copy counts as finished at once, without polling.
-  if (result > 0) AwaitTransfer(pollStep);
-  // Closed while waiting: how the copy ended is unknown, so it does not count.
-  if (!HasLink()) return false;
-  functions_->Tether_StLoad(handle_, kAfterCopy, &bytesReceived_, &bytesTotal_);
-  return true;
+bool TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep) {
+    if (!HasLink()) return false;
+    std::vector<char> path = WritableBuffer(localPath);
+    const std::string file(terminalFile);
+    const std::int16_t result =
+        functions_->Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
+    if (result == 0) return false;
+    // Below 0 the copy counts as finished at once, without polling.
+    if (result > 0) AwaitTransfer(pollStep);
+    // Closed while waiting: how the copy ended is unknown, so it does not count.
+    if (!HasLink()) return false;
+    functions_->Tether_StLoad(handle_, kAfterCopy, &bytesReceived_, &bytesTotal_);
+    return true;
 }
 
 std::int16_t TerminalSession::AwaitTransfer(const PollStep& pollStep) {
-  std::int16_t status = 0;
-  do {
-    status = functions_->Tether_StLoad(handle_, kPollRunning, &bytesReceived_, &bytesTotal_);
-    if (pollStep) status = pollStep(status);
-  } while (status < kFinishedStatus && HasLink());
-  return status;
+    std::int16_t status = 0;
+    do {
+        status = functions_->Tether_StLoad(handle_, kPollRunning, &bytesReceived_, &bytesTotal_);
+        if (pollStep) status = pollStep(status);
+    } while (status < kFinishedStatus && HasLink());
+    return status;
 }
 
 void TerminalSession::DeleteOnTerminal(std::string_view terminalFile) {
-  if (!HasLink()) return;
-  const std::string file(terminalFile);
-  functions_->Tether_ESC_E(handle_, kLetterCode, file.c_str(), static_cast<std::int16_t>(file.size()));
+    if (!HasLink()) return;
+    const std::string file(terminalFile);
+    functions_->Tether_ESC_E(handle_, kLetterCode, file.c_str(), static_cast<std::int16_t>(file.size()));
 }
 
 void TerminalSession::SetTerminalClock() {
-  if (!HasLink()) return;
-  std::vector<char> stamp = WritableBuffer(lastStamp_);
-  functions_->Tether_ESC_M(handle_, kLetterCode, stamp.data());
-  lastStamp_ = TextOf(stamp);
+    if (!HasLink()) return;
+    std::vector<char> stamp = WritableBuffer(lastStamp_);
+    functions_->Tether_ESC_M(handle_, kLetterCode, stamp.data());
+    lastStamp_ = TextOf(stamp);
 }
 
 }  // namespace bayhaul

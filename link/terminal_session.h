@@ -24,77 +24,77 @@ inline constexpr char kTerminalDataFile[] = "FORM.DAT";
 enum class LinkSetting : char { Eight = '8', Nine = '9' };
 
 enum class OpenStatus {
-  Connected,     // the terminal answered
-  NotConnected,  // a link is open but the terminal did not answer
-  NoHandle,      // the library gave no handle: the session has ended
-  NoLibrary,     // the library could not be loaded: the session has ended
+    Connected,     // the terminal answered
+    NotConnected,  // a link is open but the terminal did not answer
+    NoHandle,      // the library gave no handle: the session has ended
+    NoLibrary,     // the library could not be loaded: the session has ended
 };
 
 struct OpenResult {
-  OpenStatus status;
-  LoadError loadError;  // filled only for NoLibrary
+    OpenStatus status;
+    LoadError loadError;  // filled only for NoLibrary
 };
 
 class TerminalSession {
- public:
-  // Given a status from Tether_StLoad, returns it or a replacement; a
-  // result of 2 or more ends the wait for a transfer.
-  using PollStep = std::function<std::int16_t(std::int16_t status)>;
+public:
+    // Given a status from Tether_StLoad, returns it or a replacement; a
+    // result of 2 or more ends the wait for a transfer.
+    using PollStep = std::function<std::int16_t(std::int16_t status)>;
 
-  // `currentLink` and `lastStamp` are the main window's fields: each new
-  // handle is stored in `currentLink`, and the terminal clock is set from
-  // `lastStamp` and written back into it.
-  TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp);
-  ~TerminalSession();
-  TerminalSession(const TerminalSession&) = delete;
-  TerminalSession& operator=(const TerminalSession&) = delete;
+    // `currentLink` and `lastStamp` are the main window's fields: each new
+    // handle is stored in `currentLink`, and the terminal clock is set from
+    // `lastStamp` and written back into it.
+    TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
 
-  // Creates a handle, sets the port up with `setting`, "1", "N" and
-  // connects. A link already open is closed first. A 0 handle ends the
-  // session: no further call is made for this terminal.
-  OpenResult OpenLink(std::int16_t comPort, LinkSetting setting);
+    // Creates a handle, sets the port up with `setting`, "1", "N" and
+    // connects. A link already open is closed first. A 0 handle ends the
+    // session: no further call is made for this terminal.
+    OpenResult OpenLink(std::int16_t comPort, LinkSetting setting);
 
-  // CloseLink, then OpenLink on `comPort` with setting "9".
-  OpenResult Reopen(std::int16_t comPort);
+    // CloseLink, then OpenLink on `comPort` with setting "9".
+    OpenResult Reopen(std::int16_t comPort);
 
-  // OpenLink with setting "8"; a link that opens but does not connect is
-  // re-opened with "9". NotConnected means neither setting connected; the
-  // link is still open until CloseLink or the end of the session.
-  OpenResult Connect(std::int16_t comPort);
+    // OpenLink with setting "8"; a link that opens but does not connect is
+    // re-opened with "9". NotConnected means neither setting connected; the
+    // link is still open until CloseLink or the end of the session.
+    OpenResult Connect(std::int16_t comPort);
 
-  // Disconnects and releases the open link; nothing when none is open.
-  void CloseLink();
+    // Disconnects and releases the open link; nothing when none is open.
+    void CloseLink();
 
-  bool HasLink() const { return handle_ != 0; }
+    bool HasLink() const { return handle_ != 0; }
 
-  // True when the terminal holds `terminalFile` ready to fetch.
-  bool QueryFile(std::string_view terminalFile);
+    // True when the terminal holds `terminalFile` ready to fetch.
+    bool QueryFile(std::string_view terminalFile);
 
-  // Copies `terminalFile` from the terminal to `localPath`, running
-  // `pollStep` once per poll while the copy runs. True when a file was
-  // received; false when nothing was copied, no link is open, or the link
-  // was closed during a poll.
-  bool Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
+    // Copies `terminalFile` from the terminal to `localPath`, running
+    // `pollStep` once per poll while the copy runs. True when a file was
+    // received; false when nothing was copied, no link is open, or the link
+    // was closed during a poll.
+    bool Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
 
-  // Deletes `terminalFile` on the terminal.
-  void DeleteOnTerminal(std::string_view terminalFile);
+    // Deletes `terminalFile` on the terminal.
+    void DeleteOnTerminal(std::string_view terminalFile);
 
-  // Sets the terminal's clock from the stamp and stores back what the
-  // library left in the buffer.
-  void SetTerminalClock();
+    // Sets the terminal's clock from the stamp and stores back what the
+    // library left in the buffer.
+    void SetTerminalClock();
 
- private:
-  std::int16_t AwaitTransfer(const PollStep& pollStep);
+private:
+    std::int16_t AwaitTransfer(const PollStep& pollStep);
 
-  TetherSource& library_;
-  LinkHandle& currentLink_;
-  std::string& lastStamp_;
-  const TetherFunctions* functions_ = nullptr;
-  LinkHandle handle_ = 0;  // the open link; 0 when none is open
-  bool ended_ = false;     // a 0 handle or a missing library ended the session
-  // Outputs of every Tether_StLoad call; the library fills them, nothing reads them.
-  std::int32_t bytesReceived_ = 0;
-  std::int32_t bytesTotal_ = 0;
+    TetherSource& library_;
+    LinkHandle& currentLink_;
+    std::string& lastStamp_;
+    const TetherFunctions* functions_ = nullptr;
+    LinkHandle handle_ = 0;  // the open link; 0 when none is open
+    bool ended_ = false;     // a 0 handle or a missing library ended the session
+    // Outputs of every Tether_StLoad call; the library fills them, nothing reads them.
+    std::int32_t bytesReceived_ = 0;
+    std::int32_t bytesTotal_ = 0;
 };
 
 }  // namespace bayhaul

@@ -16,19 +16,17 @@ using LinkHandle = std::int32_t;
 
 extern "C" {
 using Tether_Create_t = LinkHandle(TETHER_CALL*)();
-using Tether_SetupEx_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t comPort,
-                                                     std::uint8_t speedCode, std::uint8_t stopBitsCode,
-                                                     std::uint8_t parityCode);
+using Tether_SetupEx_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t comPort, std::uint8_t speedCode,
+                                                    std::uint8_t stopBitsCode, std::uint8_t parityCode);
 using Tether_Connect_t = std::int16_t(TETHER_CALL*)(LinkHandle handle);
 using Tether_ESC_J_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t letter, char* fileName,
-                                                   std::uint8_t* nameLength);
+                                                  std::uint8_t* nameLength);
 using Tether_UpLoad_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t letter, char* localPath,
-                                                    const char* terminalFile, std::int16_t reserved,
-                                                    std::int16_t mode);
+                                                   const char* terminalFile, std::int16_t reserved, std::int16_t mode);
 using Tether_StLoad_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t selector,
-                                                    std::int32_t* bytesReceived, std::int32_t* bytesTotal);
+                                                   std::int32_t* bytesReceived, std::int32_t* bytesTotal);
 using Tether_ESC_E_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t letter, const char* fileName,
-                                                   std::int16_t nameLength);
+                                                  std::int16_t nameLength);
 using Tether_ESC_M_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t letter, char* stamp);
 using Tether_Disconnect_t = std::int16_t(TETHER_CALL*)(LinkHandle handle);
 using Tether_Destroy_t = std::int16_t(TETHER_CALL*)(LinkHandle handle);

@@ -7,16 +7,16 @@
 namespace bayhaul {
 
 struct TetherFunctions {
-  Tether_Create_t Tether_Create = nullptr;
-  Tether_SetupEx_t Tether_SetupEx = nullptr;
-  Tether_Connect_t Tether_Connect = nullptr;
-  Tether_ESC_J_t Tether_ESC_J = nullptr;
-  Tether_UpLoad_t Tether_UpLoad = nullptr;
-  Tether_StLoad_t Tether_StLoad = nullptr;
-  Tether_ESC_E_t Tether_ESC_E = nullptr;
-  Tether_ESC_M_t Tether_ESC_M = nullptr;
-  Tether_Disconnect_t Tether_Disconnect = nullptr;
-  Tether_Destroy_t Tether_Destroy = nullptr;
+    Tether_Create_t Tether_Create = nullptr;
+    Tether_SetupEx_t Tether_SetupEx = nullptr;
+    Tether_Connect_t Tether_Connect = nullptr;
+    Tether_ESC_J_t Tether_ESC_J = nullptr;
+    Tether_UpLoad_t Tether_UpLoad = nullptr;
+    Tether_StLoad_t Tether_StLoad = nullptr;
+    Tether_ESC_E_t Tether_ESC_E = nullptr;
+    Tether_ESC_M_t Tether_ESC_M = nullptr;
+    Tether_Disconnect_t Tether_Disconnect = nullptr;
+    Tether_Destroy_t Tether_Destroy = nullptr;
 };
 
 }  // namespace bayhaul

@@ -19,21 +19,21 @@ inline constexpr char kTetherLibraryFile[] = "TetherDll.so";
 #endif
 
 class TetherLibrary final : public TetherSource {
- public:
-  // The library file in the folder of the running program's executable.
-  TetherLibrary() = default;
-  // The library file in `folder`, which must be an absolute path.
-  explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
+public:
+    // The library file in the folder of the running program's executable.
+    TetherLibrary() = default;
+    // The library file in `folder`, which must be an absolute path.
+    explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-  // Opens the library and resolves all ten functions at once. A failed
-  // load is tried again at the next call, so a library put in place while
-  // the program runs is picked up; a loaded one stays loaded.
-  const TetherFunctions* Functions(LoadError& error) override;
+    // Opens the library and resolves all ten functions at once. A failed
+    // load is tried again at the next call, so a library put in place while
+    // the program runs is picked up; a loaded one stays loaded.
+    const TetherFunctions* Functions(LoadError& error) override;
 
- private:
-  std::filesystem::path folder_;  // empty: the program's own folder
-  SharedLibrary library_;
-  TetherFunctions functions_;
+private:
+    std::filesystem::path folder_;  // empty: the program's own folder
+    SharedLibrary library_;
+    TetherFunctions functions_;
 };
 
 }  // namespace bayhaul

@@ -10,20 +10,20 @@ namespace bayhaul {
 
 // Why the terminal link library could not be used.
 struct LoadError {
-  std::string path;    // full path of the library file that was tried
-  std::string reason;  // the system's own text, or the functions it lacks
+    std::string path;    // full path of the library file that was tried
+    std::string reason;  // the system's own text, or the functions it lacks
 
-  // One line for the user: "Cannot load <path>: <reason>".
-  std::string Message() const { return "Cannot load " + path + ": " + reason; }
+    // One line for the user: "Cannot load <path>: <reason>".
+    std::string Message() const { return "Cannot load " + path + ": " + reason; }
 };
 
 class TetherSource {
- public:
-  virtual ~TetherSource() = default;
+public:
+    virtual ~TetherSource() = default;
 
-  // The ten functions, loading the library if that has not happened yet.
-  // Returns nullptr and fills `error` when the library cannot be used.
-  virtual const TetherFunctions* Functions(LoadError& error) = 0;
+    // The ten functions, loading the library if that has not happened yet.
+    // Returns nullptr and fills `error` when the library cannot be used.
+    virtual const TetherFunctions* Functions(LoadError& error) = 0;
 };
 
 }  // namespace bayhaul

@@ -23,7 +23,9 @@ DevLister::DevLister() : DevLister(DefaultDevicePlatform()) {}
 
 DevLister::DevLister(std::shared_ptr<DevicePlatform> platform) : platform_(std::move(platform)) {}
 
-std::int32_t DevLister::ListCount() const { return static_cast<std::int32_t>(list_.size()); }
+std::int32_t DevLister::ListCount() const {
+    return static_cast<std::int32_t>(list_.size());
+}
 
 std::shared_ptr<DevInfo_Storage> DevLister::Item(std::int32_t Index) const {
     if (Index < 1 || Index > ListCount()) {
@@ -60,7 +62,11 @@ std::string DevLister::AddToList(const GUID_Storage* ClassID, bool bOnlyPresent)
     const DeviceSetHandle set = platform_->OpenClassDevices(classArg, flags);
     if (set == kInvalidDeviceSet) return "(BAD HANDLE) " + GetErrorText(platform_->LastErrorCode());
 
-    static const struct { std::uint32_t code; const char* name; std::string DevInfo_Storage::*member; } kRead[] = {
+    static const struct {
+        std::uint32_t code;
+        const char* name;
+        std::string DevInfo_Storage::*member;
+    } kRead[] = {
         {kSpdrpDeviceDesc, "SPDRP_DEVICEDESC", &DevInfo_Storage::SPDRP_DEVICEDESC},
         {kSpdrpFriendlyName, "SPDRP_FRIENDLYNAME", &DevInfo_Storage::SPDRP_FRIENDLYNAME},
         {kSpdrpClass, "SPDRP_CLASS", &DevInfo_Storage::SPDRP_CLASS},
@@ -87,7 +93,9 @@ std::string DevLister::AddToList(const GUID_Storage* ClassID, bool bOnlyPresent)
     return status;
 }
 
-std::string DevLister::StrTrimToNull(const std::string& V) { return V.substr(0, V.find('\0')); }
+std::string DevLister::StrTrimToNull(const std::string& V) {
+    return V.substr(0, V.find('\0'));
+}
 
 DevLister::DeviceProperty DevLister::GetDeviceProperty(DeviceSetHandle set, const DeviceInfoData& device,
                                                        std::uint32_t property) {
@@ -99,7 +107,8 @@ DevLister::DeviceProperty DevLister::GetDeviceProperty(DeviceSetHandle set, cons
         return result;
     }
     if (required > kPropertyDeclaredBytes) {
-        result.status = "Buffer too small " + std::to_string(required) + " vs " + std::to_string(kPropertyDeclaredBytes);
+        result.status =
+            "Buffer too small " + std::to_string(required) + " vs " + std::to_string(kPropertyDeclaredBytes);
         return result;
     }
     // The size counts the terminating NUL; a reported size of 0 is an empty text.

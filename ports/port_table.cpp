@@ -64,8 +64,10 @@ struct Hardware {
 // Present hardware ports in the fixed order: UARTs, ttyUSB, ttyACM, each by
 // the number in the name.
 std::vector<Hardware> PresentHardware(const PortRoots& roots) {
-    static const struct { const char* prefix; PortKind kind; } kFamilies[] = {
-        {"ttyS", PortKind::Uart}, {"ttyUSB", PortKind::UsbSerial}, {"ttyACM", PortKind::UsbSerial}};
+    static const struct {
+        const char* prefix;
+        PortKind kind;
+    } kFamilies[] = {{"ttyS", PortKind::Uart}, {"ttyUSB", PortKind::UsbSerial}, {"ttyACM", PortKind::UsbSerial}};
     std::vector<Hardware> found;
     const std::vector<std::string> names = EntryNames(roots.sysClassTty);
     for (const auto& family : kFamilies) {
@@ -155,8 +157,7 @@ std::vector<SerialPort> ScanSerialPorts(const PortRoots& roots) {
         taken.insert(port.com);
         ports.push_back(port);
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const SerialPort& a, const SerialPort& b) { return a.com < b.com; });
+    std::sort(ports.begin(), ports.end(), [](const SerialPort& a, const SerialPort& b) { return a.com < b.com; });
     return ports;
 }
 

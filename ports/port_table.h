@@ -30,9 +30,9 @@ constexpr int kMaxComNumber = 256;
 enum class PortKind { Uart, UsbSerial, Virtual };
 
 struct SerialPort {
-    int com = 0;           // 1 = COM1
+    int com = 0;  // 1 = COM1
     PortKind kind = PortKind::Uart;
-    std::string device;    // the path to open, e.g. /dev/ttyUSB0 or a virtual-port link
+    std::string device;  // the path to open, e.g. /dev/ttyUSB0 or a virtual-port link
 };
 
 // Where the table looks. Tests point these at a fake tree.

@@ -16,10 +16,15 @@ std::string DeviceDescription(const SerialPort& port) {
 std::string PropertyText(const SerialPort& port, std::uint32_t property, bool* known) {
     *known = true;
     switch (property) {
-        case kSpdrpDeviceDesc: return DeviceDescription(port);
-        case kSpdrpFriendlyName: return DeviceDescription(port) + " (COM" + std::to_string(port.com) + ")";
-        case kSpdrpClass: return "Ports";
-        default: *known = false; return "";
+        case kSpdrpDeviceDesc:
+            return DeviceDescription(port);
+        case kSpdrpFriendlyName:
+            return DeviceDescription(port) + " (COM" + std::to_string(port.com) + ")";
+        case kSpdrpClass:
+            return "Ports";
+        default:
+            *known = false;
+            return "";
     }
 }
 
@@ -98,7 +103,9 @@ bool PosixDevicePlatform::GetDeviceRegistryProperty(DeviceSetHandle set, const D
     return true;
 }
 
-void PosixDevicePlatform::DestroyDeviceInfoList(DeviceSetHandle set) { sets_.erase(set); }
+void PosixDevicePlatform::DestroyDeviceInfoList(DeviceSetHandle set) {
+    sets_.erase(set);
+}
 
 std::uint32_t PosixDevicePlatform::FormatErrorMessage(std::uint32_t code, char* buffer, std::uint32_t bufferSize) {
     const std::string text = std::strerror(static_cast<int>(code));

@@ -18,7 +18,9 @@ static_assert(offsetof(DeviceInfoData, ClassGuid) == offsetof(SP_DEVINFO_DATA, C
 static_assert(offsetof(DeviceInfoData, DevInst) == offsetof(SP_DEVINFO_DATA, DevInst), "DevInst offset");
 static_assert(offsetof(DeviceInfoData, Reserved) == offsetof(SP_DEVINFO_DATA, Reserved), "Reserved offset");
 
-HDEVINFO ToHandle(DeviceSetHandle set) { return reinterpret_cast<HDEVINFO>(set); }
+HDEVINFO ToHandle(DeviceSetHandle set) {
+    return reinterpret_cast<HDEVINFO>(set);
+}
 
 SP_DEVINFO_DATA ToPlatform(const DeviceInfoData& device) {
     SP_DEVINFO_DATA data;
@@ -60,9 +62,13 @@ bool Win32DevicePlatform::GetDeviceRegistryProperty(DeviceSetHandle set, const D
     return ok != FALSE;
 }
 
-void Win32DevicePlatform::DestroyDeviceInfoList(DeviceSetHandle set) { SetupDiDestroyDeviceInfoList(ToHandle(set)); }
+void Win32DevicePlatform::DestroyDeviceInfoList(DeviceSetHandle set) {
+    SetupDiDestroyDeviceInfoList(ToHandle(set));
+}
 
-std::uint32_t Win32DevicePlatform::LastErrorCode() { return ::GetLastError(); }
+std::uint32_t Win32DevicePlatform::LastErrorCode() {
+    return ::GetLastError();
+}
 
 std::uint32_t Win32DevicePlatform::FormatErrorMessage(std::uint32_t code, char* buffer, std::uint32_t bufferSize) {
     return ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, buffer, bufferSize, nullptr);

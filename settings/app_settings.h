@@ -12,10 +12,9 @@ struct AppSettings {
     std::string filename = "FORM";   // base-name keyword or name
     std::string fileext = "DAT";     // extension, without the dot
 
-    bool operator==(const AppSettings& other) const
-    {
-        return sync == other.sync && del == other.del && diradd == other.diradd &&
-               filename == other.filename && fileext == other.fileext;
+    bool operator==(const AppSettings& other) const {
+        return sync == other.sync && del == other.del && diradd == other.diradd && filename == other.filename &&
+               fileext == other.fileext;
     }
 };
 

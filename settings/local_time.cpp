@@ -4,10 +4,9 @@
 
 namespace bayhaul {
 
-LocalTime SystemClock::Now() const
-{
+LocalTime SystemClock::Now() const {
     std::time_t now = std::time(nullptr);
-    std::tm parts {};
+    std::tm parts{};
 #ifdef _WIN32
     localtime_s(&parts, &now);
 #else

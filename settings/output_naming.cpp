@@ -4,37 +4,28 @@
 
 namespace bayhaul {
 
-std::string NameSuffix(std::size_t fileCounter)
-{
-    if (fileCounter == 0)
-        return "";
+std::string NameSuffix(std::size_t fileCounter) {
+    if (fileCounter == 0) return "";
     std::string number = std::to_string(fileCounter + 1);
     return number.size() < 2 ? "0" + number : number;
 }
 
-std::vector<std::string> BuildNameSuffixes()
-{
+std::vector<std::string> BuildNameSuffixes() {
     std::vector<std::string> table;
-    for (std::size_t i = 0; i < 19; ++i)
-        table.push_back(NameSuffix(i));
+    for (std::size_t i = 0; i < 19; ++i) table.push_back(NameSuffix(i));
     return table;
 }
 
-std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLookup& specialFolder)
-{
-    if (diradd == kDocumentsKeyword)
-        return specialFolder(kDocumentsFolderId);
-    if (diradd == kDesktopKeyword)
-        return specialFolder(kDesktopFolderId);
+std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLookup& specialFolder) {
+    if (diradd == kDocumentsKeyword) return specialFolder(kDocumentsFolderId);
+    if (diradd == kDesktopKeyword) return specialFolder(kDesktopFolderId);
     return diradd;
 }
 
 std::string JoinSavePath(const std::string& folder, const std::string& baseName, const std::string& suffix,
-                         const std::string& extension, char separator)
-{
+                         const std::string& extension, char separator) {
     std::string path = folder;
-    if (path.empty() || path.back() != separator)
-        path += separator;
+    if (path.empty() || path.back() != separator) path += separator;
     return path + baseName + suffix + "." + extension;
 }
 

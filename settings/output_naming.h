@@ -8,8 +8,8 @@
 namespace bayhaul {
 
 // The shell folder identifiers the program uses.
-inline constexpr int kDocumentsFolderId = 5;   // CSIDL_PERSONAL
-inline constexpr int kDesktopFolderId = 16;    // CSIDL_DESKTOPDIRECTORY
+inline constexpr int kDocumentsFolderId = 5;  // CSIDL_PERSONAL
+inline constexpr int kDesktopFolderId = 16;   // CSIDL_DESKTOPDIRECTORY
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';

@@ -8,27 +8,22 @@ namespace bayhaul {
 
 namespace {
 
-ReplaceFileResult Failure(const std::string& what)
-{
+ReplaceFileResult Failure(const std::string& what) {
     return {false, what + " (error " + std::to_string(GetLastError()) + ")"};
 }
 
 }  // namespace
 
-ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string& content)
-{
+ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string& content) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return {false, path + " is not a regular file"};
-        if (attributes & FILE_ATTRIBUTE_READONLY)
-            return {false, path + " is read-only"};
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {false, path + " is not a regular file"};
+        if (attributes & FILE_ATTRIBUTE_READONLY) return {false, path + " is read-only"};
     }
 
     const std::string temp = path + ".new-" + std::to_string(GetCurrentProcessId());
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return Failure("cannot create a file beside " + path);
+    if (file == INVALID_HANDLE_VALUE) return Failure("cannot create a file beside " + path);
     DWORD written = 0;
     const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
                     written == content.size() && FlushFileBuffers(file);

@@ -10,8 +10,7 @@
 
 namespace bayhaul {
 
-std::string fGetSpecialFolder(int CSIDL)
-{
+std::string fGetSpecialFolder(int CSIDL) {
     QStandardPaths::StandardLocation location;
     if (CSIDL == kDocumentsFolderId)
         location = QStandardPaths::DocumentsLocation;
@@ -21,10 +20,8 @@ std::string fGetSpecialFolder(int CSIDL)
         return "";
 
     QString path = QStandardPaths::writableLocation(location);
-    if (path.isEmpty() || !QFileInfo(path).isDir())
-        return "";
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
+    if (path.isEmpty() || !QFileInfo(path).isDir()) return "";
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
     return QFile::encodeName(path).toStdString();
 }
 

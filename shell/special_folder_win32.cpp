@@ -6,19 +6,15 @@
 
 namespace bayhaul {
 
-std::string fGetSpecialFolder(int CSIDL)
-{
+std::string fGetSpecialFolder(int CSIDL) {
     LPITEMIDLIST items = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL, &items) != S_OK || items == nullptr)
-        return "";
+    if (SHGetSpecialFolderLocation(nullptr, CSIDL, &items) != S_OK || items == nullptr) return "";
     char buffer[MAX_PATH] = {};
     const BOOL found = SHGetPathFromIDListA(items, buffer);
     CoTaskMemFree(items);
-    if (!found)
-        return "";
+    if (!found) return "";
     std::string path(buffer, strnlen(buffer, MAX_PATH));
-    while (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
     return path;
 }
 

@@ -66,8 +66,10 @@ Reply RequestServer::Execute(const Frame& request) {
         case msg::kDeleteFile: {
             if (!named) return {Refuse(request, Refusal::Malformed), "delete: bad name", std::nullopt};
             switch (storage_.Delete(text)) {
-                case DeleteResult::Deleted: return {Answer(request, {1}), "delete " + text + ": deleted", std::nullopt};
-                case DeleteResult::Absent: return {Answer(request, {0}), "delete " + text + ": none", std::nullopt};
+                case DeleteResult::Deleted:
+                    return {Answer(request, {1}), "delete " + text + ": deleted", std::nullopt};
+                case DeleteResult::Absent:
+                    return {Answer(request, {0}), "delete " + text + ": none", std::nullopt};
                 case DeleteResult::Failed:
                     return {Refuse(request, Refusal::StorageError), "delete " + text + ": failed", std::nullopt};
             }
@@ -80,7 +82,8 @@ Reply RequestServer::Execute(const Frame& request) {
             }
             return {Answer(request, {}), "clock " + text, std::nullopt};
         }
-        default: break;
+        default:
+            break;
     }
     return {Refuse(request, Refusal::UnknownRequest), "unknown request", std::nullopt};
 }

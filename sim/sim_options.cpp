@@ -38,8 +38,14 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
     SimOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
-        if (flag == "--pace") { options.pace = true; continue; }
-        if (flag == "--no-answer") { options.noAnswer = true; continue; }
+        if (flag == "--pace") {
+            options.pace = true;
+            continue;
+        }
+        if (flag == "--no-answer") {
+            options.noAnswer = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
             return std::nullopt;

@@ -10,13 +10,13 @@ namespace bayhaul::sim {
 struct SimOptions {
     int com = 0;
     std::string dir;
-    char setting = '8';          // '8': answers at 115200 bit/s, '9': at 9600
-    bool pace = false;           // send no faster than the line speed
+    char setting = '8';             // '8': answers at 115200 bit/s, '9': at 9600
+    bool pace = false;              // send no faster than the line speed
     std::int64_t stallAfter = -1;   // bytes of a file phase, then silence
     std::int64_t hangupAfter = -1;  // bytes of a file phase, then the line drops
-    double noise = 0;            // fraction of sent bytes corrupted
+    double noise = 0;               // fraction of sent bytes corrupted
     bool noAnswer = false;
-    int latencyMs = 0;           // delay before reacting to what arrives
+    int latencyMs = 0;  // delay before reacting to what arrives
 
     int BitsPerSecond() const { return setting == '8' ? 115200 : 9600; }
 };

@@ -20,10 +20,14 @@ constexpr milliseconds kIdlePoll{500};
 
 const char* SendOutcomeText(ymodem::SendOutcome outcome) {
     switch (outcome) {
-        case ymodem::SendOutcome::Sent: return "sent";
-        case ymodem::SendOutcome::Cancelled: return "cancelled by the receiver";
-        case ymodem::SendOutcome::NoAnswer: return "no answer";
-        case ymodem::SendOutcome::LineLost: return "line lost";
+        case ymodem::SendOutcome::Sent:
+            return "sent";
+        case ymodem::SendOutcome::Cancelled:
+            return "cancelled by the receiver";
+        case ymodem::SendOutcome::NoAnswer:
+            return "no answer";
+        case ymodem::SendOutcome::LineLost:
+            return "line lost";
     }
     return "?";
 }

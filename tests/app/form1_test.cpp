@@ -24,35 +24,28 @@ protected:
     std::string settingsPath = dir / "settings.ini";
 
     template <typename T>
-    static T* Control(QWidget& window, const char* name)
-    {
+    static T* Control(QWidget& window, const char* name) {
         T* control = window.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(control, nullptr) << name;
         return control;
     }
 
-    static void Click(QWidget* control)
-    {
-        QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
-    }
+    static void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center()); }
 
-    std::string FileLines(int first, int count)
-    {
+    std::string FileLines(int first, int count) {
         const std::string text = ReadWholeFile(settingsPath);
         std::string lines;
         std::size_t pos = 0;
         for (int i = 0; i < first + count; ++i) {
             const std::size_t end = text.find("\r\n", pos);
-            if (i >= first)
-                lines += text.substr(pos, end - pos) + ";";
+            if (i >= first) lines += text.substr(pos, end - pos) + ";";
             pos = end + 2;
         }
         return lines;
     }
 };
 
-TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay)
-{
+TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
     Form1 window(clock, settingsPath);
     EXPECT_EQ(window.windowTitle(), "Bayhaul");
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
@@ -69,8 +62,7 @@ TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay)
     }
 }
 
-TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime)
-{
+TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime) {
     Form1 window(clock, settingsPath);
     const QString expectedStart = QLocale().toString(QDate(2023, 12, 8), QStringLiteral("dddd")).left(3) + ", ";
     const QString shown = Control<QLabel>(window, "Label1")->text();
@@ -85,8 +77,7 @@ TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime)
         << midnight.toStdString();
 }
 
-TEST_F(Form1Test, BoxesShowTheFlagsWithoutRewritingTheFile)
-{
+TEST_F(Form1Test, BoxesShowTheFlagsWithoutRewritingTheFile) {
     WriteWholeFile(settingsPath, "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
     Form1 window(clock, settingsPath);
     EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
@@ -94,8 +85,7 @@ TEST_F(Form1Test, BoxesShowTheFlagsWithoutRewritingTheFile)
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
 }
 
-TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine)
-{
+TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
     Form1 window(clock, settingsPath);
     window.show();
     auto* check1 = Control<QCheckBox>(window, "Check1");
@@ -112,8 +102,7 @@ TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine)
     EXPECT_EQ(FileLines(2, 3), "Desktop;FORM;DAT;");
 }
 
-TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone)
-{
+TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone) {
     Form1 window(clock, settingsPath);
     window.show();
     Click(Control<QLabel>(window, "Label5"));
@@ -123,8 +112,7 @@ TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone)
     EXPECT_EQ(FileLines(0, 2), "1;0;");
 }
 
-TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem)
-{
+TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem) {
     Form1 window(clock, settingsPath);
     const double dpiX = window.logicalDpiX();
     const double dpiY = window.logicalDpiY();
@@ -157,8 +145,7 @@ TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem)
     EXPECT_EQ(Control<QLabel>(window, "Label6")->text(), "Auto Delete Data from Device After Transfer to PC");
 }
 
-TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow)
-{
+TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
     auto* window = new Form1(clock, settingsPath);
     window->show();
     Click(Control<QPushButton>(*window, "Command7"));
@@ -179,8 +166,7 @@ TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow)
     delete window;
 }
 
-TEST_F(Form1Test, DownloadAndSettingsButtonsDoNothingYet)
-{
+TEST_F(Form1Test, DownloadAndSettingsButtonsDoNothingYet) {
     Form1 window(clock, settingsPath);
     window.show();
     const std::string before = ReadWholeFile(settingsPath);

@@ -17,12 +17,13 @@ protected:
     FixedClock clock;
     EnglishLocaleText locale;
     std::string settingsPath = dir / "settings.ini";
-    MainWindowState state{{clock, locale, [](int id) { return id == 16 ? std::string("/home/me/Desktop") : std::string("/home/me/Documents"); },
-                           settingsPath}};
+    MainWindowState state{
+        {clock, locale,
+         [](int id) { return id == 16 ? std::string("/home/me/Desktop") : std::string("/home/me/Documents"); },
+         settingsPath}};
 };
 
-TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes)
-{
+TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes) {
     state.Load();
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(state.Check1);
@@ -34,8 +35,7 @@ TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes)
     EXPECT_EQ(state.NameSuffixes, BuildNameSuffixes());
 }
 
-TEST_F(MainWindowStateTest, BoxesFollowTheFlagsAndOnlyAnExactOneIsOn)
-{
+TEST_F(MainWindowStateTest, BoxesFollowTheFlagsAndOnlyAnExactOneIsOn) {
     struct Case {
         std::string file;
         bool check1, check2;
@@ -55,8 +55,7 @@ TEST_F(MainWindowStateTest, BoxesFollowTheFlagsAndOnlyAnExactOneIsOn)
     }
 }
 
-TEST_F(MainWindowStateTest, EachBoxRewritesItsOwnLineWhateverTheOrder)
-{
+TEST_F(MainWindowStateTest, EachBoxRewritesItsOwnLineWhateverTheOrder) {
     WriteWholeFile(settingsPath, "yes\r\n0\r\n/srv/data\r\n%T\r\nTXT\r\nextra\r\n");
     state.Load();
 
@@ -72,8 +71,7 @@ TEST_F(MainWindowStateTest, EachBoxRewritesItsOwnLineWhateverTheOrder)
     EXPECT_EQ(state.Settings.del, "0");
 }
 
-TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept)
-{
+TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept) {
     state.Load();
     ::chmod(settingsPath.c_str(), 0444);
     state.Check2Click(true);
@@ -87,8 +85,7 @@ TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept)
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
 }
 
-TEST_F(MainWindowStateTest, SetDateGivesFourteenDigitsAndKeepsThemInLastStamp)
-{
+TEST_F(MainWindowStateTest, SetDateGivesFourteenDigitsAndKeepsThemInLastStamp) {
     struct Case {
         LocalTime moment;
         std::string stamp;
@@ -107,8 +104,7 @@ TEST_F(MainWindowStateTest, SetDateGivesFourteenDigitsAndKeepsThemInLastStamp)
     }
 }
 
-TEST_F(MainWindowStateTest, ClockTextCutsTheWeekdayAndLeavesOutMidnight)
-{
+TEST_F(MainWindowStateTest, ClockTextCutsTheWeekdayAndLeavesOutMidnight) {
     state.Load();
     clock.moment = {2023, 12, 8, 0, 0, 0};
     state.Timer1Tick();
@@ -124,16 +120,13 @@ TEST_F(MainWindowStateTest, ClockTextCutsTheWeekdayAndLeavesOutMidnight)
     EXPECT_EQ(state.Label1, "Fr, 12/8/2023 12:00:01 AM");
 }
 
-TEST_F(MainWindowStateTest, TickCounterStopsAtItsLargestValue)
-{
+TEST_F(MainWindowStateTest, TickCounterStopsAtItsLargestValue) {
     state.TimerTicks = 32765;
-    for (int i = 0; i < 5; ++i)
-        state.Timer2Tick();
+    for (int i = 0; i < 5; ++i) state.Timer2Tick();
     EXPECT_EQ(state.TimerTicks, 32767);
 }
 
-TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter)
-{
+TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter) {
     state.Load();
     EXPECT_EQ(state.BuildSavePath(0), "/home/me/Desktop/FORM.DAT");
     EXPECT_EQ(state.BuildSavePath(1), "/home/me/Desktop/FORM02.DAT");

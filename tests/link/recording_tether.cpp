@@ -10,83 +10,86 @@ RecordingTether* active = nullptr;
 
 template <typename T>
 T Next(std::deque<T>& script, T whenEmpty) {
-  if (script.empty()) return whenEmpty;
-  const T value = script.front();
-  script.pop_front();
-  return value;
+    if (script.empty()) return whenEmpty;
+    const T value = script.front();
+    script.pop_front();
+    return value;
 }
 
-void Record(std::string line) { active->calls.push_back(std::move(line)); }
+void Record(std::string line) {
+    active->calls.push_back(std::move(line));
+}
 
-std::string Num(long long value) { return std::to_string(value); }
+std::string Num(long long value) {
+    return std::to_string(value);
+}
 
 // Overwrites `buffer` of `size` bytes, terminator included, without
 // writing past its end.
 void Scribble(char* buffer, std::size_t size, const std::string& text) {
-  const std::size_t count = std::min(size, text.size());
-  std::memcpy(buffer, text.data(), count);
-  if (count < size) buffer[count] = '\0';
+    const std::size_t count = std::min(size, text.size());
+    std::memcpy(buffer, text.data(), count);
+    if (count < size) buffer[count] = '\0';
 }
 
 extern "C" {
 
 LinkHandle Create() {
-  Record("Create");
-  return Next(active->handles, 0);
+    Record("Create");
+    return Next(active->handles, 0);
 }
 
 std::int16_t SetupEx(LinkHandle h, std::int16_t port, std::uint8_t speed, std::uint8_t stop, std::uint8_t parity) {
-  Record("SetupEx " + Num(h) + " " + Num(port) + " " + std::string{char(speed), ' ', char(stop), ' ', char(parity)});
-  return 0;
+    Record("SetupEx " + Num(h) + " " + Num(port) + " " + std::string{char(speed), ' ', char(stop), ' ', char(parity)});
+    return 0;
 }
 
 std::int16_t Connect(LinkHandle h) {
-  Record("Connect " + Num(h));
-  return Next(active->connects, std::int16_t{0});
+    Record("Connect " + Num(h));
+    return Next(active->connects, std::int16_t{0});
 }
 
 std::int16_t EscJ(LinkHandle h, std::int16_t letter, char* name, std::uint8_t* length) {
-  Record("ESC_J " + Num(h) + " " + Num(letter) + " " + name + " " + Num(*length));
-  if (!active->queryScribble.empty()) {
-    Scribble(name, std::strlen(name) + 1, active->queryScribble);
-    *length = 0;
-  }
-  return Next(active->queries, std::int16_t{0});
+    Record("ESC_J " + Num(h) + " " + Num(letter) + " " + name + " " + Num(*length));
+    if (!active->queryScribble.empty()) {
+        Scribble(name, std::strlen(name) + 1, active->queryScribble);
+        *length = 0;
+    }
+    return Next(active->queries, std::int16_t{0});
 }
 
 std::int16_t UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* remote, std::int16_t reserved,
                     std::int16_t mode) {
-  Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " +
-         Num(mode));
-  return Next(active->uploads, std::int16_t{0});
+    Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " + Num(mode));
+    return Next(active->uploads, std::int16_t{0});
 }
 
 std::int16_t StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received, std::int32_t* total) {
-  Record("StLoad " + Num(h) + " " + Num(selector));
-  *received += 1;  // the library may write the outputs; the program never reads them
-  *total = 100;
-  return Next(active->polls, std::int16_t{2});
+    Record("StLoad " + Num(h) + " " + Num(selector));
+    *received += 1;  // the library may write the outputs; the program never reads them
+    *total = 100;
+    return Next(active->polls, std::int16_t{2});
 }
 
 std::int16_t EscE(LinkHandle h, std::int16_t letter, const char* name, std::int16_t length) {
-  Record("ESC_E " + Num(h) + " " + Num(letter) + " " + name + " " + Num(length));
-  return 0;
+    Record("ESC_E " + Num(h) + " " + Num(letter) + " " + name + " " + Num(length));
+    return 0;
 }
 
 std::int16_t EscM(LinkHandle h, std::int16_t letter, char* stamp) {
-  Record("ESC_M " + Num(h) + " " + Num(letter) + " " + stamp);
-  if (!active->clockReply.empty()) Scribble(stamp, std::strlen(stamp) + 1, active->clockReply);
-  return 0;
+    Record("ESC_M " + Num(h) + " " + Num(letter) + " " + stamp);
+    if (!active->clockReply.empty()) Scribble(stamp, std::strlen(stamp) + 1, active->clockReply);
+    return 0;
 }
 
 std::int16_t Disconnect(LinkHandle h) {
-  Record("Disconnect " + Num(h));
-  return 0;
+    Record("Disconnect " + Num(h));
+    return 0;
 }
 
 std::int16_t Destroy(LinkHandle h) {
-  Record("Destroy " + Num(h));
-  return 0;
+    Record("Destroy " + Num(h));
+    return 0;
 }
 
 }  // extern "C"
@@ -95,10 +98,16 @@ const TetherFunctions kTable{Create, SetupEx, Connect, EscJ, UpLoad, StLoad, Esc
 
 }  // namespace
 
-RecordingTether::RecordingTether() { active = this; }
+RecordingTether::RecordingTether() {
+    active = this;
+}
 
-RecordingTether::~RecordingTether() { active = nullptr; }
+RecordingTether::~RecordingTether() {
+    active = nullptr;
+}
 
-const TetherFunctions* RecordingTether::Functions(LoadError&) { return &kTable; }
+const TetherFunctions* RecordingTether::Functions(LoadError&) {
+    return &kTable;
+}
 
 }  // namespace bayhaul

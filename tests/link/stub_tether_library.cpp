@@ -6,19 +6,35 @@
 #define STUB_EXPORT extern "C" __attribute__((visibility("default")))
 
 // A handle no real session would be given, so a test can tell this library answered.
-STUB_EXPORT std::int32_t Tether_Create() { return 4242; }
+STUB_EXPORT std::int32_t Tether_Create() {
+    return 4242;
+}
 STUB_EXPORT std::int16_t Tether_SetupEx(std::int32_t, std::int16_t, std::uint8_t, std::uint8_t, std::uint8_t) {
-  return 0;
+    return 0;
 }
-STUB_EXPORT std::int16_t Tether_Connect(std::int32_t handle) { return handle == 4242 ? 1 : 0; }
-STUB_EXPORT std::int16_t Tether_ESC_J(std::int32_t, std::int16_t, char*, std::uint8_t*) { return 8; }
+STUB_EXPORT std::int16_t Tether_Connect(std::int32_t handle) {
+    return handle == 4242 ? 1 : 0;
+}
+STUB_EXPORT std::int16_t Tether_ESC_J(std::int32_t, std::int16_t, char*, std::uint8_t*) {
+    return 8;
+}
 STUB_EXPORT std::int16_t Tether_UpLoad(std::int32_t, std::int16_t, char*, const char*, std::int16_t, std::int16_t) {
-  return -1;
+    return -1;
 }
-STUB_EXPORT std::int16_t Tether_StLoad(std::int32_t, std::int16_t, std::int32_t*, std::int32_t*) { return 2; }
-STUB_EXPORT std::int16_t Tether_ESC_E(std::int32_t, std::int16_t, const char*, std::int16_t) { return 0; }
+STUB_EXPORT std::int16_t Tether_StLoad(std::int32_t, std::int16_t, std::int32_t*, std::int32_t*) {
+    return 2;
+}
+STUB_EXPORT std::int16_t Tether_ESC_E(std::int32_t, std::int16_t, const char*, std::int16_t) {
+    return 0;
+}
 #ifndef STUB_LEAVE_OUT_ESC_M
-STUB_EXPORT std::int16_t Tether_ESC_M(std::int32_t, std::int16_t, char*) { return 0; }
+STUB_EXPORT std::int16_t Tether_ESC_M(std::int32_t, std::int16_t, char*) {
+    return 0;
+}
 #endif
-STUB_EXPORT std::int16_t Tether_Disconnect(std::int32_t) { return 0; }
-STUB_EXPORT std::int16_t Tether_Destroy(std::int32_t) { return 0; }
+STUB_EXPORT std::int16_t Tether_Disconnect(std::int32_t) {
+    return 0;
+}
+STUB_EXPORT std::int16_t Tether_Destroy(std::int32_t) {
+    return 0;
+}

@@ -18,241 +18,246 @@ const Calls kClose7 = {"Disconnect 7", "Destroy 7"};
 const std::string kLocalPath = "/home/user/Desktop/FORM.DAT";
 
 Calls Join(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+    Calls all;
+    for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 class TerminalSessionTest : public testing::Test {
- protected:
-  // A session whose scripted terminal connects at once on handle 7.
-  TerminalSession& Connected() {
-    tether.handles = {7};
-    tether.connects = {1};
-    session.emplace(tether, currentLink, lastStamp);
-    EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
-    return *session;
-  }
+protected:
+    // A session whose scripted terminal connects at once on handle 7.
+    TerminalSession& Connected() {
+        tether.handles = {7};
+        tether.connects = {1};
+        session.emplace(tether, currentLink, lastStamp);
+        EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
+        return *session;
+    }
 
-  // Ends the session as the download's scope would, and returns every call.
-  Calls Ended() {
-    session.reset();
-    return tether.calls;
-  }
+    // Ends the session as the download's scope would, and returns every call.
+    Calls Ended() {
+        session.reset();
+        return tether.calls;
+    }
 
-  RecordingTether tether;
-  LinkHandle currentLink = 55;  // stale value of an earlier session
-  std::string lastStamp = "20231208105603";
-  std::optional<TerminalSession> session;
+    RecordingTether tether;
+    LinkHandle currentLink = 55;  // stale value of an earlier session
+    std::string lastStamp = "20231208105603";
+    std::optional<TerminalSession> session;
 };
 
 TEST_F(TerminalSessionTest, FirstOpenUsesSettingEightAndStoresTheHandle) {
-  Connected();
-  EXPECT_EQ(currentLink, 7);
-  EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
-  EXPECT_EQ(currentLink, 7) << "closing keeps the released value";
+    Connected();
+    EXPECT_EQ(currentLink, 7);
+    EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
+    EXPECT_EQ(currentLink, 7) << "closing keeps the released value";
 }
 
 TEST_F(TerminalSessionTest, FailedConnectIsReopenedWithSettingNine) {
-  tether.handles = {7, 9};
-  tether.connects = {0, 1};
-  session.emplace(tether, currentLink, lastStamp);
+    tether.handles = {7, 9};
+    tether.connects = {0, 1};
+    session.emplace(tether, currentLink, lastStamp);
 
-  EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
-  EXPECT_EQ(currentLink, 9);
-  EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
+    EXPECT_EQ(currentLink, 9);
+    EXPECT_EQ(Ended(),
+              Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
 TEST_F(TerminalSessionTest, TerminalThatNeverConnectsIsClosedAfterTheReopen) {
-  tether.handles = {7, 9};
-  session.emplace(tether, currentLink, lastStamp);
+    tether.handles = {7, 9};
+    session.emplace(tether, currentLink, lastStamp);
 
-  EXPECT_EQ(session->Connect(3).status, OpenStatus::NotConnected);
-  EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NotConnected);
+    EXPECT_EQ(Ended(),
+              Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
 // Every operation a download may still attempt after an open went wrong.
 void TryEverything(TerminalSession& session) {
-  session.Reopen(3);
-  session.QueryFile(kTerminalDataFile);
-  session.Transfer(kLocalPath, kTerminalDataFile, nullptr);
-  session.DeleteOnTerminal(kTerminalDataFile);
-  session.SetTerminalClock();
-  session.CloseLink();
+    session.Reopen(3);
+    session.QueryFile(kTerminalDataFile);
+    session.Transfer(kLocalPath, kTerminalDataFile, nullptr);
+    session.DeleteOnTerminal(kTerminalDataFile);
+    session.SetTerminalClock();
+    session.CloseLink();
 }
 
 TEST_F(TerminalSessionTest, ZeroHandleOnFirstOpenEndsTheSessionWithoutAnotherCall) {
-  session.emplace(tether, currentLink, lastStamp);
+    session.emplace(tether, currentLink, lastStamp);
 
-  EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
-  EXPECT_EQ(currentLink, 0);
-  TryEverything(*session);
-  EXPECT_EQ(Ended(), Calls{"Create"});
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
+    EXPECT_EQ(currentLink, 0);
+    TryEverything(*session);
+    EXPECT_EQ(Ended(), Calls{"Create"});
 }
 
 TEST_F(TerminalSessionTest, ZeroHandleOnReopenEndsTheSessionWithoutAnotherCall) {
-  tether.handles = {7, 0};
-  session.emplace(tether, currentLink, lastStamp);
+    tether.handles = {7, 0};
+    session.emplace(tether, currentLink, lastStamp);
 
-  EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
-  EXPECT_EQ(currentLink, 0);
-  TryEverything(*session);
-  EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create"}}));
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
+    EXPECT_EQ(currentLink, 0);
+    TryEverything(*session);
+    EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create"}}));
 }
 
 TEST_F(TerminalSessionTest, ZeroHandleOnReopenAfterAFailedQueryStopsTheSecondQuery) {
-  Connected();
-  tether.handles = {0};
-  EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
-  EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
-  session->SetTerminalClock();
-  EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
-  EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_J 7 65 FORM.DAT 8"}, kClose7, {"Create"}}));
+    Connected();
+    tether.handles = {0};
+    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
+    session->SetTerminalClock();
+    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_J 7 65 FORM.DAT 8"}, kClose7, {"Create"}}));
 }
 
 class FailingSource final : public TetherSource {
- public:
-  const TetherFunctions* Functions(LoadError& error) override {
-    ++attempts;
-    error = {"/opt/bayhaul/TetherDll.so", "file not found"};
-    return nullptr;
-  }
-  int attempts = 0;
+public:
+    const TetherFunctions* Functions(LoadError& error) override {
+        ++attempts;
+        error = {"/opt/bayhaul/TetherDll.so", "file not found"};
+        return nullptr;
+    }
+    int attempts = 0;
 };
 
 TEST_F(TerminalSessionTest, LibraryThatCannotBeLoadedIsReturnedAsTheLoadError) {
-  FailingSource source;
-  session.emplace(source, currentLink, lastStamp);
+    FailingSource source;
+    session.emplace(source, currentLink, lastStamp);
 
-  const OpenResult result = session->Connect(3);
-  EXPECT_EQ(result.status, OpenStatus::NoLibrary);
-  EXPECT_EQ(result.loadError.Message(), "Cannot load /opt/bayhaul/TetherDll.so: file not found");
-  EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
-  EXPECT_EQ(source.attempts, 1) << "one terminal, one attempt";
-  EXPECT_EQ(currentLink, 55);
+    const OpenResult result = session->Connect(3);
+    EXPECT_EQ(result.status, OpenStatus::NoLibrary);
+    EXPECT_EQ(result.loadError.Message(), "Cannot load /opt/bayhaul/TetherDll.so: file not found");
+    EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
+    EXPECT_EQ(source.attempts, 1) << "one terminal, one attempt";
+    EXPECT_EQ(currentLink, 55);
 }
 
 TEST_F(TerminalSessionTest, QueryResetsNameAndLengthAndAcceptsOnlyEightOrSix) {
-  Connected();
-  tether.queryScribble = "XYZ";  // the library changes both buffer and length
-  tether.queries = {8, 6, 7, 0, -8};
-  const std::vector<bool> expected = {true, true, false, false, false};
-  for (const bool canFetch : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile), canFetch);
-  EXPECT_EQ(Ended(), Join({kOpen7, Calls(5, "ESC_J 7 65 FORM.DAT 8"), kClose7}));
+    Connected();
+    tether.queryScribble = "XYZ";  // the library changes both buffer and length
+    tether.queries = {8, 6, 7, 0, -8};
+    const std::vector<bool> expected = {true, true, false, false, false};
+    for (const bool canFetch : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile), canFetch);
+    EXPECT_EQ(Ended(), Join({kOpen7, Calls(5, "ESC_J 7 65 FORM.DAT 8"), kClose7}));
 }
 
 TEST_F(TerminalSessionTest, TransferOfNothingMakesNoStatusCall) {
-  Connected();
-  int polls = 0;
-  EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
-  EXPECT_EQ(polls, 0);
-  EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"}, kClose7}));
+    Connected();
+    int polls = 0;
+    EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+    EXPECT_EQ(polls, 0);
+    EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"}, kClose7}));
 }
 
 TEST_F(TerminalSessionTest, NegativeTransferResultCountsWithoutPolling) {
-  Connected();
-  tether.uploads = {-1};
-  int polls = 0;
-  EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
-  EXPECT_EQ(polls, 0);
-  EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 1"}, kClose7}));
+    Connected();
+    tether.uploads = {-1};
+    int polls = 0;
+    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+    EXPECT_EQ(polls, 0);
+    EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 1"}, kClose7}));
 }
 
 TEST_F(TerminalSessionTest, RunningTransferIsPolledUntilAnyStatusOfTwoOrMore) {
-  for (const std::int16_t last : {2, 3, 10, 32767}) {
-    SCOPED_TRACE(last);
-    tether.calls.clear();
-    Connected();
-    tether.uploads = {1};
-    tether.polls = {0, 1, -5, last};
-    int polls = 0;
-    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
-    EXPECT_EQ(polls, 4);
-    EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"}, Calls(4, "StLoad 7 0"),
-                             {"StLoad 7 1"}, kClose7}));
-  }
+    for (const std::int16_t last : {2, 3, 10, 32767}) {
+        SCOPED_TRACE(last);
+        tether.calls.clear();
+        Connected();
+        tether.uploads = {1};
+        tether.polls = {0, 1, -5, last};
+        int polls = 0;
+        EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+        EXPECT_EQ(polls, 4);
+        EXPECT_EQ(Ended(), Join({kOpen7,
+                                 {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"},
+                                 Calls(4, "StLoad 7 0"),
+                                 {"StLoad 7 1"},
+                                 kClose7}));
+    }
 }
 
 TEST_F(TerminalSessionTest, PollStepCanEndTheWaitByReplacingTheStatus) {
-  Connected();
-  tether.uploads = {5};
-  tether.polls = {0, 0, 0, 0, 0};
-  int polls = 0;
-  // As when the tick counter passes its limit on the second poll.
-  const auto step = [&](std::int16_t status) { return ++polls == 2 ? std::int16_t{10} : status; };
-  EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, step));
-  EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0",
-                                    "StLoad 7 1"},
-                           kClose7}));
+    Connected();
+    tether.uploads = {5};
+    tether.polls = {0, 0, 0, 0, 0};
+    int polls = 0;
+    // As when the tick counter passes its limit on the second poll.
+    const auto step = [&](std::int16_t status) { return ++polls == 2 ? std::int16_t{10} : status; };
+    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, step));
+    EXPECT_EQ(Ended(), Join({kOpen7,
+                             {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0", "StLoad 7 1"},
+                             kClose7}));
 }
 
 TEST_F(TerminalSessionTest, LinkClosedDuringAPollEndsTheWaitWithoutCountingTheFile) {
-  Connected();
-  tether.uploads = {1};
-  tether.polls = {0, 0, 0};
-  EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) {
-    session->CloseLink();
-    return s;
-  }));
-  EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"}, kClose7}));
+    Connected();
+    tether.uploads = {1};
+    tether.polls = {0, 0, 0};
+    EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) {
+        session->CloseLink();
+        return s;
+    }));
+    EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"}, kClose7}));
 }
 
 TEST_F(TerminalSessionTest, CommandRunDuringAPollCannotRedirectTheSession) {
-  Connected();
-  tether.uploads = {1};
-  tether.polls = {0, 2};
-  // A command handled during the poll opens and closes a session of its own.
-  const auto nested = [&](std::int16_t status) {
-    if (tether.calls.size() == kOpen7.size() + 2) {
-      tether.handles = {9};
-      TerminalSession other(tether, currentLink, lastStamp);
-      other.OpenLink(4, LinkSetting::Eight);
-    }
-    return status;
-  };
-  EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nested));
-  session->DeleteOnTerminal(kTerminalDataFile);
-  EXPECT_EQ(Ended(), Join({kOpen7,
-                           {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"},
-                           {"Create", "SetupEx 9 4 8 1 N", "Connect 9", "Disconnect 9", "Destroy 9"},
-                           {"StLoad 7 0", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8"},
-                           kClose7}));
+    Connected();
+    tether.uploads = {1};
+    tether.polls = {0, 2};
+    // A command handled during the poll opens and closes a session of its own.
+    const auto nested = [&](std::int16_t status) {
+        if (tether.calls.size() == kOpen7.size() + 2) {
+            tether.handles = {9};
+            TerminalSession other(tether, currentLink, lastStamp);
+            other.OpenLink(4, LinkSetting::Eight);
+        }
+        return status;
+    };
+    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nested));
+    session->DeleteOnTerminal(kTerminalDataFile);
+    EXPECT_EQ(Ended(), Join({kOpen7,
+                             {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"},
+                             {"Create", "SetupEx 9 4 8 1 N", "Connect 9", "Disconnect 9", "Destroy 9"},
+                             {"StLoad 7 0", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8"},
+                             kClose7}));
 }
 
 TEST_F(TerminalSessionTest, ClockIsSetFromTheStampAndTheBufferWrittenBack) {
-  Connected();
-  tether.clockReply = "20240101000000";
-  session->SetTerminalClock();
-  EXPECT_EQ(lastStamp, "20240101000000");
+    Connected();
+    tether.clockReply = "20240101000000";
+    session->SetTerminalClock();
+    EXPECT_EQ(lastStamp, "20240101000000");
 
-  tether.clockReply = "2024";  // a shorter text, terminated by the library
-  session->SetTerminalClock();
-  EXPECT_EQ(lastStamp, "2024");
-  EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_M 7 65 20231208105603", "ESC_M 7 65 20240101000000"}, kClose7}));
+    tether.clockReply = "2024";  // a shorter text, terminated by the library
+    session->SetTerminalClock();
+    EXPECT_EQ(lastStamp, "2024");
+    EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_M 7 65 20231208105603", "ESC_M 7 65 20240101000000"}, kClose7}));
 }
 
 TEST_F(TerminalSessionTest, ClockReplyWithoutTerminatorIsReadOnlyToTheBufferEnd) {
-  Connected();
-  tether.clockReply = "123456789012345678";  // overwrites the terminator too
-  session->SetTerminalClock();
-  EXPECT_EQ(lastStamp, "123456789012345");
+    Connected();
+    tether.clockReply = "123456789012345678";  // overwrites the terminator too
+    session->SetTerminalClock();
+    EXPECT_EQ(lastStamp, "123456789012345");
 }
 
 TEST_F(TerminalSessionTest, DownloadWithDeleteAndClockClosesOnceAtTheEnd) {
-  Connected();
-  tether.queries = {6};
-  tether.uploads = {1};
-  tether.polls = {1, 2};
-  ASSERT_TRUE(session->QueryFile(kTerminalDataFile));
-  ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr));
-  session->DeleteOnTerminal(kTerminalDataFile);
-  session->SetTerminalClock();
-  session->CloseLink();
-  EXPECT_FALSE(session->HasLink());
-  EXPECT_EQ(Ended(), Join({kOpen7,
-                           {"ESC_J 7 65 FORM.DAT 8", "UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0",
-                            "StLoad 7 0", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8", "ESC_M 7 65 20231208105603"},
-                           kClose7}));
+    Connected();
+    tether.queries = {6};
+    tether.uploads = {1};
+    tether.polls = {1, 2};
+    ASSERT_TRUE(session->QueryFile(kTerminalDataFile));
+    ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr));
+    session->DeleteOnTerminal(kTerminalDataFile);
+    session->SetTerminalClock();
+    session->CloseLink();
+    EXPECT_FALSE(session->HasLink());
+    EXPECT_EQ(Ended(), Join({kOpen7,
+                             {"ESC_J 7 65 FORM.DAT 8", "UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0",
+                              "StLoad 7 0", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8", "ESC_M 7 65 20231208105603"},
+                             kClose7}));
 }
 
 }  // namespace

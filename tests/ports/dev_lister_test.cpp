@@ -42,7 +42,8 @@ struct FakeDevice {
 };
 
 FakeDevice Port(std::uint32_t devInst, const std::string& desc, const std::string& friendly) {
-    FakeDevice d{devInst, Guid(0x40), {{kSpdrpDeviceDesc, {desc + '\0', {}}}, {kSpdrpClass, {std::string("Ports") + '\0', {}}}}};
+    FakeDevice d{
+        devInst, Guid(0x40), {{kSpdrpDeviceDesc, {desc + '\0', {}}}, {kSpdrpClass, {std::string("Ports") + '\0', {}}}}};
     if (!friendly.empty()) d.properties[kSpdrpFriendlyName] = {friendly + '\0', {}};
     return d;
 }
@@ -209,8 +210,8 @@ TEST_F(DevListerTest, ADeviceWithNoTextsHasAnEmptyName) {
 
 TEST_F(DevListerTest, TextLengthComesFromTheRequiredSize) {
     FakeDevice d{1, Guid(0x40), {}};
-    d.properties[kSpdrpDeviceDesc] = {std::string("0123456789") + '\0', {}};                 // required 11
-    d.properties[kSpdrpFriendlyName] = {std::string(499, 'x') + '\0', {}};                   // exactly 500
+    d.properties[kSpdrpDeviceDesc] = {std::string("0123456789") + '\0', {}};                  // required 11
+    d.properties[kSpdrpFriendlyName] = {std::string(499, 'x') + '\0', {}};                    // exactly 500
     d.properties[kSpdrpClass] = {std::string("Ports") + '\0' + "garbage", std::uint32_t{0}};  // nothing
     platform->devices = {d};
     EXPECT_EQ(lister.AddToList(nullptr, true), "OK");

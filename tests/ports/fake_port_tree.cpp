@@ -41,12 +41,16 @@ void FakePortTree::AddUsb(const std::string& name) {
     std::ofstream{DevPath(name)};
 }
 
-void FakePortTree::AddSysfsOnly(const std::string& name) { AddSysfsEntry(name); }
+void FakePortTree::AddSysfsOnly(const std::string& name) {
+    AddSysfsEntry(name);
+}
 
 void FakePortTree::AddLink(const std::string& linkName, const std::string& target) {
     fs::create_symlink(target, fs::path(roots_.virtualPorts) / linkName);
 }
 
-std::string FakePortTree::DevPath(const std::string& name) const { return roots_.dev + "/" + name; }
+std::string FakePortTree::DevPath(const std::string& name) const {
+    return roots_.dev + "/" + name;
+}
 
 }  // namespace bayhaul::testing

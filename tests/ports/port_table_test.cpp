@@ -52,10 +52,11 @@ TEST(PortTable, UsbAdaptersFillTheLowestFreeNumbersInFixedOrder) {
     tree.AddUsb("ttyUSB2");
     tree.AddUsb("ttyUSB0");
     tree.AddSysfsOnly("ttyUSB3");
-    EXPECT_EQ(Describe(ScanSerialPorts(tree.roots())),
-              (std::vector<std::string>{"COM1 uart " + tree.DevPath("ttyS0"), "COM2 usb " + tree.DevPath("ttyUSB0"),
-                                        "COM3 uart " + tree.DevPath("ttyS2"), "COM4 usb " + tree.DevPath("ttyUSB2"),
-                                        "COM5 usb " + tree.DevPath("ttyUSB10"), "COM6 usb " + tree.DevPath("ttyACM0")}));
+    EXPECT_EQ(
+        Describe(ScanSerialPorts(tree.roots())),
+        (std::vector<std::string>{"COM1 uart " + tree.DevPath("ttyS0"), "COM2 usb " + tree.DevPath("ttyUSB0"),
+                                  "COM3 uart " + tree.DevPath("ttyS2"), "COM4 usb " + tree.DevPath("ttyUSB2"),
+                                  "COM5 usb " + tree.DevPath("ttyUSB10"), "COM6 usb " + tree.DevPath("ttyACM0")}));
 }
 
 TEST(PortTable, LinksWithExistingTargetsHoldTheirNumber) {

@@ -59,7 +59,7 @@ TEST(PosixDevicePlatform, ListsThePresentSerialPortsWithTheirNames) {
     tree.AddUart(1, 0);  // phantom
     tree.AddUsb("ttyUSB0");
     tree.AddUsb("ttyACM0");
-    tree.AddLink("COM1", pty.slave());  // takes ttyS0's number
+    tree.AddLink("COM1", pty.slave());            // takes ttyS0's number
     tree.AddLink("COM2", tree.DevPath("ttyS9"));  // dangling
     auto platform = std::make_shared<PosixDevicePlatform>(tree.roots());
 

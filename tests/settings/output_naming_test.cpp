@@ -5,8 +5,7 @@
 namespace bayhaul {
 namespace {
 
-TEST(NameSuffixes, TableHoldsEmptyThenTwoDigitNumbersFromTwo)
-{
+TEST(NameSuffixes, TableHoldsEmptyThenTwoDigitNumbersFromTwo) {
     const std::vector<std::string> table = BuildNameSuffixes();
     ASSERT_EQ(table.size(), 19u);
     EXPECT_EQ(table[0], "");
@@ -16,8 +15,7 @@ TEST(NameSuffixes, TableHoldsEmptyThenTwoDigitNumbersFromTwo)
     EXPECT_EQ(table[18], "19");
 }
 
-TEST(NameSuffixes, TwentiethAndLaterFilesFollowTheSameRule)
-{
+TEST(NameSuffixes, TwentiethAndLaterFilesFollowTheSameRule) {
     EXPECT_EQ(NameSuffix(19), "20");
     EXPECT_EQ(NameSuffix(20), "21");
     EXPECT_EQ(NameSuffix(98), "99");
@@ -30,8 +28,7 @@ struct JoinCase {
     std::string expected;
 };
 
-TEST(JoinSavePath, BuildsThePathWithThePlatformsSeparator)
-{
+TEST(JoinSavePath, BuildsThePathWithThePlatformsSeparator) {
     const JoinCase cases[] = {
         {"C:\\Users\\me\\Desktop", "FORM", "", "DAT", '\\', "C:\\Users\\me\\Desktop\\FORM.DAT"},
         {"C:\\Users\\me\\Desktop", "FORM", "02", "DAT", '\\', "C:\\Users\\me\\Desktop\\FORM02.DAT"},
@@ -46,12 +43,10 @@ TEST(JoinSavePath, BuildsThePathWithThePlatformsSeparator)
         {"D:\\Data\\", "FORM", "", "DAT", '/', "D:\\Data\\/FORM.DAT"},
         {"", "FORM", "", "DAT", '/', "/FORM.DAT"},
     };
-    for (const JoinCase& c : cases)
-        EXPECT_EQ(JoinSavePath(c.folder, c.base, c.suffix, c.ext, c.separator), c.expected);
+    for (const JoinCase& c : cases) EXPECT_EQ(JoinSavePath(c.folder, c.base, c.suffix, c.ext, c.separator), c.expected);
 }
 
-TEST(ResolveSaveFolder, OnlyTheExactKeywordsNameTheSpecialFolders)
-{
+TEST(ResolveSaveFolder, OnlyTheExactKeywordsNameTheSpecialFolders) {
     std::vector<int> asked;
     const SpecialFolderLookup lookup = [&asked](int id) {
         asked.push_back(id);

@@ -16,14 +16,12 @@ protected:
     TempDir dir;
     std::string path = dir / "settings.ini";
 
-    std::size_t EntriesInFolder() const
-    {
+    std::size_t EntriesInFolder() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
     }
 };
 
-TEST_F(SettingsFileTest, MissingFileIsCreatedWithTheDefaultLinesByteForByte)
-{
+TEST_F(SettingsFileTest, MissingFileIsCreatedWithTheDefaultLinesByteForByte) {
     EnsureSettingsFile(path);
     EXPECT_EQ(ReadWholeFile(path), kDefaultBytes);
 
@@ -33,8 +31,7 @@ TEST_F(SettingsFileTest, MissingFileIsCreatedWithTheDefaultLinesByteForByte)
     EXPECT_EQ(read, AppSettings{});
 }
 
-TEST_F(SettingsFileTest, ExistingFileIsNeverReplacedByTheDefaults)
-{
+TEST_F(SettingsFileTest, ExistingFileIsNeverReplacedByTheDefaults) {
     for (const std::string& content : {std::string(), std::string("0\r\n"), std::string("anything")}) {
         WriteWholeFile(path, content);
         EnsureSettingsFile(path);
@@ -42,8 +39,7 @@ TEST_F(SettingsFileTest, ExistingFileIsNeverReplacedByTheDefaults)
     }
 }
 
-TEST_F(SettingsFileTest, ZeroLengthFileReadsAsDefaultsAndStaysZeroLength)
-{
+TEST_F(SettingsFileTest, ZeroLengthFileReadsAsDefaultsAndStaysZeroLength) {
     WriteWholeFile(path, "");
     AppSettings read;
     EXPECT_EQ(ReadSettingsFile(read, path), 0);
@@ -51,8 +47,7 @@ TEST_F(SettingsFileTest, ZeroLengthFileReadsAsDefaultsAndStaysZeroLength)
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
-TEST_F(SettingsFileTest, EveryValueReadsBackExactlyAsWritten)
-{
+TEST_F(SettingsFileTest, EveryValueReadsBackExactlyAsWritten) {
     const AppSettings cases[] = {
         {"1", "0", "D:\\Data,2024", "FORM", "DAT"},
         {"0", "1", "\"C:\\quoted folder\"", "\"name", "a\"b"},
@@ -70,14 +65,12 @@ TEST_F(SettingsFileTest, EveryValueReadsBackExactlyAsWritten)
     }
 }
 
-TEST_F(SettingsFileTest, EachLineEndsInCrLfAndAnEmptyValueIsAnEmptyLine)
-{
+TEST_F(SettingsFileTest, EachLineEndsInCrLfAndAnEmptyValueIsAnEmptyLine) {
     ASSERT_TRUE(WriteSettingsFile({"1", "0", "D:\\Data", "FORM", ""}, path).ok);
     EXPECT_EQ(ReadWholeFile(path), "1\r\n0\r\nD:\\Data\r\nFORM\r\n\r\n");
 }
 
-TEST_F(SettingsFileTest, ShortFileKeepsWhatWasReadAndTakesDefaultsForTheRest)
-{
+TEST_F(SettingsFileTest, ShortFileKeepsWhatWasReadAndTakesDefaultsForTheRest) {
     WriteWholeFile(path, "0\r\n1\r\n/srv/data\r\n");
     AppSettings read;
     EXPECT_EQ(ReadSettingsFile(read, path), 3);
@@ -88,16 +81,14 @@ TEST_F(SettingsFileTest, ShortFileKeepsWhatWasReadAndTakesDefaultsForTheRest)
     EXPECT_EQ(read.fileext, "TXT");
 }
 
-TEST_F(SettingsFileTest, LinesEndingInLfAloneAreReadToo)
-{
+TEST_F(SettingsFileTest, LinesEndingInLfAloneAreReadToo) {
     WriteWholeFile(path, "0\n1\n/srv/data\nNAME\nTXT\n");
     AppSettings read;
     EXPECT_EQ(ReadSettingsFile(read, path), 5);
     EXPECT_EQ(read, (AppSettings{"0", "1", "/srv/data", "NAME", "TXT"}));
 }
 
-TEST_F(SettingsFileTest, SurplusLinesAreIgnoredAndDroppedByTheNextWrite)
-{
+TEST_F(SettingsFileTest, SurplusLinesAreIgnoredAndDroppedByTheNextWrite) {
     WriteWholeFile(path, "1\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\nsixth\r\nseventh\r\n");
     AppSettings read;
     EXPECT_EQ(ReadSettingsFile(read, path), 5);
@@ -106,8 +97,7 @@ TEST_F(SettingsFileTest, SurplusLinesAreIgnoredAndDroppedByTheNextWrite)
     EXPECT_EQ(ReadWholeFile(path), "1\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
 }
 
-TEST_F(SettingsFileTest, UnreadableOrMissingFileReadsAsDefaults)
-{
+TEST_F(SettingsFileTest, UnreadableOrMissingFileReadsAsDefaults) {
     AppSettings read;
     read.diradd = "stale";
     EXPECT_EQ(ReadSettingsFile(read, dir / "missing.ini"), 0);
@@ -120,8 +110,7 @@ TEST_F(SettingsFileTest, UnreadableOrMissingFileReadsAsDefaults)
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
-TEST_F(SettingsFileTest, ReadOnlyFileIsLeftUntouchedAndTheFailureReported)
-{
+TEST_F(SettingsFileTest, ReadOnlyFileIsLeftUntouchedAndTheFailureReported) {
     WriteWholeFile(path, kDefaultBytes);
     ::chmod(path.c_str(), 0444);
 
@@ -132,16 +121,14 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsLeftUntouchedAndTheFailureReported)
     EXPECT_EQ(EntriesInFolder(), 1u) << "no temporary file may stay behind";
 }
 
-TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsWithoutCreatingAnything)
-{
+TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsWithoutCreatingAnything) {
     SettingsWriteResult result = WriteSettingsFile(AppSettings{}, dir / "no-such-folder/settings.ini");
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     EXPECT_EQ(EntriesInFolder(), 0u);
 }
 
-TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedAndTheOldFileKept)
-{
+TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedAndTheOldFileKept) {
     WriteWholeFile(path, kDefaultBytes);
     AppSettings broken;
     broken.filename = "two\r\nlines";
@@ -149,8 +136,7 @@ TEST_F(SettingsFileTest, ValueWithALineBreakIsRefusedAndTheOldFileKept)
     EXPECT_EQ(ReadWholeFile(path), kDefaultBytes);
 }
 
-TEST_F(SettingsFileTest, ReplacingKeepsTheFilesPermissions)
-{
+TEST_F(SettingsFileTest, ReplacingKeepsTheFilesPermissions) {
     WriteWholeFile(path, kDefaultBytes);
     ::chmod(path.c_str(), 0640);
     ASSERT_TRUE(WriteSettingsFile({"0", "0", "a", "b", "c"}, path).ok);

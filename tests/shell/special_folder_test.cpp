@@ -15,22 +15,19 @@ protected:
     TempDir home;
     ScopedEnv env;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         env.Set("HOME", home.Path());
         env.Set("XDG_CONFIG_HOME", home / "config");
         std::filesystem::create_directories(home / "config");
     }
 
-    void UserDirs(const std::string& desktop, const std::string& documents)
-    {
+    void UserDirs(const std::string& desktop, const std::string& documents) {
         WriteWholeFile(home / "config/user-dirs.dirs",
                        "XDG_DESKTOP_DIR=\"" + desktop + "\"\nXDG_DOCUMENTS_DIR=\"" + documents + "\"\n");
     }
 };
 
-TEST_F(SpecialFolderTest, DocumentsAndDesktopAreTheUsersFoldersWithoutATrailingSeparator)
-{
+TEST_F(SpecialFolderTest, DocumentsAndDesktopAreTheUsersFoldersWithoutATrailingSeparator) {
     std::filesystem::create_directories(home / "Work Desk");
     std::filesystem::create_directories(home / "Papers");
     UserDirs("$HOME/Work Desk/", "$HOME/Papers");
@@ -39,8 +36,7 @@ TEST_F(SpecialFolderTest, DocumentsAndDesktopAreTheUsersFoldersWithoutATrailingS
     EXPECT_EQ(fGetSpecialFolder(5), home / "Papers");
 }
 
-TEST_F(SpecialFolderTest, EveryCallAsksAfresh)
-{
+TEST_F(SpecialFolderTest, EveryCallAsksAfresh) {
     std::filesystem::create_directories(home / "One");
     std::filesystem::create_directories(home / "Two");
     UserDirs("$HOME/One", "$HOME/One");
@@ -50,13 +46,11 @@ TEST_F(SpecialFolderTest, EveryCallAsksAfresh)
     EXPECT_EQ(fGetSpecialFolder(16), home / "Two");
 }
 
-TEST_F(SpecialFolderTest, UnknownIdentifierOrMissingFolderGivesEmptyText)
-{
+TEST_F(SpecialFolderTest, UnknownIdentifierOrMissingFolderGivesEmptyText) {
     UserDirs("$HOME/Not There", "$HOME/Not There Either");
     EXPECT_EQ(fGetSpecialFolder(16), "");
     EXPECT_EQ(fGetSpecialFolder(5), "");
-    for (int id : {-1, 0, 2, 6, 17, 0x28, 1000})
-        EXPECT_EQ(fGetSpecialFolder(id), "") << id;
+    for (int id : {-1, 0, 2, 6, 17, 0x28, 1000}) EXPECT_EQ(fGetSpecialFolder(id), "") << id;
 }
 
 }  // namespace

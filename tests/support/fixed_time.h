@@ -20,12 +20,10 @@ class EnglishLocaleText final : public LocaleText {
 public:
     std::string weekday = "Friday";
     std::string WeekdayName(const LocalTime&) const override { return weekday; }
-    std::string ShortDate(const LocalTime& t) const override
-    {
+    std::string ShortDate(const LocalTime& t) const override {
         return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
     }
-    std::string LongTime(const LocalTime& t) const override
-    {
+    std::string LongTime(const LocalTime& t) const override {
         const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
         auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
         return std::to_string(hour12) + ":" + two(t.minute) + ":" + two(t.second) + (t.hour < 12 ? " AM" : " PM");

@@ -11,8 +11,7 @@ class ScopedEnv {
 public:
     ScopedEnv() = default;
     ScopedEnv(const std::string& name, const std::string& value) { Set(name, value); }
-    ~ScopedEnv()
-    {
+    ~ScopedEnv() {
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
             if (it->second)
                 ::setenv(it->first.c_str(), it->second->c_str(), 1);
@@ -23,21 +22,18 @@ public:
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-    void Set(const std::string& name, const std::string& value)
-    {
+    void Set(const std::string& name, const std::string& value) {
         Save(name);
         ::setenv(name.c_str(), value.c_str(), 1);
     }
 
-    void Unset(const std::string& name)
-    {
+    void Unset(const std::string& name) {
         Save(name);
         ::unsetenv(name.c_str());
     }
 
 private:
-    void Save(const std::string& name)
-    {
+    void Save(const std::string& name) {
         const char* old = std::getenv(name.c_str());
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }

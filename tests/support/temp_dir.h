@@ -12,16 +12,14 @@
 
 class TempDir {
 public:
-    TempDir()
-    {
+    TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "bayhaul-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -34,24 +32,20 @@ private:
     std::string path_;
 };
 
-inline std::string ReadWholeFile(const std::string& path)
-{
+inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteWholeFile(const std::string& path, const std::string& content)
-{
+inline void WriteWholeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
-inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
-{
+inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     const std::string text = ReadWholeFile(path);
     return {text.begin(), text.end()};
 }
 
-inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
+inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }

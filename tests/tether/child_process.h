@@ -15,10 +15,10 @@ namespace bayhaul::tether::testing {
 
 struct ChildOptions {
     std::vector<std::string> argv;
-    std::string workDir;                                      // empty: inherit
-    std::vector<std::pair<std::string, std::string>> env;     // added to ours
-    int stdioFd = -1;            // becomes stdin and stdout when set
-    bool captureStdout = false;  // otherwise stdout goes to /dev/null (unless stdioFd)
+    std::string workDir;                                   // empty: inherit
+    std::vector<std::pair<std::string, std::string>> env;  // added to ours
+    int stdioFd = -1;                                      // becomes stdin and stdout when set
+    bool captureStdout = false;                            // otherwise stdout goes to /dev/null (unless stdioFd)
 };
 
 class ChildProcess {

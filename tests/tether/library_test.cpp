@@ -175,8 +175,8 @@ TEST_F(LibraryTest, QueryTellsDataEmptyAndMissingApart) {
 TEST_F(LibraryTest, UploadsAreByteIdenticalOnEdgeSizes) {
     auto terminal = StartTerminal(47);
     const LinkHandle h = Connected(47);
-    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{1023}, std::size_t{1024},
-                             std::size_t{1025}, std::size_t{1} << 20}) {
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{1023}, std::size_t{1024}, std::size_t{1025},
+                             std::size_t{1} << 20}) {
         const auto data = RandomBytes(size, static_cast<unsigned>(size));
         PutFile(data);
         const std::string target = target_ / ("copy-" + std::to_string(size));

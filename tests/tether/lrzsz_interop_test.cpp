@@ -44,7 +44,8 @@ TEST_F(LrzszInterop, OurReceiverTakesFilesFromSzInBothModes) {
             EXPECT_EQ(result.header.name, "FORM.DAT");
             EXPECT_EQ(sink.announced, size);
             EXPECT_EQ(sink.bytes, data) << "mode " << mode << " size " << size;
-            EXPECT_EQ(sz->Wait(std::chrono::seconds(10)), 0) << "sz did not end cleanly; mode " << mode << " size " << size;
+            EXPECT_EQ(sz->Wait(std::chrono::seconds(10)), 0)
+                << "sz did not end cleanly; mode " << mode << " size " << size;
         }
     }
 }

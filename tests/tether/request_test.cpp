@@ -37,8 +37,8 @@ TEST(RequestExchange, IgnoresStaleAnswersAndRetransmitsUntilTheRightOneComes) {
     std::thread responder([&] {
         // First try: a late answer to an earlier request and a wrong type only.
         ASSERT_EQ(NextFrame(terminal), request);
-        for (const Frame& wrong : {Frame{AnswerType(msg::kQueryFile), 8, {1, 0, 0, 0, 5}},
-                                   Frame{AnswerType(msg::kDeleteFile), 9, {1}}}) {
+        for (const Frame& wrong :
+             {Frame{AnswerType(msg::kQueryFile), 8, {1, 0, 0, 0, 5}}, Frame{AnswerType(msg::kDeleteFile), 9, {1}}}) {
             const auto bytes = EncodeFrame(wrong);
             terminal.Write(bytes);
         }

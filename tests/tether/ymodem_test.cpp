@@ -19,7 +19,9 @@ using testing::PtyPair;
 using testing::RandomBytes;
 using namespace ymodem;
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(YmodemHeader, ReadsNameAndSizeAsStandardSendersWriteThem) {
     auto withMtime = Bytes(std::string("FORM.DAT\0", 9) + "1234 14603215117 100644 0 1 1234");
@@ -34,7 +36,12 @@ TEST(YmodemHeader, ReadsNameAndSizeAsStandardSendersWriteThem) {
     EXPECT_TRUE(endOfBatch->name.empty());
 
     for (const std::string& bad : {std::string("FORM.DAT\0", 9), std::string("FORM.DAT\0x12", 12),
-                                   std::string("FORM.DAT\0" "12x", 12), std::string("FORM.DAT\0" "99999999999999999999999", 32)}) {
+                                   std::string("FORM.DAT\0"
+                                               "12x",
+                                               12),
+                                   std::string("FORM.DAT\0"
+                                               "99999999999999999999999",
+                                               32)}) {
         auto block = Bytes(bad);
         block.resize(128, 0);
         EXPECT_FALSE(ParseHeaderBlock(block)) << bad.substr(9);

@@ -37,7 +37,9 @@ struct Library {
     Tether_Destroy_t Destroy = nullptr;
 };
 
-fs::path OwnFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+fs::path OwnFolder() {
+    return fs::read_symlink("/proc/self/exe").parent_path();
+}
 
 bool Load(Library& lib) {
     const std::string path = (OwnFolder() / "TetherDll.so").string();
@@ -67,8 +69,8 @@ public:
         posix_spawn_file_actions_addclose(&actions, out[0]);
         const std::string exe = (OwnFolder() / "bayhaul-terminal").string();
         const std::string comText = std::to_string(com), dirText = dir.string(), settingText(1, setting);
-        const char* argv[] = {exe.c_str(), "--com", comText.c_str(), "--dir", dirText.c_str(), "--setting",
-                              settingText.c_str(), "--pace", "--latency", "5", nullptr};
+        const char* argv[] = {exe.c_str(),         "--com",  comText.c_str(), "--dir", dirText.c_str(), "--setting",
+                              settingText.c_str(), "--pace", "--latency",     "5",     nullptr};
         if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
@@ -116,8 +118,8 @@ void MeasureDownload(const Library& lib, const fs::path& work, int com, char set
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     lib.Destroy(h);
     const double efficiency = static_cast<double>(size) / (seconds * bitsPerSecond / 10.0);
-    std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds,
-                status, efficiency);
+    std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds, status,
+                efficiency);
 }
 
 // A pseudo-terminal with nothing on the other side, published as COM<com>.
@@ -143,7 +145,8 @@ void MeasureEmptyPort(const Library& lib, const fs::path& ports, int com) {
 
 int main(int argc, char** argv) {
     std::size_t size = 256 * 1024;
-    if (argc == 3 && std::string(argv[1]) == "--size") size = std::strtoul(argv[2], nullptr, 10);
+    if (argc == 3 && std::string(argv[1]) == "--size")
+        size = std::strtoul(argv[2], nullptr, 10);
     else if (argc != 1) {
         std::fprintf(stderr, "usage: bayhaul-bench-link [--size BYTES]\n");
         return 2;

@@ -5,9 +5,13 @@
 
 namespace bayhaul::tether {
 
-std::vector<std::uint8_t> BytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> BytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
-std::string TextOf(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string TextOf(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));

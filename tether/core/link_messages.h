@@ -23,7 +23,9 @@ constexpr std::uint8_t kProtocolVersion = 1;
 
 enum class Refusal : std::uint8_t { UnknownRequest = 1, Malformed = 2, NoSuchFile = 3, StorageError = 4 };
 
-constexpr std::uint8_t AnswerType(std::uint8_t requestType) { return requestType | msg::kAnswerBit; }
+constexpr std::uint8_t AnswerType(std::uint8_t requestType) {
+    return requestType | msg::kAnswerBit;
+}
 
 std::vector<std::uint8_t> BytesOf(const std::string& text);
 std::string TextOf(const std::vector<std::uint8_t>& bytes);

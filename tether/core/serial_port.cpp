@@ -12,20 +12,29 @@ namespace bayhaul::tether {
 
 unsigned SpeedConstant(int bitsPerSecond) {
     switch (bitsPerSecond) {
-        case 9600: return B9600;
-        case 115200: return B115200;
-        default: return 0;
+        case 9600:
+            return B9600;
+        case 115200:
+            return B115200;
+        default:
+            return 0;
     }
 }
 
 int BitsPerSecond(unsigned speedConstant) {
     switch (speedConstant) {
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
     }
 }
 

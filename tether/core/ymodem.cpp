@@ -53,9 +53,12 @@ std::optional<FileHeader> ParseHeaderBlock(const std::vector<std::uint8_t>& data
 Block ReadBlock(LineReader& reader, Clock::time_point deadline, milliseconds bodyLimit) {
     const auto asBlock = [](Wait w, BlockKind quiet) {
         switch (w) {
-            case Wait::Closed: return Block{BlockKind::Closed, 0, {}};
-            case Wait::Cancelled: return Block{BlockKind::Cancelled, 0, {}};
-            default: return Block{quiet, 0, {}};
+            case Wait::Closed:
+                return Block{BlockKind::Closed, 0, {}};
+            case Wait::Cancelled:
+                return Block{BlockKind::Cancelled, 0, {}};
+            default:
+                return Block{quiet, 0, {}};
         }
     };
     std::uint8_t first = 0;
@@ -80,7 +83,8 @@ Block ReadBlock(LineReader& reader, Clock::time_point deadline, milliseconds bod
     const std::uint16_t crc = Crc16(rest.data() + 2, size);
     const std::uint16_t sent = static_cast<std::uint16_t>((rest[size + 2] << 8) | rest[size + 3]);
     if (crc != sent) return {BlockKind::Corrupt, 0, {}};
-    return {BlockKind::Block, number, std::vector<std::uint8_t>(rest.begin() + 2, rest.begin() + 2 + static_cast<long>(size))};
+    return {BlockKind::Block, number,
+            std::vector<std::uint8_t>(rest.begin() + 2, rest.begin() + 2 + static_cast<long>(size))};
 }
 
 }  // namespace bayhaul::tether::ymodem

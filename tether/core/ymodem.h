@@ -38,14 +38,14 @@ struct FileHeader {
 std::optional<FileHeader> ParseHeaderBlock(const std::vector<std::uint8_t>& data);
 
 enum class BlockKind {
-    Block,       // a block with a good header and CRC
+    Block,  // a block with a good header and CRC
     Eot,
     Cancel,      // two CAN in a row
     Corrupt,     // bad start byte, block number pair or CRC
     Incomplete,  // the line went quiet within a block
     Timeout,     // nothing arrived before the deadline
     Closed,
-    Cancelled,   // our own cancel flag
+    Cancelled,  // our own cancel flag
 };
 
 struct Block {

@@ -5,8 +5,8 @@
 namespace bayhaul::tether::ymodem {
 namespace {
 
-constexpr milliseconds kNakAfter{1000};      // silence before asking again in 'C' mode
-constexpr milliseconds kBodyLimit{3000};     // the rest of a block once its start byte came
+constexpr milliseconds kNakAfter{1000};   // silence before asking again in 'C' mode
+constexpr milliseconds kBodyLimit{3000};  // the rest of a block once its start byte came
 constexpr milliseconds kSecondEotWait{1000};
 constexpr milliseconds kDrainLimit{2000};
 
@@ -42,15 +42,19 @@ private:
             const Block block = ReadBlock(reader_, std::min(Clock::now() + kNakAfter, IdleDeadline()), kBodyLimit);
             switch (block.kind) {
                 case BlockKind::Closed:
-                case BlockKind::Cancelled: return Fatal(block.kind);
-                case BlockKind::Cancel: return ReceiveOutcome::SenderCancelled;
-                case BlockKind::Block: break;
+                case BlockKind::Cancelled:
+                    return Fatal(block.kind);
+                case BlockKind::Cancel:
+                    return ReceiveOutcome::SenderCancelled;
+                case BlockKind::Block:
+                    break;
                 case BlockKind::Corrupt:
                     // A streaming sender does not wait for block 0's ACK: only a new start helps.
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
                     if (reader_.Drain(options_.quietGap, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
                     continue;
-                default: continue;
+                default:
+                    continue;
             }
             if (block.number != 0) return Abort(ReceiveOutcome::ProtocolError);
             const auto header = ParseHeaderBlock(block.data);
@@ -77,13 +81,17 @@ private:
         bool eotSeen = false;
         for (;;) {
             Clock::time_point deadline = IdleDeadline();
-            if (eotSeen) deadline = std::min(deadline, Clock::now() + kSecondEotWait);
-            else if (!streaming_) deadline = std::min(deadline, Clock::now() + kNakAfter);
+            if (eotSeen)
+                deadline = std::min(deadline, Clock::now() + kSecondEotWait);
+            else if (!streaming_)
+                deadline = std::min(deadline, Clock::now() + kNakAfter);
             const Block block = ReadBlock(reader_, deadline, kBodyLimit);
             switch (block.kind) {
                 case BlockKind::Closed:
-                case BlockKind::Cancelled: return Fatal(block.kind);
-                case BlockKind::Cancel: return ReceiveOutcome::SenderCancelled;
+                case BlockKind::Cancelled:
+                    return Fatal(block.kind);
+                case BlockKind::Cancel:
+                    return ReceiveOutcome::SenderCancelled;
                 case BlockKind::Timeout:
                 case BlockKind::Incomplete:
                     // A sender that ends with a single EOT and takes no NAK for an answer.
@@ -106,7 +114,8 @@ private:
                     eotSeen = true;
                     if (!reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
                     continue;
-                case BlockKind::Block: break;
+                case BlockKind::Block:
+                    break;
             }
             eotSeen = false;
             if (block.number == expected) {

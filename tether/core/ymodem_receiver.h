@@ -22,14 +22,14 @@ public:
 
 enum class ReceiveOutcome {
     Complete,
-    StreamError,     // a bad block in streaming mode; the sender was cancelled
-    TimedOut,        // no valid data within the idle limit
+    StreamError,  // a bad block in streaming mode; the sender was cancelled
+    TimedOut,     // no valid data within the idle limit
     LineLost,
-    ProtocolError,   // block sequence lost, malformed block 0, no file offered
+    ProtocolError,  // block sequence lost, malformed block 0, no file offered
     SenderCancelled,
-    SizeMismatch,    // the file ended before its announced size
+    SizeMismatch,  // the file ended before its announced size
     SinkFailed,
-    Cancelled,       // our own cancel flag
+    Cancelled,  // our own cancel flag
 };
 
 struct ReceiveOptions {

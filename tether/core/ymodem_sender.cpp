@@ -12,7 +12,7 @@ constexpr milliseconds kAnswerWait{3000};  // for one ACK or NAK
 constexpr milliseconds kGiveUp{10000};     // without any answer at all
 constexpr int kMaxTries = 200;             // of one block
 constexpr int kMaxEotTries = 10;
-constexpr std::size_t kSmallTail = 896;    // the last bytes go in 128-byte blocks
+constexpr std::size_t kSmallTail = 896;  // the last bytes go in 128-byte blocks
 constexpr milliseconds kSettle{50};
 
 enum class Reply { Ack, Nak, Cancel, Timeout, Closed };
@@ -94,9 +94,12 @@ private:
             if (!reader_.Write(block)) return SendOutcome::LineLost;
             if (!acknowledged) return CancelPending(reader_) ? SendOutcome::Cancelled : SendOutcome::Sent;
             switch (AwaitReply(reader_, std::min(Clock::now() + kAnswerWait, giveUp))) {
-                case Reply::Ack: return SendOutcome::Sent;
-                case Reply::Cancel: return SendOutcome::Cancelled;
-                case Reply::Closed: return SendOutcome::LineLost;
+                case Reply::Ack:
+                    return SendOutcome::Sent;
+                case Reply::Cancel:
+                    return SendOutcome::Cancelled;
+                case Reply::Closed:
+                    return SendOutcome::LineLost;
                 case Reply::Nak:
                     if (resized) block = resized();
                     break;
@@ -128,10 +131,14 @@ private:
         for (int tries = 0; tries < kMaxEotTries; ++tries) {
             if (!reader_.WriteByte(kEot)) return SendOutcome::LineLost;
             switch (AwaitReply(reader_, Clock::now() + kAnswerWait)) {
-                case Reply::Ack: return SendOutcome::Sent;
-                case Reply::Cancel: return SendOutcome::Cancelled;
-                case Reply::Closed: return SendOutcome::LineLost;
-                default: break;
+                case Reply::Ack:
+                    return SendOutcome::Sent;
+                case Reply::Cancel:
+                    return SendOutcome::Cancelled;
+                case Reply::Closed:
+                    return SendOutcome::LineLost;
+                default:
+                    break;
             }
         }
         return SendOutcome::NoAnswer;

@@ -18,27 +18,39 @@ constexpr milliseconds kFallbackDrainLimit{3000};
 std::int16_t TransferCode(ymodem::ReceiveOutcome outcome) {
     using ymodem::ReceiveOutcome;
     switch (outcome) {
-        case ReceiveOutcome::Complete: return transfer::kDone;
-        case ReceiveOutcome::TimedOut: return transfer::kTimedOut;
-        case ReceiveOutcome::LineLost: return transfer::kLineLost;
-        case ReceiveOutcome::SizeMismatch: return transfer::kSizeWrong;
-        case ReceiveOutcome::SinkFailed: return transfer::kLocalFileError;
-        case ReceiveOutcome::Cancelled: return transfer::kCancelled;
-        default: return transfer::kProtocolFailure;
+        case ReceiveOutcome::Complete:
+            return transfer::kDone;
+        case ReceiveOutcome::TimedOut:
+            return transfer::kTimedOut;
+        case ReceiveOutcome::LineLost:
+            return transfer::kLineLost;
+        case ReceiveOutcome::SizeMismatch:
+            return transfer::kSizeWrong;
+        case ReceiveOutcome::SinkFailed:
+            return transfer::kLocalFileError;
+        case ReceiveOutcome::Cancelled:
+            return transfer::kCancelled;
+        default:
+            return transfer::kProtocolFailure;
     }
 }
 
 std::int16_t ExchangeFailureCode(ExchangeStatus status) {
     switch (status) {
-        case ExchangeStatus::LineLost: return transfer::kLineLost;
-        case ExchangeStatus::Cancelled: return transfer::kCancelled;
-        default: return transfer::kNoAnswer;
+        case ExchangeStatus::LineLost:
+            return transfer::kLineLost;
+        case ExchangeStatus::Cancelled:
+            return transfer::kCancelled;
+        default:
+            return transfer::kNoAnswer;
     }
 }
 
 }  // namespace
 
-LinkSession::~LinkSession() { Disconnect(); }
+LinkSession::~LinkSession() {
+    Disconnect();
+}
 
 std::int16_t LinkSession::Setup(int com, std::uint8_t speedCode, std::uint8_t stopBitsCode, std::uint8_t parityCode) {
     std::lock_guard lock(calls_);
@@ -174,9 +186,12 @@ void LinkSession::RunDownload(std::unique_ptr<LocalFile> file, std::string name)
     std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, streamFailed);
     if (streamFailed) {
         const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
-        if (drained == Wait::Closed) code = transfer::kLineLost;
-        else if (drained == Wait::Cancelled) code = transfer::kCancelled;
-        else code = DownloadAttempt(*file, name, ymodem::kCrcMode, streamFailed);
+        if (drained == Wait::Closed)
+            code = transfer::kLineLost;
+        else if (drained == Wait::Cancelled)
+            code = transfer::kCancelled;
+        else
+            code = DownloadAttempt(*file, name, ymodem::kCrcMode, streamFailed);
     }
     if (code == transfer::kDone && !file->Commit()) code = transfer::kLocalFileError;
     file.reset();  // removes the temporary file unless committed
@@ -192,8 +207,8 @@ std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& na
     const ExchangeResult ready = Ask(msg::kSendFile, name);
     if (ready.status != ExchangeStatus::Answered) return ExchangeFailureCode(ready.status);
     if (ready.answer.type == msg::kRefused) {
-        const bool missing = !ready.answer.payload.empty() &&
-                             ready.answer.payload[0] == static_cast<std::uint8_t>(Refusal::NoSuchFile);
+        const bool missing =
+            !ready.answer.payload.empty() && ready.answer.payload[0] == static_cast<std::uint8_t>(Refusal::NoSuchFile);
         return missing ? transfer::kNoSuchFile : transfer::kProtocolFailure;
     }
     const auto size = ReadU32(ready.answer.payload, 0);

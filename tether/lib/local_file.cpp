@@ -25,7 +25,9 @@ LocalFile::~LocalFile() {
     if (!committed_) unlink(tempPath_.c_str());
 }
 
-bool LocalFile::Restart() { return ftruncate(fd_, 0) == 0 && lseek(fd_, 0, SEEK_SET) == 0; }
+bool LocalFile::Restart() {
+    return ftruncate(fd_, 0) == 0 && lseek(fd_, 0, SEEK_SET) == 0;
+}
 
 bool LocalFile::Append(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {

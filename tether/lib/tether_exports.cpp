@@ -39,7 +39,9 @@ std::int16_t WithSession(LinkHandle handle, std::int16_t invalid, Call call) {
 }
 
 // The first `length` characters of a name buffer, up to a NUL.
-std::string NameOf(const char* text, std::size_t length) { return std::string(text, strnlen(text, length)); }
+std::string NameOf(const char* text, std::size_t length) {
+    return std::string(text, strnlen(text, length));
+}
 
 }  // namespace
 
