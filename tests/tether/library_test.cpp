@@ -1,6 +1,5 @@
 // The terminal library, loaded as the program loads it, against the
 // simulator on pseudo-terminals. Each test has its own virtual-port folder.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,6 +8,7 @@
 
 #include "child_process.h"
 #include "link/tether_api.h"
+#include "link/tether_library.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 #include "ymodem_support.h"
@@ -20,58 +20,29 @@ using namespace testing;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Api {
-    Tether_Create_t Create;
-    Tether_SetupEx_t SetupEx;
-    Tether_Connect_t Connect;
-    Tether_ESC_J_t EscJ;
-    Tether_UpLoad_t UpLoad;
-    Tether_StLoad_t StLoad;
-    Tether_ESC_E_t EscE;
-    Tether_ESC_M_t EscM;
-    Tether_Disconnect_t Disconnect;
-    Tether_Destroy_t Destroy;
-};
-
-template <typename T>
-void Resolve(void* library, const char* name, T& out) {
-    out = reinterpret_cast<T>(dlsym(library, name));
-    ASSERT_NE(out, nullptr) << name;
-}
-
-const Api& Library() {
-    static Api api = [] {
-        Api a{};
-        void* library = dlopen(TETHER_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-        EXPECT_NE(library, nullptr) << dlerror();
-        if (!library) return a;
-        Resolve(library, "Tether_Create", a.Create);
-        Resolve(library, "Tether_SetupEx", a.SetupEx);
-        Resolve(library, "Tether_Connect", a.Connect);
-        Resolve(library, "Tether_ESC_J", a.EscJ);
-        Resolve(library, "Tether_UpLoad", a.UpLoad);
-        Resolve(library, "Tether_StLoad", a.StLoad);
-        Resolve(library, "Tether_ESC_E", a.EscE);
-        Resolve(library, "Tether_ESC_M", a.EscM);
-        Resolve(library, "Tether_Disconnect", a.Disconnect);
-        Resolve(library, "Tether_Destroy", a.Destroy);
-        return a;
-    }();
-    return api;
+// The library under test, loaded by the program's own loader from the
+// folder it was built into.
+const TetherFunctions& Library() {
+    static TetherLibrary library(std::filesystem::path(TETHER_LIBRARY_PATH).parent_path());
+    static const TetherFunctions none{};
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    EXPECT_NE(functions, nullptr) << error.Message();
+    return functions ? *functions : none;
 }
 
 class LibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         env_.Set("XDG_RUNTIME_DIR", runtime_.Path());
-        ASSERT_NE(Library().Destroy, nullptr);
+        ASSERT_NE(Library().Tether_Destroy, nullptr);
     }
 
     void TearDown() override {
-        for (LinkHandle h : handles_) api().Destroy(h);
+        for (LinkHandle h : handles_) api().Tether_Destroy(h);
     }
 
-    const Api& api() const { return Library(); }
+    const TetherFunctions& api() const { return Library(); }
 
     // Starts a simulator on COM<com> serving `storage_` and waits until it is ready.
     std::unique_ptr<ChildProcess> StartTerminal(int com, std::vector<std::string> extra = {}) {
@@ -85,37 +56,38 @@ protected:
     }
 
     LinkHandle NewHandle(int com, char setting) {
-        const LinkHandle h = api().Create();
+        const LinkHandle h = api().Tether_Create();
         EXPECT_GT(h, 0);
         handles_.push_back(h);
-        EXPECT_EQ(api().SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N'), 1);
+        EXPECT_EQ(api().Tether_SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N'),
+                  1);
         return h;
     }
 
     LinkHandle Connected(int com, char setting = '8') {
         const LinkHandle h = NewHandle(com, setting);
-        EXPECT_EQ(api().Connect(h), 1);
+        EXPECT_EQ(api().Tether_Connect(h), 1);
         return h;
     }
 
     std::int16_t Query(LinkHandle h, const std::string& name) {
         std::string buffer = name;
         auto length = static_cast<std::uint8_t>(name.size());
-        return api().EscJ(h, 65, buffer.data(), &length);
+        return api().Tether_ESC_J(h, 65, buffer.data(), &length);
     }
 
     // Starts a download and polls until it ends (bounded); the final status.
     std::int16_t Download(LinkHandle h, const std::string& target, std::chrono::seconds bound = 60s) {
         std::string path = target;
-        const std::int16_t started = api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3);
+        const std::int16_t started = api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3);
         if (started <= 0) return -1000 + started;
         std::int32_t received = 0, total = 0;
         const auto deadline = Clock::now() + bound;
         std::int16_t status = 0;
-        while ((status = api().StLoad(h, 0, &received, &total)) < 2 && Clock::now() < deadline) {
+        while ((status = api().Tether_StLoad(h, 0, &received, &total)) < 2 && Clock::now() < deadline) {
             std::this_thread::sleep_for(2ms);
         }
-        return api().StLoad(h, 1, &received, &total);
+        return api().Tether_StLoad(h, 1, &received, &total);
     }
 
     void PutFile(const std::vector<std::uint8_t>& data) { WriteFileBytes(storage_ / "FORM.DAT", data); }
@@ -138,26 +110,26 @@ TEST_F(LibraryTest, ConnectsAtEitherSettingAndFailsFastAtTheOtherSpeed) {
     auto fast = StartTerminal(41, {"--setting", "8"});
     auto slow = StartTerminal(42, {"--setting", "9"});
     const LinkHandle first = NewHandle(41, '8');
-    EXPECT_EQ(api().Connect(first), 1);
-    EXPECT_EQ(api().Connect(NewHandle(42, '9')), 1);
-    EXPECT_EQ(api().Disconnect(first), 1);  // frees COM41 for the next try
+    EXPECT_EQ(api().Tether_Connect(first), 1);
+    EXPECT_EQ(api().Tether_Connect(NewHandle(42, '9')), 1);
+    EXPECT_EQ(api().Tether_Disconnect(first), 1);  // frees COM41 for the next try
 
     const LinkHandle wrongSpeed = NewHandle(41, '9');
     const auto started = Clock::now();
-    EXPECT_EQ(api().Connect(wrongSpeed), 0);
+    EXPECT_EQ(api().Tether_Connect(wrongSpeed), 0);
     EXPECT_LT(Clock::now() - started, 2s);
 }
 
 TEST_F(LibraryTest, SilentOrMissingPortsFailFastAndABusyPortIsReported) {
     auto silent = StartTerminal(43, {"--no-answer"});
     const auto started = Clock::now();
-    EXPECT_EQ(api().Connect(NewHandle(43, '8')), 0);
+    EXPECT_EQ(api().Tether_Connect(NewHandle(43, '8')), 0);
     EXPECT_LT(Clock::now() - started, 2s);
-    EXPECT_EQ(api().Connect(NewHandle(44, '8')), -3);  // nothing published as COM44
+    EXPECT_EQ(api().Tether_Connect(NewHandle(44, '8')), -3);  // nothing published as COM44
 
     auto terminal = StartTerminal(45);
     Connected(45);
-    EXPECT_EQ(api().Connect(NewHandle(45, '8')), -4);  // the first handle holds the port
+    EXPECT_EQ(api().Tether_Connect(NewHandle(45, '8')), -4);  // the first handle holds the port
 }
 
 TEST_F(LibraryTest, QueryTellsDataEmptyAndMissingApart) {
@@ -182,7 +154,7 @@ TEST_F(LibraryTest, UploadsAreByteIdenticalOnEdgeSizes) {
         const std::string target = target_ / ("copy-" + std::to_string(size));
         EXPECT_EQ(Download(h, target), 2) << "size " << size;
         std::int32_t received = -1, total = -1;
-        EXPECT_EQ(api().StLoad(h, 1, &received, &total), 2);
+        EXPECT_EQ(api().Tether_StLoad(h, 1, &received, &total), 2);
         EXPECT_EQ(received, static_cast<std::int32_t>(size));
         EXPECT_EQ(total, static_cast<std::int32_t>(size));
         EXPECT_EQ(ReadFileBytes(target), data) << "size " << size;
@@ -194,19 +166,19 @@ TEST_F(LibraryTest, DeleteAndClockActOnTheTerminal) {
     auto terminal = StartTerminal(48);
     const LinkHandle h = Connected(48);
     PutFile({1});
-    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), 1);
+    EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), 1);
     EXPECT_FALSE(std::filesystem::exists(storage_ / "FORM.DAT"));
-    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), 0);
+    EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), 0);
 
     std::string stamp = "20240229235958";
-    EXPECT_EQ(api().EscM(h, 65, stamp.data()), 1);
+    EXPECT_EQ(api().Tether_ESC_M(h, 65, stamp.data()), 1);
     EXPECT_EQ(stamp, "20240229235958");
     const auto clock = ReadFileBytes(storage_ / "CLOCK");
     EXPECT_EQ(std::string(clock.begin(), clock.end()), "20240229235958");
 
     std::string invalid = "20240230120000";
-    EXPECT_EQ(api().EscM(h, 65, invalid.data()), -7);
-    EXPECT_EQ(api().EscE(h, 66, "FORM.DAT", 8), -7);
+    EXPECT_EQ(api().Tether_ESC_M(h, 65, invalid.data()), -7);
+    EXPECT_EQ(api().Tether_ESC_E(h, 66, "FORM.DAT", 8), -7);
 }
 
 TEST_F(LibraryTest, ANoisyLineStillGivesAnIdenticalFile) {
@@ -241,7 +213,7 @@ TEST_F(LibraryTest, AHangUpMidFileFailsAndTheTerminalServesAgain) {
     while ((line = terminal->ReadLine(5s)) && line->rfind("ready", 0) != 0) {
     }
     ASSERT_TRUE(line) << "the simulator did not publish a new line";
-    EXPECT_EQ(api().Connect(h), 1);
+    EXPECT_EQ(api().Tether_Connect(h), 1);
 }
 
 TEST_F(LibraryTest, DisconnectCancelsARunningTransferAndWaitsForIt) {
@@ -249,55 +221,55 @@ TEST_F(LibraryTest, DisconnectCancelsARunningTransferAndWaitsForIt) {
     PutFile(RandomBytes(100000));  // about 100 s at 9600 bit/s
     const LinkHandle h = Connected(52, '9');
     std::string path = target_ / "cancelled";
-    ASSERT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 1);
+    ASSERT_EQ(api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 1);
     std::int32_t received = 0, total = 0;
     const auto deadline = Clock::now() + 10s;
     while (received == 0 && Clock::now() < deadline) {
-        EXPECT_LT(api().StLoad(h, 0, &received, &total), 2);
+        EXPECT_LT(api().Tether_StLoad(h, 0, &received, &total), 2);
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_GT(received, 0);
-    EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), -8);  // busy while the transfer runs
+    EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), -8);  // busy while the transfer runs
     const auto started = Clock::now();
-    EXPECT_EQ(api().Disconnect(h), 1);
+    EXPECT_EQ(api().Tether_Disconnect(h), 1);
     EXPECT_LT(Clock::now() - started, 2s);
-    EXPECT_EQ(api().StLoad(h, 1, &received, &total), 12);
+    EXPECT_EQ(api().Tether_StLoad(h, 1, &received, &total), 12);
     EXPECT_TRUE(TargetFolderEntries().empty());
     EXPECT_TRUE(std::filesystem::exists(storage_ / "FORM.DAT"));
 }
 
 TEST_F(LibraryTest, BadAndReleasedHandlesAreRefusedWithoutHarm) {
-    const LinkHandle released = api().Create();
+    const LinkHandle released = api().Tether_Create();
     ASSERT_GT(released, 0);
-    EXPECT_EQ(api().Destroy(released), 1);
+    EXPECT_EQ(api().Tether_Destroy(released), 1);
     for (LinkHandle h : {LinkHandle{0}, LinkHandle{-5}, LinkHandle{987654}, released}) {
         std::string name = "FORM.DAT", path = target_ / "x", stamp = "20240101000000";
         std::uint8_t length = 8;
         std::int32_t received = 7, total = 7;
-        EXPECT_EQ(api().SetupEx(h, 1, '8', '1', 'N'), -1);
-        EXPECT_EQ(api().Connect(h), -1);
-        EXPECT_EQ(api().EscJ(h, 65, name.data(), &length), -1);
-        EXPECT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
-        EXPECT_EQ(api().StLoad(h, 0, &received, &total), 3);  // 2 or more: a waiting caller stops
-        EXPECT_EQ(api().EscE(h, 65, "FORM.DAT", 8), -1);
-        EXPECT_EQ(api().EscM(h, 65, stamp.data()), -1);
-        EXPECT_EQ(api().Disconnect(h), -1);
-        EXPECT_EQ(api().Destroy(h), -1);
+        EXPECT_EQ(api().Tether_SetupEx(h, 1, '8', '1', 'N'), -1);
+        EXPECT_EQ(api().Tether_Connect(h), -1);
+        EXPECT_EQ(api().Tether_ESC_J(h, 65, name.data(), &length), -1);
+        EXPECT_EQ(api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
+        EXPECT_EQ(api().Tether_StLoad(h, 0, &received, &total), 3);  // 2 or more: a waiting caller stops
+        EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), -1);
+        EXPECT_EQ(api().Tether_ESC_M(h, 65, stamp.data()), -1);
+        EXPECT_EQ(api().Tether_Disconnect(h), -1);
+        EXPECT_EQ(api().Tether_Destroy(h), -1);
     }
     EXPECT_TRUE(TargetFolderEntries().empty());
 }
 
 TEST_F(LibraryTest, CallsBeforeSetupOrConnectionSayWhatIsMissing) {
-    const LinkHandle h = api().Create();
+    const LinkHandle h = api().Tether_Create();
     handles_.push_back(h);
-    EXPECT_EQ(api().Connect(h), -2);
-    EXPECT_EQ(api().SetupEx(h, 1, '7', '1', 'N'), -7);
-    EXPECT_EQ(api().SetupEx(h, 0, '8', '1', 'N'), -7);
+    EXPECT_EQ(api().Tether_Connect(h), -2);
+    EXPECT_EQ(api().Tether_SetupEx(h, 1, '7', '1', 'N'), -7);
+    EXPECT_EQ(api().Tether_SetupEx(h, 0, '8', '1', 'N'), -7);
     EXPECT_EQ(Query(h, "FORM.DAT"), -6);
     std::string path = target_ / "x";
-    EXPECT_EQ(api().UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
-    EXPECT_EQ(api().StLoad(h, 1, nullptr, nullptr), 4);
-    EXPECT_EQ(api().StLoad(h, 2, nullptr, nullptr), 13);
+    EXPECT_EQ(api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
+    EXPECT_EQ(api().Tether_StLoad(h, 1, nullptr, nullptr), 4);
+    EXPECT_EQ(api().Tether_StLoad(h, 2, nullptr, nullptr), 13);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // line efficiency: payload bytes / (seconds x line bytes a second, 10 bits a
 // byte). Also prints how long Tether_Connect takes to fail on an empty port.
 // A benchmark, not a test: it prints numbers and asserts nothing.
-#include <dlfcn.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -21,40 +20,17 @@
 #include <thread>
 #include <vector>
 
-#include "link/tether_api.h"
+#include "link/shared_library.h"
+#include "link/tether_library.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Library {
-    Tether_Create_t Create = nullptr;
-    Tether_SetupEx_t SetupEx = nullptr;
-    Tether_Connect_t Connect = nullptr;
-    Tether_UpLoad_t UpLoad = nullptr;
-    Tether_StLoad_t StLoad = nullptr;
-    Tether_Destroy_t Destroy = nullptr;
-};
-
 fs::path OwnFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path();
-}
-
-bool Load(Library& lib) {
-    const std::string path = (OwnFolder() / "TetherDll.so").string();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), dlerror());
-        return false;
-    }
-    lib.Create = reinterpret_cast<Tether_Create_t>(dlsym(handle, "Tether_Create"));
-    lib.SetupEx = reinterpret_cast<Tether_SetupEx_t>(dlsym(handle, "Tether_SetupEx"));
-    lib.Connect = reinterpret_cast<Tether_Connect_t>(dlsym(handle, "Tether_Connect"));
-    lib.UpLoad = reinterpret_cast<Tether_UpLoad_t>(dlsym(handle, "Tether_UpLoad"));
-    lib.StLoad = reinterpret_cast<Tether_StLoad_t>(dlsym(handle, "Tether_StLoad"));
-    lib.Destroy = reinterpret_cast<Tether_Destroy_t>(dlsym(handle, "Tether_Destroy"));
-    return lib.Create && lib.SetupEx && lib.Connect && lib.UpLoad && lib.StLoad && lib.Destroy;
+    std::string reason;
+    return bayhaul::ExecutableFolder(reason);
 }
 
 // A running simulator; stopped with SIGTERM when this goes.
@@ -93,48 +69,49 @@ private:
     bool ready_ = false;
 };
 
-void MeasureDownload(const Library& lib, const fs::path& work, int com, char setting, std::size_t size) {
+void MeasureDownload(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, char setting,
+                     std::size_t size) {
     const int bitsPerSecond = setting == '8' ? 115200 : 9600;
     Simulator sim(com, work / "terminal", setting);
     if (!sim.ready()) {
         std::printf("%6d bit/s: simulator did not start\n", bitsPerSecond);
         return;
     }
-    const LinkHandle h = lib.Create();
-    lib.SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N');
-    if (lib.Connect(h) != 1) {
+    const LinkHandle h = lib.Tether_Create();
+    lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N');
+    if (lib.Tether_Connect(h) != 1) {
         std::printf("%6d bit/s: no connection\n", bitsPerSecond);
-        lib.Destroy(h);
+        lib.Tether_Destroy(h);
         return;
     }
     std::string target = (work / ("copy-" + std::to_string(bitsPerSecond))).string();
     const auto start = Clock::now();
-    const bool started = lib.UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0;
+    const bool started = lib.Tether_UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0;
     std::int32_t received = 0, total = 0;
     std::int16_t status = 0;
-    while ((status = lib.StLoad(h, 0, &received, &total)) < 2 && started) {
+    while ((status = lib.Tether_StLoad(h, 0, &received, &total)) < 2 && started) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    lib.Destroy(h);
+    lib.Tether_Destroy(h);
     const double efficiency = static_cast<double>(size) / (seconds * bitsPerSecond / 10.0);
     std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds, status,
                 efficiency);
 }
 
 // A pseudo-terminal with nothing on the other side, published as COM<com>.
-void MeasureEmptyPort(const Library& lib, const fs::path& ports, int com) {
+void MeasureEmptyPort(const bayhaul::TetherFunctions& lib, const fs::path& ports, int com) {
     int master = -1, slave = -1;
     char name[256] = {};
     if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
     const fs::path link = ports / ("COM" + std::to_string(com));
     fs::create_symlink(name, link);
-    const LinkHandle h = lib.Create();
-    lib.SetupEx(h, static_cast<std::int16_t>(com), '8', '1', 'N');
+    const LinkHandle h = lib.Tether_Create();
+    lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), '8', '1', 'N');
     const auto start = Clock::now();
-    const std::int16_t result = lib.Connect(h);
+    const std::int16_t result = lib.Tether_Connect(h);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    lib.Destroy(h);
+    lib.Tether_Destroy(h);
     fs::remove(link);
     close(slave);
     close(master);
@@ -151,8 +128,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bayhaul-bench-link [--size BYTES]\n");
         return 2;
     }
-    Library lib;
-    if (!Load(lib)) return 1;
+    bayhaul::TetherLibrary library;
+    bayhaul::LoadError error;
+    const bayhaul::TetherFunctions* functions = library.Functions(error);
+    if (!functions) {
+        std::fprintf(stderr, "%s\n", error.Message().c_str());
+        return 1;
+    }
+    const bayhaul::TetherFunctions& lib = *functions;
 
     // A private virtual-port folder, so the user's own is untouched.
     char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
