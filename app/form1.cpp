@@ -1,11 +1,13 @@
 #include "app/form1.h"
 
 #include "about/frm_about.h"
+#include "app/main_window_layout.h"
 #include "app/twips.h"
 #include "shell/special_folder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPainter>
@@ -14,28 +16,36 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <type_traits>
+
 namespace bayhaul {
 
 namespace {
-
-constexpr int kClientWidthTwips = 7380;
-constexpr int kClientHeightTwips = 6840;
-constexpr int kTimerIntervalMs = 1000;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Plain lines as a tooltip, which Qt would otherwise read as rich text
+// when a line looks like markup.
+QString PlainToolTip(const std::string& lines) {
+    if (lines.empty()) return {};
+    return QStringLiteral("<p style='white-space:pre'>") + Text(lines).toHtmlEscaped().replace('\n', "<br>") +
+           QStringLiteral("</p>");
+}
+
 }  // namespace
 
-Form1::Form1(const Clock& clock, std::string settingsPath, QWidget* parent)
+Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+             QWidget* parent)
     : QWidget(parent),
-      state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath)}),
+      state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Bayhaul"));
+    setWindowTitle(QString::fromLatin1(kMainWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/about/icon16.png")));
-    setFixedSize(TwipsToPixels(kClientWidthTwips, logicalDpiX()), TwipsToPixels(kClientHeightTwips, logicalDpiY()));
+    setFixedSize(TwipsToPixels(kMainWindowWidthTwips, logicalDpiX()),
+                 TwipsToPixels(kMainWindowHeightTwips, logicalDpiY()));
     // The controls are laid out for a small dialog font.
     QFont controlFont(QStringLiteral("Arial"));
     controlFont.setPointSizeF(8);
@@ -50,78 +60,61 @@ Form1::Form1(const Clock& clock, std::string settingsPath, QWidget* parent)
 
 Form1::~Form1() = default;
 
-void Form1::BuildControls() {
-    auto label = [this](const char* name, const char* text) {
-        auto* control = new QLabel(QString::fromLatin1(text), this);
-        control->setObjectName(QString::fromLatin1(name));
-        return control;
-    };
+template <typename Control>
+Control* Form1::Make(const char* name) {
+    const ControlSpec& spec = MainWindowControl(name);
+    auto* control = new Control(this);
+    control->setObjectName(QString::fromLatin1(name));
+    const double dpiX = logicalDpiX();
+    const double dpiY = logicalDpiY();
+    control->setGeometry(TwipsToPixels(spec.place.left, dpiX), TwipsToPixels(spec.place.top, dpiY),
+                         TwipsToPixels(spec.place.width, dpiX), TwipsToPixels(spec.place.height, dpiY));
+    if constexpr (std::is_same_v<Control, QCheckBox>) {
+        // The box shows no caption; the label beside it carries the text, and
+        // clicking the label leaves the box alone.
+        control->setAccessibleName(QString::fromLatin1(spec.text));
+        control->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
+    } else if constexpr (!std::is_same_v<Control, QProgressBar>) {
+        control->setText(QString::fromLatin1(spec.text));
+    }
+    return control;
+}
 
-    Label4 = label("Label4", "Transfer Data From Your MX Device To Your Windows Desktop");
+void Form1::BuildControls() {
+    Label4 = Make<QLabel>("Label4");
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPointSizeF(9.75);
     titleFont.setBold(true);
     Label4->setFont(titleFont);
-    Place(Label4, 480, 4080, 6735, 375);
 
-    Label3 = label("Label3",
-                   "Connect MX410, MX520, or NX520 terminals to this PC and ensure you turn on all terminals "
-                   "before pressing the button.");
+    Label3 = Make<QLabel>("Label3");
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(Label3, 480, 4440, 3255, 855);
 
-    Command4 = new QPushButton(this);
-    Command4->setObjectName(QStringLiteral("Command4"));
+    Command4 = Make<QPushButton>("Command4");
     Command4->setIcon(QIcon(QStringLiteral(":/app/download.png")));
-    Command4->setIconSize(QSize(102, 41));
+    Command4->setIconSize(QSize(kDownloadPictureWidth, kDownloadPictureHeight));
     Command4->setFlat(true);
     Command4->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"));
     Command4->setCursor(Qt::PointingHandCursor);
-    Command4->setAccessibleName(QStringLiteral("Download"));
-    Place(Command4, 4920, 4680, 1515, 605);
+    Command4->setAccessibleName(QString::fromLatin1(kDownloadButtonName));
 
-    Label2 = label("Label2", "");
+    Label2 = Make<QLabel>("Label2");
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(Label2, 4680, 5520, 2055, 495);
 
-    // The boxes show no caption; the labels beside them carry the text, and
-    // clicking a label leaves its box alone.
-    auto checkBox = [this](const char* name, const char* caption) {
-        auto* box = new QCheckBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setAccessibleName(QString::fromLatin1(caption));
-        box->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
-        return box;
-    };
-    Check1 = checkBox("Check1", "Sync Date and Time on Terminal with PC");
-    Place(Check1, 480, 5280, 200, 200);
-    Label5 = label("Label5", "Sync Date and Time on Terminal with PC");
-    Place(Label5, 720, 5280, 3015, 255);
-
-    Label1 = label("Label1", "TIME");
+    Check1 = Make<QCheckBox>("Check1");
+    Label5 = Make<QLabel>("Label5");
+    Label1 = Make<QLabel>("Label1");
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(Label1, 720, 5660, 3135, 375);
+    Check2 = Make<QCheckBox>("Check2");
+    Label6 = Make<QLabel>("Label6");
+    Command6 = Make<QPushButton>("Command6");
+    Command7 = Make<QPushButton>("Command7");
 
-    Check2 = checkBox("Check2", "Auto Delete Data from Device After Transfer to PC");
-    Place(Check2, 480, 6120, 200, 200);
-    Label6 = label("Label6", "Auto Delete Data from Device After Transfer to PC");
-    Place(Label6, 720, 6120, 3975, 255);
-
-    Command6 = new QPushButton(QStringLiteral("Settings"), this);
-    Command6->setObjectName(QStringLiteral("Command6"));
-    Place(Command6, 4800, 6120, 855, 255);
-
-    Command7 = new QPushButton(QStringLiteral("About"), this);
-    Command7->setObjectName(QStringLiteral("Command7"));
-    Place(Command7, 5760, 6120, 855, 255);
-
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1 = Make<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
-    Place(ProgressBar1, 0, 6585, 7380, 255);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -138,6 +131,7 @@ void Form1::BuildControls() {
         state_.Check2Click(checked);
         Show();
     });
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Timer1, &QTimer::timeout, this, [this] {
         state_.Timer1Tick();
@@ -146,22 +140,21 @@ void Form1::BuildControls() {
     connect(Timer2, &QTimer::timeout, this, [this] { state_.Timer2Tick(); });
 }
 
-void Form1::Place(QWidget* control, int left, int top, int width, int height) {
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    control->setGeometry(TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
-                         TwipsToPixels(height, dpiY));
-}
-
 void Form1::Show() {
     Label1->setText(Text(state_.Label1));
     Label2->setText(Text(state_.Label2));
+    Label2->setToolTip(PlainToolTip(state_.Label2Report));
     ProgressBar1->setValue(state_.ProgressBar1);
     // Showing the state is not a click: the boxes' handlers stay silent.
     const QSignalBlocker quiet1(Check1);
     const QSignalBlocker quiet2(Check2);
     Check1->setChecked(state_.Check1);
     Check2->setChecked(state_.Check2);
+}
+
+void Form1::Command4_Click() {
+    state_.Command4Click(*this);
+    if (state_.CloseRequested) close();  // the window was closed during the press
 }
 
 void Form1::Command7_Click() {
@@ -171,12 +164,53 @@ void Form1::Command7_Click() {
     about_->activateWindow();
 }
 
+void Form1::ShowStatus(const std::string& text) {
+    Label2->setText(Text(text));
+    Label2->repaint();  // the press blocks between yields: show it now
+}
+
+void Form1::ShowReport(const std::string& report) {
+    Label2->setToolTip(PlainToolTip(report));
+}
+
+void Form1::ShowProgress(int percent) {
+    ProgressBar1->setValue(percent);
+    ProgressBar1->repaint();
+}
+
+bool Form1::Check1Ticked() const {
+    return state_.Check1;
+}
+
+bool Form1::Check2Ticked() const {
+    return state_.Check2;
+}
+
+void Form1::StartTimer2() {
+    if (!Timer2->isActive()) Timer2->start();
+}
+
+void Form1::YieldOnce(std::chrono::milliseconds wait) {
+    if (wait.count() <= 0) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    QTimer wake;  // ends the wait when no event comes first
+    wake.setSingleShot(true);
+    wake.start(wait);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void Form1::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    if (!state_.RequestClose()) {
+        event->ignore();  // the press stops at its next yield and closes the window then
+        return;
+    }
     if (about_) about_->cmdOK_Click();
     event->accept();
 }

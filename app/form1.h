@@ -1,8 +1,9 @@
 // Bayhaul's main window: shows the state of MainWindowState and forwards
-// clicks and timer ticks to it.
+// clicks and timer ticks to it. It is also the window the download runs in.
 #pragma once
 
 #include "about/frm_about.h"
+#include "app/download_window.h"
 #include "app/main_window_state.h"
 #include "app/qt_locale_text.h"
 
@@ -18,13 +19,16 @@ class QTimer;
 
 namespace bayhaul {
 
-class Form1 : public QWidget {
+struct ControlSpec;
+
+class Form1 : public QWidget, private DownloadWindow {
     Q_OBJECT
 
 public:
-    // `clock` and `settingsPath` are the program's own unless a test
-    // supplies others.
-    explicit Form1(const Clock& clock, std::string settingsPath, QWidget* parent = nullptr);
+    // `clock`, `settingsPath`, `library` and `devicePlatform` are the
+    // program's own unless a test supplies others.
+    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
@@ -36,12 +40,23 @@ protected:
 
 private:
     void BuildControls();
-    // Positions a control at a place given in twips.
-    void Place(QWidget* control, int left, int top, int width, int height);
+    // Creates the control of that designer name where the layout puts it.
+    template <typename Control>
+    Control* Make(const char* name);
     // Copies the state onto the controls.
     void Show();
 
+    void Command4_Click();
     void Command7_Click();
+
+    // What the download sees of this window.
+    void ShowStatus(const std::string& text) override;
+    void ShowReport(const std::string& report) override;
+    void ShowProgress(int percent) override;
+    bool Check1Ticked() const override;
+    bool Check2Ticked() const override;
+    void StartTimer2() override;
+    void YieldOnce(std::chrono::milliseconds wait) override;
 
     QtLocaleText locale_;
     MainWindowState state_;

@@ -1,5 +1,5 @@
-// Date and time texts in the user's language and formats. The window layer
-// supplies the platform's locale; tests supply fixed texts.
+// Date, time and number texts in the user's language and formats. The window
+// layer supplies the platform's locale; tests supply fixed texts.
 #pragma once
 
 #include "settings/local_time.h"
@@ -14,6 +14,7 @@ public:
     virtual std::string WeekdayName(const LocalTime& moment) const = 0;  // full name, e.g. "Friday"
     virtual std::string ShortDate(const LocalTime& moment) const = 0;    // e.g. "12/8/2023"
     virtual std::string LongTime(const LocalTime& moment) const = 0;     // e.g. "10:56:03 AM"
+    virtual std::string Number(long long value) const = 0;               // e.g. "12,345"
 };
 
 // The general date-and-time text: short date, a blank and long time; the

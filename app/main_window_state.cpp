@@ -1,5 +1,7 @@
 #include "app/main_window_state.h"
 
+#include "app/download.h"
+#include "app/main_window_layout.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 
@@ -7,7 +9,8 @@
 
 namespace bayhaul {
 
-MainWindowState::MainWindowState(Environment environment) : environment_(std::move(environment)) {}
+MainWindowState::MainWindowState(Environment environment)
+    : Label1(MainWindowControl("Label1").text), environment_(std::move(environment)) {}
 
 void MainWindowState::Load() {
     NameSuffixes = BuildNameSuffixes();
@@ -50,6 +53,30 @@ void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked) {
     else if (showingSettingsError_)
         Label2.clear();
     showingSettingsError_ = !written.ok;
+}
+
+std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& window) {
+    if (downloadRunning_) return std::nullopt;
+    downloadRunning_ = true;
+    struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    } running{downloadRunning_};
+    return DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform).Run();
+}
+
+bool MainWindowState::RequestClose() {
+    if (!downloadRunning_) return true;
+    CloseRequested = true;
+    return false;
+}
+
+std::string MainWindowState::GeneralDateTimeNow() const {
+    return GeneralDateTime(environment_.clock.Now(), environment_.locale);
+}
+
+std::string MainWindowState::NumberText(long long value) const {
+    return environment_.locale.Number(value);
 }
 
 std::string MainWindowState::ResolveSaveFolder() const {

@@ -3,13 +3,18 @@
 // clicks and timer ticks here.
 #pragma once
 
+#include "app/download_result.h"
+#include "app/download_window.h"
 #include "app/locale_text.h"
 #include "link/tether_api.h"
+#include "link/tether_source.h"
+#include "ports/device_platform.h"
 #include "settings/app_settings.h"
 #include "settings/local_time.h"
 #include "settings/output_naming.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +28,8 @@ public:
         const LocaleText& locale;
         SpecialFolderLookup specialFolder;
         std::string settingsPath;  // settings.ini in the current directory
+        TetherSource& library;     // the terminal link library
+        DevicePlatformFactory devicePlatform;
     };
 
     explicit MainWindowState(Environment environment);
@@ -38,8 +45,9 @@ public:
     std::int16_t RepeatPass = 0;            // 1 while the pass over the ports is to be repeated
 
     // What the window shows.
-    std::string Label1 = "TIME";  // the clock
-    std::string Label2;           // the status line
+    std::string Label1;        // the clock
+    std::string Label2;        // the status line
+    std::string Label2Report;  // its tooltip: what the last press did on each port, a line each
     int ProgressBar1 = 0;
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal
@@ -60,6 +68,21 @@ public:
     void Check1Click(bool checked);
     void Check2Click(bool checked);
 
+    // A click on the download button: runs one press, or nothing (and
+    // gives nothing) while a press runs already.
+    std::optional<DownloadResult> Command4Click(DownloadWindow& window);
+    bool DownloadRunning() const { return downloadRunning_; }
+
+    // The window is to close. True when it may close now; during a press
+    // the press stops at its next yield, and the window closes after it.
+    bool RequestClose();
+    bool CloseRequested = false;
+
+    // The general date-and-time text of this moment.
+    std::string GeneralDateTimeNow() const;
+    // A whole number as the user's locale writes it, e.g. "12,345".
+    std::string NumberText(long long value) const;
+
     // The folder the settings name for received files.
     std::string ResolveSaveFolder() const;
 
@@ -72,6 +95,7 @@ private:
 
     Environment environment_;
     bool showingSettingsError_ = false;
+    bool downloadRunning_ = false;
 };
 
 }  // namespace bayhaul

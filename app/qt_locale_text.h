@@ -3,13 +3,29 @@
 
 #include "app/locale_text.h"
 
+#include <QLocale>
+#include <QString>
+
 namespace bayhaul {
 
 class QtLocaleText final : public LocaleText {
 public:
+    // The locale the texts follow: the user's own unless a test names one.
+    QtLocaleText() = default;
+    explicit QtLocaleText(const QLocale& locale) : locale_(locale) {}
+
     std::string WeekdayName(const LocalTime& moment) const override;
     std::string ShortDate(const LocalTime& moment) const override;
     std::string LongTime(const LocalTime& moment) const override;
+    std::string Number(long long value) const override;
+
+private:
+    QLocale locale_;
 };
+
+// The locale's short date format with a two-digit year widened to four
+// ("M/d/yy" becomes "M/d/yyyy"); everything else, quoted text included,
+// stays as the locale has it.
+QString WithFourDigitYear(const QString& format);
 
 }  // namespace bayhaul

@@ -97,28 +97,37 @@ bool TerminalSession::QueryFile(std::string_view terminalFile) {
     return result == 8 || result == 6;
 }
 
-bool TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep) {
-    if (!HasLink()) return false;
+TransferEnd TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile,
+                                      const PollStep& pollStep) {
+    TransferEnd end;
+    if (!HasLink()) return end;
+    progress_ = {};
     std::vector<char> path = WritableBuffer(localPath);
     const std::string file(terminalFile);
     const std::int16_t result =
         functions_->Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
-    if (result == 0) return false;
+    if (result == 0) return end;
     // Below 0 the copy counts as finished at once, without polling.
-    if (result > 0) AwaitTransfer(pollStep);
+    if (result > 0) end.status = AwaitTransfer(pollStep);
     // Closed while waiting: how the copy ended is unknown, so it does not count.
-    if (!HasLink()) return false;
-    functions_->Tether_StLoad(handle_, kAfterCopy, &bytesReceived_, &bytesTotal_);
-    return true;
+    if (!HasLink()) return end;
+    Status(kAfterCopy);
+    end.finished = true;
+    end.progress = progress_;
+    return end;
 }
 
 std::int16_t TerminalSession::AwaitTransfer(const PollStep& pollStep) {
     std::int16_t status = 0;
     do {
-        status = functions_->Tether_StLoad(handle_, kPollRunning, &bytesReceived_, &bytesTotal_);
-        if (pollStep) status = pollStep(status);
+        status = Status(kPollRunning);
+        if (pollStep) status = pollStep(status, progress_);
     } while (status < kFinishedStatus && HasLink());
     return status;
+}
+
+std::int16_t TerminalSession::Status(std::int16_t selector) {
+    return functions_->Tether_StLoad(handle_, selector, &progress_.bytesReceived, &progress_.bytesTotal);
 }
 
 void TerminalSession::DeleteOnTerminal(std::string_view terminalFile) {

@@ -35,11 +35,29 @@ struct OpenResult {
     LoadError loadError;  // filled only for NoLibrary
 };
 
+// The two outputs of Tether_StLoad. A library may leave them alone; ours
+// fills in the bytes received so far and the size the terminal announced
+// (0 until known).
+struct TransferProgress {
+    std::int32_t bytesReceived = 0;
+    std::int32_t bytesTotal = 0;
+};
+
+// How a transfer ended.
+struct TransferEnd {
+    // The library took the copy as finished: Tether_UpLoad was not 0 and
+    // the wait ended with the link still open. Whether a complete file is
+    // on disk is for the caller to check.
+    bool finished = false;
+    std::int16_t status = 0;    // the status that ended the wait (after the poll step)
+    TransferProgress progress;  // the outputs of the last Tether_StLoad call
+};
+
 class TerminalSession {
 public:
-    // Given a status from Tether_StLoad, returns it or a replacement; a
-    // result of 2 or more ends the wait for a transfer.
-    using PollStep = std::function<std::int16_t(std::int16_t status)>;
+    // Given a status from Tether_StLoad and its outputs, returns the status
+    // or a replacement; a result of 2 or more ends the wait for a transfer.
+    using PollStep = std::function<std::int16_t(std::int16_t status, const TransferProgress& progress)>;
 
     // `currentLink` and `lastStamp` are the main window's fields: each new
     // handle is stored in `currentLink`, and the terminal clock is set from
@@ -71,10 +89,9 @@ public:
     bool QueryFile(std::string_view terminalFile);
 
     // Copies `terminalFile` from the terminal to `localPath`, running
-    // `pollStep` once per poll while the copy runs. True when a file was
-    // received; false when nothing was copied, no link is open, or the link
-    // was closed during a poll.
-    bool Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
+    // `pollStep` once per poll while the copy runs, then calls Tether_StLoad
+    // once with selector 1. The poll outputs start at 0 for every transfer.
+    TransferEnd Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
 
     // Deletes `terminalFile` on the terminal.
     void DeleteOnTerminal(std::string_view terminalFile);
@@ -85,16 +102,15 @@ public:
 
 private:
     std::int16_t AwaitTransfer(const PollStep& pollStep);
+    std::int16_t Status(std::int16_t selector);
 
     TetherSource& library_;
     LinkHandle& currentLink_;
     std::string& lastStamp_;
     const TetherFunctions* functions_ = nullptr;
-    LinkHandle handle_ = 0;  // the open link; 0 when none is open
-    bool ended_ = false;     // a 0 handle or a missing library ended the session
-    // Outputs of every Tether_StLoad call; the library fills them, nothing reads them.
-    std::int32_t bytesReceived_ = 0;
-    std::int32_t bytesTotal_ = 0;
+    LinkHandle handle_ = 0;      // the open link; 0 when none is open
+    bool ended_ = false;         // a 0 handle or a missing library ended the session
+    TransferProgress progress_;  // the outputs of every Tether_StLoad call
 };
 
 }  // namespace bayhaul

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,5 +66,8 @@ public:
 
 // The backend of the platform this program was built for.
 std::shared_ptr<DevicePlatform> DefaultDevicePlatform();
+
+// Makes a fresh backend for each listing; tests give fakes.
+using DevicePlatformFactory = std::function<std::shared_ptr<DevicePlatform>()>;
 
 }  // namespace bayhaul

@@ -1,4 +1,4 @@
-// Replacing a small file's content so that it is never seen half written.
+// Replacing a file so that it is never seen half written.
 #pragma once
 
 #include <string>
@@ -15,5 +15,11 @@ struct ReplaceFileResult {
 // (the read-only mark) is left alone and reported. On any failure the old
 // file is untouched and no temporary file is left behind.
 ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string& content);
+
+// Puts the complete file `from` in the place of `to` in one step (a rename
+// within one folder), keeping the permission bits of the file it replaces.
+// A `to` that is not a regular file, or is read-only, is left alone and
+// reported; so is any failure, and `from` then stays where it was.
+ReplaceFileResult MoveFileOver(const std::string& from, const std::string& to);
 
 }  // namespace bayhaul

@@ -55,19 +55,41 @@ void FlushFolder(const std::string& folder) {
     }
 }
 
+// What stands at a path that is about to be replaced.
+struct Replaced {
+    bool exists = false;
+    mode_t mode = 0;  // permission bits of the file there
+};
+
+// Looks at `path`; fills `replaced` and returns "" when it may be replaced,
+// otherwise why not.
+std::string CheckReplaceable(const std::string& path, Replaced& replaced) {
+    struct stat old {};
+    replaced.exists = ::stat(path.c_str(), &old) == 0;
+    if (!replaced.exists) return "";
+    if (!S_ISREG(old.st_mode)) return path + " is not a regular file";
+    if ((old.st_mode & S_IWUSR) == 0) return path + " is read-only";
+    replaced.mode = old.st_mode & 07777;
+    return "";
+}
+
+ReplaceFileResult RenameOver(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return Failure("cannot replace " + to, errno);
+    FlushFolder(FolderOf(to));
+    return {};
+}
+
 }  // namespace
 
 ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string& content) {
-    struct stat old {};
-    const bool replacing = ::stat(path.c_str(), &old) == 0;
-    if (replacing && !S_ISREG(old.st_mode)) return {false, path + " is not a regular file"};
-    if (replacing && (old.st_mode & S_IWUSR) == 0) return {false, path + " is read-only"};
+    Replaced replaced;
+    if (std::string why = CheckReplaceable(path, replaced); !why.empty()) return {false, why};
 
     std::string temp;
     int fd = CreateTempBeside(path, temp);
     if (fd < 0) return Failure("cannot create a file beside " + path, errno);
 
-    bool written = WriteAll(fd, content) && (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0;
+    bool written = WriteAll(fd, content) && (!replaced.exists || ::fchmod(fd, replaced.mode) == 0) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && written) {
         written = false;
@@ -77,13 +99,16 @@ ReplaceFileResult ReplaceFileContent(const std::string& path, const std::string&
         ::unlink(temp.c_str());
         return Failure("cannot write " + path, error);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = errno;
-        ::unlink(temp.c_str());
-        return Failure("cannot replace " + path, error);
-    }
-    FlushFolder(FolderOf(path));
-    return {};
+    ReplaceFileResult result = RenameOver(temp, path);
+    if (!result.ok) ::unlink(temp.c_str());
+    return result;
+}
+
+ReplaceFileResult MoveFileOver(const std::string& from, const std::string& to) {
+    Replaced replaced;
+    if (std::string why = CheckReplaceable(to, replaced); !why.empty()) return {false, why};
+    if (replaced.exists && ::chmod(from.c_str(), replaced.mode) != 0) return Failure("cannot prepare " + from, errno);
+    return RenameOver(from, to);
 }
 
 }  // namespace bayhaul

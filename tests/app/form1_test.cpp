@@ -1,7 +1,11 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
+#include "app/main_window_layout.h"
 #include "app/twips.h"
+#include "link/recording_tether.h"
+#include "ports/fake_device_platform.h"
 #include "support/fixed_time.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
@@ -14,6 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace bayhaul {
 namespace {
 
@@ -22,6 +29,16 @@ protected:
     TempDir dir;
     FixedClock clock;
     std::string settingsPath = dir / "settings.ini";
+    RecordingTether tether;
+    DevicePlatformFactory noPorts = [] { return testing::PortsWithNames({}); };
+
+    // The user's desktop folder is one of the test's own.
+    void SetUp() override {
+        env.Set("HOME", dir.Path());
+        env.Set("XDG_CONFIG_HOME", dir / "config");
+        std::filesystem::create_directories(dir / "Desktop");
+    }
+    ScopedEnv env;
 
     template <typename T>
     static T* Control(QWidget& window, const char* name) {
@@ -46,7 +63,7 @@ protected:
 };
 
 TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
-    Form1 window(clock, settingsPath);
+    Form1 window(clock, settingsPath, tether, noPorts);
     EXPECT_EQ(window.windowTitle(), "Bayhaul");
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(Control<QCheckBox>(window, "Check1")->isChecked());
@@ -63,7 +80,7 @@ TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
 }
 
 TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime) {
-    Form1 window(clock, settingsPath);
+    Form1 window(clock, settingsPath, tether, noPorts);
     const QString expectedStart = QLocale().toString(QDate(2023, 12, 8), QStringLiteral("dddd")).left(3) + ", ";
     const QString shown = Control<QLabel>(window, "Label1")->text();
     EXPECT_TRUE(shown.startsWith(expectedStart)) << shown.toStdString();
@@ -79,14 +96,14 @@ TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime) {
 
 TEST_F(Form1Test, BoxesShowTheFlagsWithoutRewritingTheFile) {
     WriteWholeFile(settingsPath, "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
-    Form1 window(clock, settingsPath);
+    Form1 window(clock, settingsPath, tether, noPorts);
     EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(window, "Check2")->isChecked());
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
 }
 
 TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
-    Form1 window(clock, settingsPath);
+    Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
     auto* check1 = Control<QCheckBox>(window, "Check1");
     auto* check2 = Control<QCheckBox>(window, "Check2");
@@ -103,7 +120,7 @@ TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
 }
 
 TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone) {
-    Form1 window(clock, settingsPath);
+    Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
     Click(Control<QLabel>(window, "Label5"));
     Click(Control<QLabel>(window, "Label6"));
@@ -112,41 +129,38 @@ TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone) {
     EXPECT_EQ(FileLines(0, 2), "1;0;");
 }
 
-TEST_F(Form1Test, ControlsSitWhereTheDesignPutsThem) {
-    Form1 window(clock, settingsPath);
+TEST_F(Form1Test, ControlsShowTheLayoutTable) {
+    Form1 window(clock, settingsPath, tether, noPorts);
     const double dpiX = window.logicalDpiX();
     const double dpiY = window.logicalDpiY();
-    auto expectAt = [&](const char* name, int left, int top, int width, int height) {
-        QWidget* control = Control<QWidget>(window, name);
-        EXPECT_EQ(control->geometry(), QRect(TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY),
-                                             TwipsToPixels(width, dpiX), TwipsToPixels(height, dpiY)))
-            << name;
-    };
     EXPECT_EQ(window.size(), QSize(TwipsToPixels(7380, dpiX), TwipsToPixels(6840, dpiY)));
-    expectAt("Label4", 480, 4080, 6735, 375);
-    expectAt("Label3", 480, 4440, 3255, 855);
-    expectAt("Command4", 4920, 4680, 1515, 605);
-    expectAt("Label2", 4680, 5520, 2055, 495);
-    expectAt("Check1", 480, 5280, 200, 200);
-    expectAt("Label1", 720, 5660, 3135, 375);
-    expectAt("Check2", 480, 6120, 200, 200);
-    expectAt("Command6", 4800, 6120, 855, 255);
-    expectAt("Command7", 5760, 6120, 855, 255);
-    expectAt("ProgressBar1", 0, 6585, 7380, 255);
+    for (const ControlSpec& spec : MainWindowControls()) {
+        SCOPED_TRACE(spec.name);
+        QWidget* control = Control<QWidget>(window, spec.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(),
+                  QRect(TwipsToPixels(spec.place.left, dpiX), TwipsToPixels(spec.place.top, dpiY),
+                        TwipsToPixels(spec.place.width, dpiX), TwipsToPixels(spec.place.height, dpiY)));
+        const QString text = QString::fromLatin1(spec.text);
+        if (auto* box = qobject_cast<QCheckBox*>(control)) {
+            EXPECT_EQ(box->text(), "");
+            EXPECT_EQ(box->accessibleName(), text);
+        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->text(), text);
+        } else if (auto* label = qobject_cast<QLabel*>(control); label && std::string(spec.name) != "Label1") {
+            EXPECT_EQ(label->text(), text) << "Label1 shows the clock once loaded";
+        }
+    }
 
     const QFont title = Control<QLabel>(window, "Label4")->font();
     EXPECT_EQ(title.family(), "Arial");
     EXPECT_DOUBLE_EQ(title.pointSizeF(), 9.75);
     EXPECT_TRUE(title.bold());
     EXPECT_TRUE(Control<QLabel>(window, "Label3")->wordWrap());
-    EXPECT_EQ(Control<QPushButton>(window, "Command4")->text(), "");
-    EXPECT_EQ(Control<QCheckBox>(window, "Check1")->text(), "");
-    EXPECT_EQ(Control<QLabel>(window, "Label5")->text(), "Sync Date and Time on Terminal with PC");
-    EXPECT_EQ(Control<QLabel>(window, "Label6")->text(), "Auto Delete Data from Device After Transfer to PC");
 }
 
 TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
-    auto* window = new Form1(clock, settingsPath);
+    auto* window = new Form1(clock, settingsPath, tether, noPorts);
     window->show();
     Click(Control<QPushButton>(*window, "Command7"));
     QPointer<frmAbout> about = window->AboutBox();
@@ -166,11 +180,47 @@ TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
     delete window;
 }
 
-TEST_F(Form1Test, DownloadAndSettingsButtonsDoNothingYet) {
-    Form1 window(clock, settingsPath);
+TEST_F(Form1Test, DownloadButtonRunsAPressAndShowsItsEnd) {
+    Form1 window(clock, settingsPath, tether, noPorts);
+    window.show();
+    Click(Control<QPushButton>(window, "Command4"));
+    EXPECT_EQ(Control<QLabel>(window, "Label2")->text().toStdString(),
+              "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
+    EXPECT_EQ(Control<QProgressBar>(window, "ProgressBar1")->value(), 0);
+}
+
+TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
+    auto* window =
+        new Form1(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+    window->show();
+    Click(Control<QPushButton>(*window, "Command7"));
+    QPointer<frmAbout> about = window->AboutBox();
+    tether.handles = {7};
+    tether.connects = {1};
+    tether.queries = {8};
+    tether.uploads = {1};
+    tether.polls = {1, 1, 1, 1};
+    int polls = 0;
+    tether.duringPoll = [&] {
+        if (++polls != 1) return;
+        Click(Control<QPushButton>(*window, "Command4"));  // ignored: a press runs
+        window->close();                                   // waits for the press to stop
+        EXPECT_TRUE(window->isVisible());
+    };
+
+    Click(Control<QPushButton>(*window, "Command4"));
+    EXPECT_EQ(polls, 1) << "the press stopped at the yield right after the close";
+    EXPECT_EQ(std::count(tether.calls.begin(), tether.calls.end(), "Create"), 1);
+    EXPECT_EQ(tether.calls.back(), "Destroy 7");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(about.isNull() || !about->isVisible());
+    delete window;
+}
+
+TEST_F(Form1Test, SettingsButtonDoesNothingYet) {
+    Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
     const std::string before = ReadWholeFile(settingsPath);
-    Click(Control<QPushButton>(window, "Command4"));
     Click(Control<QPushButton>(window, "Command6"));
     EXPECT_EQ(Control<QLabel>(window, "Label2")->text(), "");
     EXPECT_EQ(ReadWholeFile(settingsPath), before);

@@ -1,4 +1,5 @@
 #include "app/main_window_state.h"
+#include "link/recording_tether.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 #include "support/fixed_time.h"
@@ -16,11 +17,12 @@ protected:
     TempDir dir;
     FixedClock clock;
     EnglishLocaleText locale;
+    RecordingTether tether;
     std::string settingsPath = dir / "settings.ini";
     MainWindowState state{
         {clock, locale,
          [](int id) { return id == 16 ? std::string("/home/me/Desktop") : std::string("/home/me/Documents"); },
-         settingsPath}};
+         settingsPath, tether, [] { return nullptr; }}};
 };
 
 TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes) {

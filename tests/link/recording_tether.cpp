@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace bayhaul {
 namespace {
 
 RecordingTether* active = nullptr;
+std::int32_t lastFileSize = 0;
 
 template <typename T>
 T Next(std::deque<T>& script, T whenEmpty) {
@@ -61,13 +63,23 @@ std::int16_t EscJ(LinkHandle h, std::int16_t letter, char* name, std::uint8_t* l
 std::int16_t UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* remote, std::int16_t reserved,
                     std::int16_t mode) {
     Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " + Num(mode));
-    return Next(active->uploads, std::int16_t{0});
+    const std::int16_t result = Next(active->uploads, std::int16_t{0});
+    if (result != 0 && !active->files.empty()) {
+        const std::string content = Next(active->files, std::string());
+        std::ofstream(local, std::ios::binary | std::ios::trunc) << content;
+        lastFileSize = static_cast<std::int32_t>(content.size());
+    }
+    return result;
 }
 
 std::int16_t StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received, std::int32_t* total) {
     Record("StLoad " + Num(h) + " " + Num(selector));
-    *received += 1;  // the library may write the outputs; the program never reads them
-    *total = 100;
+    if (active->announced) {
+        *received = lastFileSize;
+        *total = *active->announced;
+    }
+    if (selector != 0) return std::int16_t{2};
+    if (active->duringPoll) active->duringPoll();
     return Next(active->polls, std::int16_t{2});
 }
 

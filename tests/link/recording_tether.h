@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,8 @@ public:
 
     const TetherFunctions* Functions(LoadError& error) override;
 
-    // Scripted results, taken from the front. Empty: 0, except polls: 2.
+    // Scripted results, taken from the front. Empty: 0, except polls
+    // (selector 0): 2. The call with selector 1 always gives 2.
     std::deque<LinkHandle> handles;
     std::deque<std::int16_t> connects;
     std::deque<std::int16_t> queries;
@@ -32,8 +35,31 @@ public:
     std::string queryScribble;  // into the file name of Tether_ESC_J
     std::string clockReply;     // into the stamp of Tether_ESC_M
 
+    // Written to the local path by each Tether_UpLoad that returns non-zero,
+    // as a library that writes straight to the path it is given. Empty:
+    // nothing is written.
+    std::deque<std::string> files;
+    // When set, every Tether_StLoad reports the size of the last written
+    // file as received and this as the announced size; otherwise it leaves
+    // its outputs alone.
+    std::optional<std::int32_t> announced;
+    // Run inside every poll (selector 0) before it returns, to act as the
+    // user or the line would while a transfer runs.
+    std::function<void()> duringPoll;
+
     // One line per call, e.g. "SetupEx 7 3 8 1 N".
     std::vector<std::string> calls;
+};
+
+// A library that cannot be loaded; counts the attempts.
+class MissingTether final : public TetherSource {
+public:
+    const TetherFunctions* Functions(LoadError& error) override {
+        ++attempts;
+        error = {"/opt/bayhaul/TetherDll.so", "file not found"};
+        return nullptr;
+    }
+    int attempts = 0;
 };
 
 }  // namespace bayhaul

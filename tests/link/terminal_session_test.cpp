@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recording_tether.h"
+#include "support/temp_dir.h"
 
 namespace bayhaul {
 namespace {
@@ -112,18 +113,8 @@ TEST_F(TerminalSessionTest, ZeroHandleOnReopenAfterAFailedQueryStopsTheSecondQue
     EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_J 7 65 FORM.DAT 8"}, kClose7, {"Create"}}));
 }
 
-class FailingSource final : public TetherSource {
-public:
-    const TetherFunctions* Functions(LoadError& error) override {
-        ++attempts;
-        error = {"/opt/bayhaul/TetherDll.so", "file not found"};
-        return nullptr;
-    }
-    int attempts = 0;
-};
-
 TEST_F(TerminalSessionTest, LibraryThatCannotBeLoadedIsReturnedAsTheLoadError) {
-    FailingSource source;
+    MissingTether source;
     session.emplace(source, currentLink, lastStamp);
 
     const OpenResult result = session->Connect(3);
@@ -146,7 +137,10 @@ TEST_F(TerminalSessionTest, QueryResetsNameAndLengthAndAcceptsOnlyEightOrSix) {
 TEST_F(TerminalSessionTest, TransferOfNothingMakesNoStatusCall) {
     Connected();
     int polls = 0;
-    EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+    EXPECT_FALSE(session
+                     ->Transfer(kLocalPath, kTerminalDataFile,
+                                [&](std::int16_t s, const TransferProgress&) { return ++polls, s; })
+                     .finished);
     EXPECT_EQ(polls, 0);
     EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"}, kClose7}));
 }
@@ -155,7 +149,10 @@ TEST_F(TerminalSessionTest, NegativeTransferResultCountsWithoutPolling) {
     Connected();
     tether.uploads = {-1};
     int polls = 0;
-    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+    EXPECT_TRUE(session
+                    ->Transfer(kLocalPath, kTerminalDataFile,
+                               [&](std::int16_t s, const TransferProgress&) { return ++polls, s; })
+                    .finished);
     EXPECT_EQ(polls, 0);
     EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 1"}, kClose7}));
 }
@@ -168,7 +165,10 @@ TEST_F(TerminalSessionTest, RunningTransferIsPolledUntilAnyStatusOfTwoOrMore) {
         tether.uploads = {1};
         tether.polls = {0, 1, -5, last};
         int polls = 0;
-        EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) { return ++polls, s; }));
+        EXPECT_TRUE(session
+                        ->Transfer(kLocalPath, kTerminalDataFile,
+                                   [&](std::int16_t s, const TransferProgress&) { return ++polls, s; })
+                        .finished);
         EXPECT_EQ(polls, 4);
         EXPECT_EQ(Ended(), Join({kOpen7,
                                  {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3"},
@@ -184,21 +184,50 @@ TEST_F(TerminalSessionTest, PollStepCanEndTheWaitByReplacingTheStatus) {
     tether.polls = {0, 0, 0, 0, 0};
     int polls = 0;
     // As when the tick counter passes its limit on the second poll.
-    const auto step = [&](std::int16_t status) { return ++polls == 2 ? std::int16_t{10} : status; };
-    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, step));
+    const auto step = [&](std::int16_t status, const TransferProgress&) {
+        return ++polls == 2 ? std::int16_t{10} : status;
+    };
+    const TransferEnd end = session->Transfer(kLocalPath, kTerminalDataFile, step);
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.status, 10);
     EXPECT_EQ(Ended(), Join({kOpen7,
                              {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0", "StLoad 7 1"},
                              kClose7}));
+}
+
+TEST_F(TerminalSessionTest, PollOutputsReachTheStepAndStartAtZeroForEveryTransfer) {
+    Connected();
+    TempDir folder;
+    const std::string part = folder / "FORM.DAT.part";
+    tether.uploads = {1, 1};
+    tether.files = {"12345"};
+    tether.announced = 9;
+    std::vector<std::int32_t> seen;
+    const auto step = [&](std::int16_t s, const TransferProgress& p) {
+        seen.insert(seen.end(), {p.bytesReceived, p.bytesTotal});
+        return s;
+    };
+    TransferEnd end = session->Transfer(part, kTerminalDataFile, step);
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{5, 9}));
+    EXPECT_EQ(end.progress.bytesTotal, 9);
+
+    tether.announced.reset();  // a library that leaves the outputs alone
+    end = session->Transfer(part, kTerminalDataFile, step);
+    EXPECT_EQ(end.progress.bytesReceived, 0);
+    EXPECT_EQ(end.progress.bytesTotal, 0);
 }
 
 TEST_F(TerminalSessionTest, LinkClosedDuringAPollEndsTheWaitWithoutCountingTheFile) {
     Connected();
     tether.uploads = {1};
     tether.polls = {0, 0, 0};
-    EXPECT_FALSE(session->Transfer(kLocalPath, kTerminalDataFile, [&](std::int16_t s) {
-        session->CloseLink();
-        return s;
-    }));
+    EXPECT_FALSE(session
+                     ->Transfer(kLocalPath, kTerminalDataFile,
+                                [&](std::int16_t s, const TransferProgress&) {
+                                    session->CloseLink();
+                                    return s;
+                                })
+                     .finished);
     EXPECT_EQ(Ended(), Join({kOpen7, {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"}, kClose7}));
 }
 
@@ -207,7 +236,7 @@ TEST_F(TerminalSessionTest, CommandRunDuringAPollCannotRedirectTheSession) {
     tether.uploads = {1};
     tether.polls = {0, 2};
     // A command handled during the poll opens and closes a session of its own.
-    const auto nested = [&](std::int16_t status) {
+    const auto nested = [&](std::int16_t status, const TransferProgress&) {
         if (tether.calls.size() == kOpen7.size() + 2) {
             tether.handles = {9};
             TerminalSession other(tether, currentLink, lastStamp);
@@ -215,7 +244,7 @@ TEST_F(TerminalSessionTest, CommandRunDuringAPollCannotRedirectTheSession) {
         }
         return status;
     };
-    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nested));
+    EXPECT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nested).finished);
     session->DeleteOnTerminal(kTerminalDataFile);
     EXPECT_EQ(Ended(), Join({kOpen7,
                              {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 0"},
@@ -249,7 +278,7 @@ TEST_F(TerminalSessionTest, DownloadWithDeleteAndClockClosesOnceAtTheEnd) {
     tether.uploads = {1};
     tether.polls = {1, 2};
     ASSERT_TRUE(session->QueryFile(kTerminalDataFile));
-    ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr));
+    ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr).finished);
     session->DeleteOnTerminal(kTerminalDataFile);
     session->SetTerminalClock();
     session->CloseLink();

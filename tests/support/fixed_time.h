@@ -28,6 +28,11 @@ public:
         auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
         return std::to_string(hour12) + ":" + two(t.minute) + ":" + two(t.second) + (t.hour < 12 ? " AM" : " PM");
     }
+    std::string Number(long long value) const override {
+        std::string digits = std::to_string(value);
+        for (int at = static_cast<int>(digits.size()) - 3; at > (value < 0 ? 1 : 0); at -= 3) digits.insert(at, ",");
+        return digits;
+    }
 };
 
 }  // namespace bayhaul

@@ -1,0 +1,265 @@
+#include "app/download.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/com_port_name.h"
+#include "settings/app_settings.h"
+#include "settings/replace_file.h"
+
+namespace bayhaul {
+
+namespace {
+
+constexpr char kPortsClass[] = "Ports";
+constexpr char kListedOk[] = "OK";
+constexpr char kPartSuffix[] = ".part";
+
+// The size of a regular file, or nothing when there is none at `path`.
+std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    return size;
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+DownloadFromAllTerminals::DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window,
+                                                   TetherSource& library, const DevicePlatformFactory& devices)
+    : state_(state), window_(window), library_(library), devices_(devices) {}
+
+DownloadResult DownloadFromAllTerminals::Run() {
+    // Ticks left from before the press would make it skip its first port.
+    state_.TimerTicks = 0;
+    Status("Searching...");
+    ShowReport();
+    Progress(0);
+
+    if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
+        Status(problem);
+        result_.couldNotRun = true;
+        return result_;
+    }
+
+    DevLister lister(devices_());
+    std::vector<GUID_Storage> classes;
+    std::string listed = lister.GetGUIDByName(kPortsClass, classes);
+    if (listed == kListedOk) listed = lister.AddToList(&classes.front(), true);
+    if (listed == kListedOk) {
+        state_.RepeatPass = 1;
+        RunPass(lister);
+        // A pass that received nothing is run once more over the same list.
+        if (state_.RepeatPass == 1 && !libraryMissing_ && !result_.stopped) {
+            state_.RepeatPass = 0;
+            RunPass(lister);
+        }
+    } else {
+        result_.couldNotRun = true;
+        report_.push_back({0, Outcome::NoTerminal, "Listing the serial ports failed: " + listed});
+        ShowReport();
+    }
+    state_.RepeatPass = 0;
+    Progress(0);
+    result_.notSaved = static_cast<int>(std::count_if(
+        report_.begin(), report_.end(), [](const ReportLine& line) { return line.outcome == Outcome::NotSaved; }));
+    // A missing library keeps its message on the status line.
+    if (!libraryMissing_) {
+        Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
+    }
+    return result_;
+}
+
+void DownloadFromAllTerminals::RunPass(DevLister& lister) {
+    count_ = lister.ListCount();
+    for (position_ = 1; position_ <= count_; ++position_) {
+        ShowPassProgress(position_ - 1);
+        const StepEnd end = DeviceStep(lister, position_);
+        state_.TimerTicks = 0;
+        if (end == StepEnd::StopPress) return;
+    }
+}
+
+DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::DeviceStep(DevLister& lister, std::int32_t position) {
+    const std::optional<std::int16_t> port = ComPortFromName(lister.Item(position)->GetName());
+    if (!port) return StepEnd::Next;
+    window_.StartTimer2();
+    if (state_.TimerTicks > kStallTicks) {
+        window_.YieldOnce(std::chrono::milliseconds(0));
+        result_.stopped = state_.CloseRequested;
+        return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
+    }
+    return TryTerminal(*port);
+}
+
+DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int16_t port) {
+    TerminalSession session(library_, state_.CurrentLink, state_.LastStamp);
+    const OpenResult opened = session.Connect(port);
+    switch (opened.status) {
+        case OpenStatus::NoLibrary:
+            Status(opened.loadError.Message());
+            libraryMissing_ = true;
+            result_.couldNotRun = true;
+            return StepEnd::StopPress;
+        case OpenStatus::NoHandle:
+            Report(port, Outcome::NoTerminal, "the terminal library gave no handle");
+            return StepEnd::Next;
+        case OpenStatus::NotConnected:
+            Report(port, Outcome::NoTerminal, "no terminal answered");
+            return StepEnd::Next;
+        case OpenStatus::Connected:
+            break;
+    }
+
+    if (!session.QueryFile(kTerminalDataFile)) {
+        // Asked once more on a fresh link at the other setting.
+        session.Reopen(port);
+        if (window_.Check1Ticked()) {
+            state_.SetDate();
+            session.SetTerminalClock();
+        }
+        if (!session.QueryFile(kTerminalDataFile)) {
+            Report(port, Outcome::NoFile, std::string("the terminal has no ") + kTerminalDataFile);
+            return StepEnd::Next;
+        }
+    }
+
+    if (!Fetch(session, port)) return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
+    ++result_.saved;
+    state_.RepeatPass = 0;
+    if (window_.Check2Ticked()) session.DeleteOnTerminal(kTerminalDataFile);
+    if (window_.Check1Ticked()) {
+        state_.SetDate();
+        session.SetTerminalClock();
+    }
+    return StepEnd::Next;
+}
+
+bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port) {
+    if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
+        NotSaved(port, problem);
+        return false;
+    }
+    const std::string target = state_.BuildSavePath(static_cast<std::size_t>(result_.saved));
+    const std::string part = target + kPartSuffix;
+    RemoveQuietly(part);  // left by an earlier run that was cut short
+
+    Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(port));
+    stalled_ = false;
+    const TransferEnd end = session.Transfer(
+        part, kTerminalDataFile,
+        [this](std::int16_t status, const TransferProgress& progress) { return PollStep(status, progress); });
+
+    std::string why;
+    const std::optional<std::uintmax_t> size = RegularFileSize(part);
+    const TransferProgress& got = end.progress;
+    if (result_.stopped) {
+        why = "the program was closed before the file arrived";
+    } else if (stalled_) {
+        why = "transfer given up: the program was held up for more than " + std::to_string(kStallTicks) + " s";
+    } else if (!end.finished) {
+        why = "the transfer did not start";
+    } else if (!size) {
+        why = "transfer failed (library status " + std::to_string(end.status) +
+              (got.bytesTotal > 0
+                   ? ", " + state_.NumberText(got.bytesReceived) + " of " + state_.NumberText(got.bytesTotal) + " bytes"
+                   : std::string()) +
+              ")";
+    } else if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
+        why = "transfer failed (" + state_.NumberText(static_cast<long long>(*size)) + " of " +
+              state_.NumberText(got.bytesTotal) + " bytes arrived)";
+    } else if (const ReplaceFileResult moved = MoveFileOver(part, target); !moved.ok) {
+        why = "could not save: " + moved.error;
+    }
+    if (!why.empty()) {
+        session.CloseLink();  // a library still writing stops before its file is removed
+        RemoveQuietly(part);
+        NotSaved(port, why);
+        return false;
+    }
+    Report(port, Outcome::Saved,
+           "saved " + target + " (" + state_.NumberText(static_cast<long long>(*size)) + " bytes)");
+    return true;
+}
+
+std::int16_t DownloadFromAllTerminals::PollStep(std::int16_t status, const TransferProgress& progress) {
+    constexpr std::int16_t kGivenUp = 10;  // any status of 2 or more ends the wait
+    if (progress.bytesTotal > 0) {
+        const double part = std::clamp(double(progress.bytesReceived) / progress.bytesTotal, 0.0, 1.0);
+        ShowPassProgress(position_ - 1 + part);
+    }
+    state_.TimerTicks = 0;
+    window_.StartTimer2();
+    window_.YieldOnce(kPollWait);
+    if (state_.CloseRequested) {
+        result_.stopped = true;
+        return kGivenUp;
+    }
+    if (state_.TimerTicks > kStallTicks) {
+        stalled_ = true;
+        return kGivenUp;
+    }
+    return status;
+}
+
+std::string DownloadFromAllTerminals::SaveFolderProblem() const {
+    const std::string& diradd = state_.Settings.diradd;
+    const std::string folder = state_.ResolveSaveFolder();
+    std::string missing;
+    if (diradd == kDesktopKeyword && folder.empty()) {
+        missing = "The desktop folder was not found.";
+    } else if (diradd == kDocumentsKeyword && folder.empty()) {
+        missing = "The documents folder was not found.";
+    } else if (folder.empty()) {
+        missing = "No folder is set for received files.";
+    } else {
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
+    }
+    return missing.empty() ? missing : missing + " Choose a folder in Settings.";
+}
+
+void DownloadFromAllTerminals::Report(std::int16_t port, Outcome outcome, const std::string& text) {
+    ReportLine line{port, outcome, "COM" + std::to_string(port) + ": " + text};
+    const auto same =
+        std::find_if(report_.begin(), report_.end(), [port](const ReportLine& old) { return old.port == port; });
+    if (same == report_.end())
+        report_.push_back(std::move(line));
+    else if (outcome >= same->outcome)
+        *same = std::move(line);
+    ShowReport();
+}
+
+void DownloadFromAllTerminals::NotSaved(std::int16_t port, const std::string& why) {
+    Report(port, Outcome::NotSaved, why + "; the terminal keeps its data");
+}
+
+void DownloadFromAllTerminals::ShowPassProgress(double portsDone) {
+    Progress(count_ > 0 ? static_cast<int>(100 * portsDone / count_) : 0);
+}
+
+void DownloadFromAllTerminals::Status(const std::string& text) {
+    state_.Label2 = text;
+    window_.ShowStatus(text);
+}
+
+void DownloadFromAllTerminals::ShowReport() {
+    std::string text;
+    for (const ReportLine& line : report_) text += (text.empty() ? "" : "\n") + line.text;
+    state_.Label2Report = text;
+    window_.ShowReport(text);
+}
+
+void DownloadFromAllTerminals::Progress(int percent) {
+    state_.ProgressBar1 = percent;
+    window_.ShowProgress(percent);
+}
+
+}  // namespace bayhaul

@@ -1,0 +1,81 @@
+// The download from all terminals: one press of the main button. It lists
+// the serial ports, tries a terminal on each COM port, and saves the data
+// file of every terminal that answers as a file of its own, then deletes
+// the file on the terminal and sets its clock when the boxes say so.
+//
+// The terminal's file is deleted only once an identical copy is in place on
+// the PC. The library writes into "<target>.part", which replaces the target
+// only when complete; a failed transfer leaves an old file at the target as
+// it was and no partial file behind.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/download_result.h"
+#include "app/download_window.h"
+#include "app/main_window_state.h"
+#include "link/terminal_session.h"
+#include "ports/dev_lister.h"
+#include "ports/device_platform.h"
+
+namespace bayhaul {
+
+class DownloadFromAllTerminals {
+public:
+    // The poll of a running transfer waits this long for window events.
+    static constexpr std::chrono::milliseconds kPollWait{30};
+    // A transfer whose yield took more Timer2 ticks than this is given up.
+    static constexpr std::int16_t kStallTicks = 10;
+
+    DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window, TetherSource& library,
+                             const DevicePlatformFactory& devices);
+
+    DownloadResult Run();
+
+private:
+    enum class StepEnd { Next, StopPress };
+
+    void RunPass(DevLister& lister);
+    StepEnd DeviceStep(DevLister& lister, std::int32_t position);
+    StepEnd TryTerminal(std::int16_t port);
+    // Fetches the file of the connected terminal; true when it is in place.
+    bool Fetch(TerminalSession& session, std::int16_t port);
+    std::int16_t PollStep(std::int16_t status, const TransferProgress& progress);
+    // Why received files cannot be saved where the settings say; "" when they can.
+    std::string SaveFolderProblem() const;
+
+    // How far a terminal got, in rising order: the report keeps the
+    // furthest outcome of the two passes on each port.
+    enum class Outcome { NoTerminal, NoFile, NotSaved, Saved };
+    void Report(std::int16_t port, Outcome outcome, const std::string& text);
+    void NotSaved(std::int16_t port, const std::string& why);
+    void ShowPassProgress(double portsDone);
+    // Store in the main window's state and show.
+    void Status(const std::string& text);
+    void ShowReport();
+    void Progress(int percent);
+
+    MainWindowState& state_;
+    DownloadWindow& window_;
+    TetherSource& library_;
+    const DevicePlatformFactory& devices_;
+
+    DownloadResult result_;
+    struct ReportLine {
+        std::int16_t port;  // 0: the press itself
+        Outcome outcome;
+        std::string text;
+    };
+    // One line per port, in the order the ports were first tried.
+    std::vector<ReportLine> report_;
+    std::int32_t position_ = 0;  // of the device being handled, from 1
+    std::int32_t count_ = 0;     // devices in the list
+    bool stalled_ = false;       // the running transfer was held up too long
+    bool libraryMissing_ = false;
+};
+
+}  // namespace bayhaul

@@ -1,0 +1,33 @@
+// What the download from all terminals needs from the window it runs in.
+// The Qt window, the native Windows window and the command line each
+// implement it in a few lines; tests use a recording fake.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace bayhaul {
+
+class DownloadWindow {
+public:
+    virtual ~DownloadWindow() = default;
+
+    // Show what the download has just stored in the main window's state.
+    virtual void ShowStatus(const std::string& text) = 0;    // the status line, Label2
+    virtual void ShowReport(const std::string& report) = 0;  // its tooltip: a line per port tried
+    virtual void ShowProgress(int percent) = 0;              // ProgressBar1, 0 to 100
+
+    // The two option boxes as they are at this moment.
+    virtual bool Check1Ticked() const = 0;  // set the terminal's clock
+    virtual bool Check2Ticked() const = 0;  // delete the file on the terminal
+
+    // Makes sure Timer2 runs; a running timer is left as it is.
+    virtual void StartTimer2() = 0;
+
+    // Lets the window handle its pending events once. With a `wait`, first
+    // waits until an event arrives or the wait is over, whichever comes
+    // first, so a caller that polls does not spin.
+    virtual void YieldOnce(std::chrono::milliseconds wait) = 0;
+};
+
+}  // namespace bayhaul

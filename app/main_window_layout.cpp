@@ -1,0 +1,40 @@
+#include "app/main_window_layout.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace bayhaul {
+
+const std::vector<ControlSpec>& MainWindowControls() {
+    static const std::vector<ControlSpec> controls = {
+        {"Label4",
+         ControlKind::Label,
+         "Transfer Data From Your MX Device To Your Windows Desktop",
+         {480, 4080, 6735, 375}},
+        {"Label3",
+         ControlKind::Label,
+         "Connect MX410, MX520, or NX520 terminals to this PC and ensure you turn on all terminals before "
+         "pressing the button.",
+         {480, 4440, 3255, 855}},
+        {"Command4", ControlKind::PictureButton, "", {4920, 4680, 1515, 605}},
+        {"Label2", ControlKind::Label, "", {4680, 5520, 2055, 495}},
+        {"Check1", ControlKind::CheckBox, "Sync Date and Time on Terminal with PC", {480, 5280, 200, 200}},
+        {"Label5", ControlKind::Label, "Sync Date and Time on Terminal with PC", {720, 5280, 3015, 255}},
+        {"Label1", ControlKind::Label, "TIME", {720, 5660, 3135, 375}},
+        {"Check2", ControlKind::CheckBox, "Auto Delete Data from Device After Transfer to PC", {480, 6120, 200, 200}},
+        {"Label6", ControlKind::Label, "Auto Delete Data from Device After Transfer to PC", {720, 6120, 3975, 255}},
+        {"Command6", ControlKind::Button, "Settings", {4800, 6120, 855, 255}},
+        {"Command7", ControlKind::Button, "About", {5760, 6120, 855, 255}},
+        {"ProgressBar1", ControlKind::ProgressBar, "", {0, 6585, 7380, 255}},
+    };
+    return controls;
+}
+
+const ControlSpec& MainWindowControl(std::string_view name) {
+    for (const ControlSpec& spec : MainWindowControls()) {
+        if (name == spec.name) return spec;
+    }
+    throw std::out_of_range("no main-window control named " + std::string(name));
+}
+
+}  // namespace bayhaul

@@ -1,0 +1,46 @@
+// The main window as it is designed: its caption, its client size and every
+// control with its text and its place in twips. Each window front end builds
+// its controls from this table, so no caption or position is written twice.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace bayhaul {
+
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind { Label, PictureButton, Button, CheckBox, ProgressBar };
+
+struct ControlSpec {
+    const char* name;  // the designer name, e.g. "Command4"
+    ControlKind kind;
+    // What the control shows. A check box shows only its box: this is its
+    // caption, which assistive tools read out.
+    const char* text;
+    TwipsRect place;
+};
+
+inline constexpr char kMainWindowCaption[] = "Bayhaul";
+inline constexpr int kMainWindowWidthTwips = 7380;
+inline constexpr int kMainWindowHeightTwips = 6840;
+// The picture on the download button, in pixels.
+inline constexpr int kDownloadPictureWidth = 102;
+inline constexpr int kDownloadPictureHeight = 41;
+// The name assistive tools read for the download button, which shows no text.
+inline constexpr char kDownloadButtonName[] = "Download";
+// Both timers tick once a second.
+inline constexpr int kTimerIntervalMs = 1000;
+
+// Every control, in the order the window stacks them.
+const std::vector<ControlSpec>& MainWindowControls();
+
+// The control of that designer name; the name must be in the table.
+const ControlSpec& MainWindowControl(std::string_view name);
+
+}  // namespace bayhaul

@@ -1,0 +1,331 @@
+// One press of the download button, driven through a recording window, the
+// recording library and a fake port list.
+#include "app/download.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "link/recording_tether.h"
+#include "ports/fake_device_platform.h"
+#include "support/fixed_time.h"
+#include "support/temp_dir.h"
+
+namespace bayhaul {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class RecordingWindow final : public DownloadWindow {
+public:
+    std::vector<std::string> statuses;
+    std::string report;
+    std::vector<int> progress;
+    bool check1 = true;  // read at each test, so a test may change them during a yield
+    bool check2 = false;
+    std::function<void()> duringYield;  // the user, or a slow event handler, while the press yields
+
+    void ShowStatus(const std::string& text) override { statuses.push_back(text); }
+    void ShowReport(const std::string& text) override { report = text; }
+    void ShowProgress(int percent) override { progress.push_back(percent); }
+    bool Check1Ticked() const override { return check1; }
+    bool Check2Ticked() const override { return check2; }
+    void StartTimer2() override {}
+    void YieldOnce(std::chrono::milliseconds) override {
+        if (duringYield) duringYield();
+    }
+};
+
+// Public, so that the cases of a table can arrange the fixture.
+class DownloadTest : public ::testing::Test {
+public:
+    void SetUp() override { state.Load(); }
+
+    DownloadResult Press() {
+        const std::optional<DownloadResult> result = state.Command4Click(window);
+        EXPECT_TRUE(result.has_value());
+        return result.value_or(DownloadResult{});
+    }
+
+    // A terminal that connects at "8" on handle `h`, has its file and sends `content`.
+    void Terminal(LinkHandle h, const std::string& content) {
+        tether.handles.push_back(h);
+        tether.connects.push_back(1);
+        tether.queries.push_back(8);
+        tether.uploads.push_back(1);
+        tether.files.push_back(content);
+    }
+
+    std::string Desktop(const std::string& name) const { return desktop / name; }
+
+    std::string Finished(int count) const {
+        return "Finished download " + std::to_string(count) + " file(s) at 12/8/2023 10:56:03 AM";
+    }
+
+    std::vector<std::string> CallsStartingWith(const std::string& prefix) const {
+        std::vector<std::string> found;
+        std::copy_if(tether.calls.begin(), tether.calls.end(), std::back_inserter(found),
+                     [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
+        return found;
+    }
+
+    TempDir desktop;
+    TempDir documents;
+    TempDir work;
+    FixedClock clock;
+    EnglishLocaleText locale;
+    RecordingTether tether;
+    std::shared_ptr<testing::FakePlatform> ports = testing::PortsWithNames({});
+    std::string desktopFolder = desktop.Path();  // what the desktop lookup gives; "" when not found
+    std::string documentsFolder = documents.Path();
+    MainWindowState state{{clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; },
+                           work / "settings.ini", tether, [this] { return ports; }}};
+    RecordingWindow window;
+};
+
+TEST_F(DownloadTest, NoPortsGivesTwoEmptyPassesAndACountOfZero) {
+    const DownloadResult result = Press();
+    EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
+    EXPECT_EQ(state.Label2, Finished(0));
+    EXPECT_TRUE(tether.calls.empty());
+    EXPECT_EQ(result.saved, 0);
+    EXPECT_FALSE(result.couldNotRun);
+    EXPECT_EQ(ports->openedFlags, (std::vector<std::uint32_t>{kDigcfPresent}));
+    EXPECT_EQ(state.RepeatPass, 0);
+}
+
+TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    Terminal(7, "new data");
+    tether.announced = 8;
+    tether.polls = {1};
+    WriteWholeFile(Desktop("FORM.DAT"), "old");
+
+    const DownloadResult result = Press();
+    const std::string part = Desktop("FORM.DAT.part");
+    EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
+                                   "UpLoad 7 65 " + part + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0", "StLoad 7 1",
+                                   "ESC_M 7 65 20231208105603", "Disconnect 7", "Destroy 7"}));
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "new data");
+    EXPECT_FALSE(std::filesystem::exists(part));
+    EXPECT_EQ(window.statuses, (Calls{"Searching...", "Downloading FORM.DAT from COM3", Finished(1)}));
+    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (8 bytes)");
+    EXPECT_EQ(state.Label2Report, window.report);
+    EXPECT_EQ(result.saved, 1);
+    EXPECT_EQ(state.RepeatPass, 0);
+    EXPECT_EQ(state.TimerTicks, 0);
+    EXPECT_EQ(window.progress.back(), 0);
+}
+
+TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
+    ports = testing::PortsWithNames({"Communications Port (COM1)", "Printer Port (LPT1)", "USB Serial Port",
+                                     "Prolific USB-to-Serial Comm Port (COM5)", "USB Serial Port (COM123)"});
+    Terminal(7, "first");
+    Terminal(8, "second");
+    window.check1 = false;
+    state.TimerTicks = 50;  // a press long after start-up still tries its first port
+
+    EXPECT_EQ(Press().saved, 2);
+    EXPECT_EQ(CallsStartingWith("SetupEx"), (Calls{"SetupEx 7 1 8 1 N", "SetupEx 8 123 8 1 N"}));
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "first");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "second");
+    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (5 bytes)\nCOM123: saved " +
+                                 Desktop("FORM02.DAT") + " (6 bytes)");
+    EXPECT_EQ(window.statuses.back(), Finished(2));
+    EXPECT_EQ(*std::max_element(window.progress.begin(), window.progress.end()), 80);  // the fifth of five
+    EXPECT_EQ(window.progress.back(), 0);
+}
+
+TEST_F(DownloadTest, APassThatReceivesNothingIsRunOnceMoreOverTheSameList) {
+    ports = testing::PortsWithNames({"Communications Port (COM1)"});
+    tether.handles = {7, 8};
+    tether.connects = {0, 0};  // the first pass: neither setting answers
+    Terminal(9, "late");
+
+    EXPECT_EQ(Press().saved, 1);
+    EXPECT_EQ(CallsStartingWith("Connect"), (Calls{"Connect 7", "Connect 8", "Connect 9"}));
+    EXPECT_EQ(ports->openSets, 0);
+    EXPECT_EQ(ports->openedFlags.size(), 1u) << "the list is not refreshed";
+    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)");
+}
+
+TEST_F(DownloadTest, AFileReceivedMeansNoSecondPass) {
+    ports = testing::PortsWithNames({"Communications Port (COM1)", "Communications Port (COM2)"});
+    Terminal(7, "data");
+    tether.handles.insert(tether.handles.end(), {8, 9});  // COM2 answers at neither setting
+
+    EXPECT_EQ(Press().saved, 1);
+    EXPECT_EQ(CallsStartingWith("Create").size(), 3u);
+    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)\nCOM2: no terminal answered");
+}
+
+TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    Terminal(7, "data");
+    tether.polls = {1};
+    window.duringYield = [&] {
+        window.check1 = false;
+        window.check2 = true;
+    };
+
+    EXPECT_EQ(Press().saved, 1);
+    EXPECT_EQ(CallsStartingWith("ESC_E"), Calls{"ESC_E 7 65 FORM.DAT 8"});
+    EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
+}
+
+TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
+    Terminal(7, "partial");
+    tether.polls = {1, 1, 1};
+    window.check2 = true;
+    WriteWholeFile(Desktop("FORM.DAT"), "old");
+    window.duringYield = [&] {
+        EXPECT_FALSE(state.Command4Click(window).has_value()) << "a second press while one runs";
+        EXPECT_FALSE(state.RequestClose()) << "the window waits for the press to stop";
+    };
+
+    const DownloadResult result = Press();
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
+                                   "UpLoad 7 65 " + Desktop("FORM.DAT.part") + " FORM.DAT 0 3", "StLoad 7 0",
+                                   "StLoad 7 1", "Disconnect 7", "Destroy 7"}));
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
+    EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.part")));
+    EXPECT_TRUE(state.RequestClose()) << "once the press has stopped";
+}
+
+TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
+    struct Case {
+        const char* what;
+        std::function<void(DownloadTest&)> arrange;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"held up in a yield",
+         [](DownloadTest& t) {
+             t.tether.polls = {1};
+             t.window.duringYield = [&t] {
+                 for (int tick = 0; tick < 11; ++tick) t.state.Timer2Tick();
+             };
+         },
+         "transfer given up: the program was held up for more than 10 s"},
+        {"no file on disk", [](DownloadTest& t) { t.tether.files = {}; }, "transfer failed (library status 2)"},
+        {"shorter than announced", [](DownloadTest& t) { t.tether.announced = 10; },
+         "transfer failed (4 of 10 bytes arrived)"},
+        {"not started", [](DownloadTest& t) { t.tether.uploads = {0}; }, "the transfer did not start"},
+        {"target cannot be replaced",
+         [](DownloadTest& t) {
+             std::filesystem::remove(t.Desktop("FORM.DAT"));
+             std::filesystem::create_directory(t.Desktop("FORM.DAT"));
+         },
+         "could not save: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DownloadTest& t = *this;
+        t.tether.calls.clear();
+        t.window = RecordingWindow{};
+        t.window.check2 = true;
+        t.ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+        t.Terminal(7, "data");
+        t.tether.announced.reset();
+        std::filesystem::remove_all(Desktop("FORM.DAT"));
+        WriteWholeFile(Desktop("FORM.DAT"), "old");
+        c.arrange(t);
+
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.saved, 0);
+        EXPECT_EQ(result.notSaved, 1);
+        EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
+        EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
+        EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.part")));
+        if (std::filesystem::is_regular_file(Desktop("FORM.DAT"))) {
+            EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
+        }
+        EXPECT_EQ(window.report.rfind(std::string("COM3: ") + c.reason, 0), 0u) << window.report;
+        EXPECT_NE(window.report.find("; the terminal keeps its data"), std::string::npos);
+        EXPECT_EQ(window.statuses.back(), Finished(0));
+    }
+}
+
+TEST_F(DownloadTest, ANegativeTransferResultCountsWithoutPolling) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    Terminal(7, "data");
+    tether.uploads = {-1};
+
+    EXPECT_EQ(Press().saved, 1);
+    EXPECT_EQ(CallsStartingWith("StLoad"), Calls{"StLoad 7 1"});
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "data");
+}
+
+TEST_F(DownloadTest, TerminalWithoutTheFileIsAskedAgainAtNineAndGetsTheCurrentTime) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    tether.handles = {7, 8};
+    tether.connects = {1, 1};
+    clock.moment = {2023, 12, 8, 14, 30, 0};  // long after the stamp taken at start-up
+
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.saved, 0);
+    EXPECT_EQ(result.notSaved, 0);
+    const Calls firstPass(tether.calls.begin(), tether.calls.begin() + 13);
+    EXPECT_EQ(firstPass, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8", "Disconnect 7",
+                                "Destroy 7", "Create", "SetupEx 8 3 9 1 N", "Connect 8", "ESC_M 8 65 20231208143000",
+                                "ESC_J 8 65 FORM.DAT 8", "Disconnect 8", "Destroy 8"}));
+    EXPECT_EQ(window.report, "COM3: the terminal has no FORM.DAT");
+}
+
+TEST_F(DownloadTest, WithoutASaveFolderNoTerminalIsAskedAndNothingIsWritten) {
+    struct Case {
+        std::string diradd;
+        bool desktopFound;
+        bool documentsFound;
+        std::string status;
+    };
+    const Case cases[] = {
+        {"Desktop", false, true, "The desktop folder was not found. Choose a folder in Settings."},
+        {"My Docunments", true, false, "The documents folder was not found. Choose a folder in Settings."},
+        {"", true, true, "No folder is set for received files. Choose a folder in Settings."},
+        {"/nonexistent/data", true, true, "The folder /nonexistent/data was not found. Choose a folder in Settings."},
+    };
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.diradd);
+        window.statuses.clear();
+        state.Settings.diradd = c.diradd;
+        desktopFolder = c.desktopFound ? desktop.Path() : "";
+        documentsFolder = c.documentsFound ? documents.Path() : "";
+        const DownloadResult result = Press();
+        EXPECT_TRUE(result.couldNotRun);
+        EXPECT_EQ(window.statuses, (Calls{"Searching...", c.status}));
+        EXPECT_TRUE(tether.calls.empty());
+        EXPECT_TRUE(ports->openedFlags.empty());
+    }
+}
+
+TEST_F(DownloadTest, AMissingLibraryEndsThePressWithItsMessage) {
+    MissingTether missing;
+    MainWindowState alone{
+        {clock, locale, [this](int) { return desktopFolder; }, work / "settings.ini", missing,
+         [] {
+             return testing::PortsWithNames({"Communications Port (COM1)", "Communications Port (COM2)"});
+         }}};
+    alone.Load();
+
+    const DownloadResult result = *alone.Command4Click(window);
+    EXPECT_TRUE(result.couldNotRun);
+    EXPECT_EQ(window.statuses, (Calls{"Searching...", "Cannot load /opt/bayhaul/TetherDll.so: file not found"}));
+    EXPECT_EQ(missing.attempts, 1);
+}
+
+TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
+    ports->classes.clear();
+    const DownloadResult result = Press();
+    EXPECT_TRUE(result.couldNotRun);
+    EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
+    EXPECT_EQ(window.report, "Listing the serial ports failed: Incorrect class name");
+}
+
+}  // namespace
+}  // namespace bayhaul
