@@ -1,0 +1,124 @@
+// The real window, offscreen, pressing its button against our terminal
+// library and simulated terminals on virtual ports.
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/form1.h"
+#include "link/tether_library.h"
+#include "ports/posix_device_platform.h"
+#include "settings/timestamp.h"
+#include "simulated_terminals.h"
+
+namespace bayhaul {
+namespace {
+
+std::string SettingsFile(const std::string& sync, const std::string& del) {
+    return sync + "\r\n" + del + "\r\nDesktop\r\nFORM\r\nDAT\r\n";
+}
+
+class WindowDownloadTest : public ::testing::Test {
+protected:
+    struct Pressed {
+        std::string status;
+        std::string report;
+    };
+
+    // Opens the window on `settings`, presses the download button once and
+    // closes the window again.
+    Pressed Press(const std::string& settings = SettingsFile("1", "0")) {
+        WriteWholeFile(terminals.Settings(), settings);
+        Form1 window(clock, terminals.Settings(), library, onlySimulatedPorts);
+        window.show();
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("Command4"));
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        return {window.findChild<QLabel*>(QStringLiteral("Label2"))->text().toStdString(), window.State().Label2Report};
+    }
+
+    std::string Now() const { return FormatTimestamp(clock.Now()); }
+
+    testing::SimulatedTerminals terminals;
+    const SystemClock clock;
+    TetherLibrary library{std::filesystem::path(TETHER_LIBRARY_PATH).parent_path()};
+    // The simulators' virtual ports, none of the machine's own.
+    DevicePlatformFactory onlySimulatedPorts = [] {
+        return std::make_shared<PosixDevicePlatform>(
+            PortRoots{"/nonexistent/sys", "/nonexistent/dev", VirtualPortFolder()});
+    };
+};
+
+TEST_F(WindowDownloadTest, OneTerminalWithTheDefaultsLandsOnTheDesktopAndGetsTheCurrentTime) {
+    const std::string data = testing::SimulatedTerminals::RandomData(3000, 1);
+    const std::string storage = terminals.Start(41, data);
+
+    const std::string before = Now();
+    const Pressed pressed = Press();
+    const std::string after = Now();
+    EXPECT_EQ(pressed.status.rfind("Finished download 1 file(s) at ", 0), 0u) << pressed.status;
+    EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM.DAT")), data);
+    EXPECT_EQ(pressed.report.rfind("COM41: saved " + terminals.Desktop("FORM.DAT") + " (", 0), 0u) << pressed.report;
+    const std::string clockSet = ReadWholeFile(storage + "/CLOCK");
+    EXPECT_TRUE(before <= clockSet && clockSet <= after) << clockSet;
+    EXPECT_TRUE(std::filesystem::exists(storage + "/FORM.DAT")) << "deleting is off by default";
+}
+
+TEST_F(WindowDownloadTest, TwoTerminalsGiveTwoFilesAndDeleteOnlyWhatArrived) {
+    const std::string first = testing::SimulatedTerminals::RandomData(5000, 2);
+    const std::string second = testing::SimulatedTerminals::RandomData(1025, 3);
+    const std::string fast = terminals.Start(41, first);
+    const std::string slow = terminals.Start(42, second, {"--setting", "9"});  // answers only at "9"
+
+    const Pressed pressed = Press(SettingsFile("0", "1"));
+    EXPECT_EQ(pressed.status.rfind("Finished download 2 file(s) at ", 0), 0u) << pressed.status;
+    EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM.DAT")), first);
+    EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM02.DAT")), second);
+    EXPECT_FALSE(std::filesystem::exists(fast + "/FORM.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(slow + "/FORM.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(fast + "/CLOCK")) << "the clock option is off";
+}
+
+TEST_F(WindowDownloadTest, NoPortsOrNoFileGiveACountOfZero) {
+    EXPECT_EQ(Press().status.rfind("Finished download 0 file(s) at ", 0), 0u);
+
+    terminals.Start(41, std::nullopt);
+    const Pressed pressed = Press();
+    EXPECT_EQ(pressed.status.rfind("Finished download 0 file(s) at ", 0), 0u);
+    EXPECT_EQ(pressed.report, "COM41: the terminal has no FORM.DAT");
+    EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop"));
+}
+
+TEST_F(WindowDownloadTest, StalledAndHungUpTerminalsKeepTheirDataAndTheOldFile) {
+    const std::string data = testing::SimulatedTerminals::RandomData(20000, 4);
+    const std::string stalled = terminals.Start(41, data, {"--stall-after", "4000"});
+    const std::string hungUp = terminals.Start(42, data, {"--hangup-after", "4000"});
+    WriteWholeFile(terminals.Desktop("FORM.DAT"), "the previous press");
+
+    const Pressed pressed = Press(SettingsFile("1", "1"));
+    EXPECT_EQ(pressed.status.rfind("Finished download 0 file(s) at ", 0), 0u) << pressed.status;
+    EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM.DAT")), "the previous press");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(terminals.home / "Desktop"), {}), 1)
+        << "no partial file is left";
+    EXPECT_EQ(ReadWholeFile(stalled + "/FORM.DAT"), data);
+    EXPECT_EQ(ReadWholeFile(hungUp + "/FORM.DAT"), data);
+    EXPECT_NE(pressed.report.find("COM41: transfer failed"), std::string::npos) << pressed.report;
+    EXPECT_NE(pressed.report.find("COM42: transfer failed"), std::string::npos) << pressed.report;
+}
+
+TEST_F(WindowDownloadTest, AMissingDesktopFolderWritesNothingAnywhere) {
+    const std::string data = testing::SimulatedTerminals::RandomData(100, 5);
+    const std::string storage = terminals.Start(41, data);
+    std::filesystem::remove(terminals.home / "Desktop");
+    const bool rootFileBefore = std::filesystem::exists("/FORM.DAT");
+
+    EXPECT_EQ(Press(SettingsFile("1", "1")).status, "The desktop folder was not found. Choose a folder in Settings.");
+    EXPECT_EQ(std::filesystem::exists("/FORM.DAT"), rootFileBefore);
+    EXPECT_EQ(ReadWholeFile(storage + "/FORM.DAT"), data);
+    EXPECT_FALSE(std::filesystem::exists(storage + "/CLOCK"));
+}
+
+}  // namespace
+}  // namespace bayhaul

@@ -1,0 +1,42 @@
+#include "simulated_terminals.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+namespace bayhaul::testing {
+
+using namespace std::chrono_literals;
+
+SimulatedTerminals::SimulatedTerminals() {
+    env_.Set("HOME", home.Path());
+    env_.Set("XDG_CONFIG_HOME", home / "config");  // no user-dirs.dirs: the folders are ~/Desktop and ~/Documents
+    env_.Set("XDG_RUNTIME_DIR", runtime.Path());
+    std::filesystem::create_directories(home / "Desktop");
+    std::filesystem::create_directories(home / "Documents");
+}
+
+std::string SimulatedTerminals::Start(int com, const std::optional<std::string>& data,
+                                      const std::vector<std::string>& options) {
+    storages_.push_back(std::make_unique<TempDir>());
+    const std::string folder = storages_.back()->Path();
+    if (data) WriteWholeFile(folder + "/FORM.DAT", *data);
+    std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", folder};
+    argv.insert(argv.end(), options.begin(), options.end());
+    auto terminal = tether::testing::ChildProcess::Start({argv, "", {}, -1, true});
+    const auto ready = terminal ? terminal->ReadLine(5s) : std::nullopt;
+    EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
+        << "simulator did not start: " << ready.value_or("(nothing)");
+    terminals_.push_back(std::move(terminal));
+    return folder;
+}
+
+std::string SimulatedTerminals::RandomData(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string data(size, '\0');
+    for (char& byte : data) byte = static_cast<char>(random());
+    return data;
+}
+
+}  // namespace bayhaul::testing

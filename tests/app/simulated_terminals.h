@@ -1,0 +1,42 @@
+// A private user (home with Desktop and Documents, a working folder for
+// settings.ini, a virtual-port folder) and simulated terminals on virtual
+// ports, for end-to-end tests of a press.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tether/child_process.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace bayhaul::testing {
+
+class SimulatedTerminals {
+public:
+    SimulatedTerminals();
+
+    // Starts a simulated terminal on COM<com> whose FORM.DAT holds `data`
+    // (no FORM.DAT when nullopt), with further simulator options. Returns
+    // the terminal's storage folder.
+    std::string Start(int com, const std::optional<std::string>& data, const std::vector<std::string>& options = {});
+
+    // Random bytes, different for each seed.
+    static std::string RandomData(std::size_t size, unsigned seed);
+
+    std::string Desktop(const std::string& name) const { return home / ("Desktop/" + name); }
+    std::string Settings() const { return work / "settings.ini"; }
+
+    TempDir home;
+    TempDir runtime;  // XDG_RUNTIME_DIR, holding the virtual-port folder
+    TempDir work;     // the current folder of the program under test
+
+private:
+    ScopedEnv env_;
+    std::vector<std::unique_ptr<TempDir>> storages_;
+    std::vector<std::unique_ptr<tether::testing::ChildProcess>> terminals_;
+};
+
+}  // namespace bayhaul::testing
