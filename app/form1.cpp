@@ -174,8 +174,7 @@ void Form1::ShowReport(const std::string& report) {
 }
 
 void Form1::ShowProgress(int percent) {
-    ProgressBar1->setValue(percent);
-    ProgressBar1->repaint();
+    ProgressBar1->setValue(percent);  // painted at the next yield
 }
 
 bool Form1::Check1Ticked() const {

@@ -3,12 +3,8 @@
 // line efficiency: payload bytes / (seconds x line bytes a second, 10 bits a
 // byte). Also prints how long Tether_Connect takes to fail on an empty port.
 // A benchmark, not a test: it prints numbers and asserts nothing.
-#include <poll.h>
 #include <pty.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,59 +16,19 @@
 #include <thread>
 #include <vector>
 
-#include "link/shared_library.h"
 #include "link/tether_library.h"
+#include "tether/bench/simulator_process.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-fs::path OwnFolder() {
-    std::string reason;
-    return bayhaul::ExecutableFolder(reason);
-}
-
-// A running simulator; stopped with SIGTERM when this goes.
-class Simulator {
-public:
-    Simulator(int com, const fs::path& dir, char setting) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string exe = (OwnFolder() / "bayhaul-terminal").string();
-        const std::string comText = std::to_string(com), dirText = dir.string(), settingText(1, setting);
-        const char* argv[] = {exe.c_str(),         "--com",  comText.c_str(), "--dir", dirText.c_str(), "--setting",
-                              settingText.c_str(), "--pace", "--latency",     "5",     nullptr};
-        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        // Wait (at most 5 s) for its "ready" line.
-        pollfd p{out[0], POLLIN, 0};
-        char text[256] = {};
-        ready_ = pid_ > 0 && poll(&p, 1, 5000) == 1 && read(out[0], text, sizeof text - 1) > 0 &&
-                 std::string(text).rfind("ready", 0) == 0;
-        close(out[0]);
-    }
-    ~Simulator() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool ready() const { return ready_; }
-
-private:
-    pid_t pid_ = -1;
-    bool ready_ = false;
-};
-
 void MeasureDownload(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, char setting,
                      std::size_t size) {
     const int bitsPerSecond = setting == '8' ? 115200 : 9600;
-    Simulator sim(com, work / "terminal", setting);
+    const bayhaul::bench::SimulatorProcess sim(com, work / "terminal",
+                                               {"--setting", std::string(1, setting), "--pace", "--latency", "5"});
     if (!sim.ready()) {
         std::printf("%6d bit/s: simulator did not start\n", bitsPerSecond);
         return;
