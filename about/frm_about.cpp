@@ -9,8 +9,9 @@
 namespace bayhaul {
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
+    const AboutTexts texts = ComposeAboutTexts(ThisBuild());
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(QString::fromStdString(texts.caption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(300, 96);
     setAutoFillBackground(true);
@@ -23,7 +24,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     picIcon->setPixmap(QPixmap(QStringLiteral(":/about/icon16.png")));
     picIcon->setGeometry(16, 16, 16, 16);
 
-    lblTitle = new QLabel(QStringLiteral("Application Name"), this);
+    lblTitle = new QLabel(QString::fromStdString(texts.title), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
@@ -31,14 +32,9 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     lblTitle->setFont(titleFont);
     lblTitle->setGeometry(44, 10, 240, 30);
 
-    lblVersion = new QLabel(QStringLiteral("Version"), this);
+    lblVersion = new QLabel(QString::fromStdString(texts.version), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setGeometry(44, 46, 240, 24);
-
-    const AboutTexts texts = ComposeAboutTexts(ThisBuild());
-    setWindowTitle(QString::fromStdString(texts.caption));
-    lblVersion->setText(QString::fromStdString(texts.version));
-    lblTitle->setText(QString::fromStdString(texts.title));
 }
 
 void frmAbout::cmdOK_Click() {

@@ -1,5 +1,6 @@
 #include "ports/port_table.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -124,9 +125,23 @@ std::string VirtualPortFolder() {
     return "/tmp/bayhaul-" + std::to_string(getuid()) + "/ports";
 }
 
+std::string VirtualPortFolderProblem(const std::string& folder) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') return "";
+    for (const fs::path& step : {fs::path(folder).parent_path(), fs::path(folder)}) {
+        struct stat st {};
+        if (::lstat(step.c_str(), &st) != 0) return "";  // not made yet: nothing in it to trust
+        if (!S_ISDIR(st.st_mode)) return step.string() + " is not a folder";
+        if (st.st_uid != getuid()) return step.string() + " belongs to another user";
+        if (st.st_mode & (S_IWGRP | S_IWOTH)) return step.string() + " may be written by other users";
+    }
+    return "";
+}
+
 PortRoots SystemPortRoots() {
     PortRoots roots;
-    roots.virtualPorts = VirtualPortFolder();
+    const std::string folder = VirtualPortFolder();
+    if (VirtualPortFolderProblem(folder).empty()) roots.virtualPorts = folder;
     return roots;
 }
 

@@ -46,7 +46,14 @@ struct PortRoots {
 // variable is unset, empty or not an absolute path. Not created here.
 std::string VirtualPortFolder();
 
-// The real machine's roots.
+// Why the virtual-port folder may not be trusted, or "" when it may. The
+// runtime folder is the user's own; the fallback in the shared /tmp is
+// trusted only when it and the folder above it are real folders (no links)
+// owned by this user and writable by nobody else, so that no other user
+// can plant port links there. A fallback that does not exist yet is fine.
+std::string VirtualPortFolderProblem(const std::string& folder);
+
+// The real machine's roots; an untrusted virtual-port folder is left out.
 PortRoots SystemPortRoots();
 
 // Every present serial port, ordered by COM number. Missing or unreadable

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "tether/core/link_messages.h"
+
 namespace bayhaul::sim {
 
 struct SimOptions {
@@ -18,7 +20,7 @@ struct SimOptions {
     bool noAnswer = false;
     int latencyMs = 0;  // delay before reacting to what arrives
 
-    int BitsPerSecond() const { return setting == '8' ? 115200 : 9600; }
+    int BitsPerSecond() const { return tether::BitsPerSecondFor(setting); }
 };
 
 // The options, or nullopt with `error` set to a one-line message.

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -40,9 +41,19 @@ void VirtualPort::RemoveLinkOnSignal() {
 std::unique_ptr<VirtualPort> VirtualPort::Publish(int com, std::string& error) {
     const std::string folder = VirtualPortFolder();
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        error = "cannot create " + folder + ": " + ec.message();
+    // For this user alone: the Bayhaul program trusts no folder others may write.
+    const std::filesystem::path parent = std::filesystem::path(folder).parent_path();
+    for (const std::filesystem::path& step : {parent, std::filesystem::path(folder)}) {
+        if (mkdir(step.c_str(), 0700) != 0 && errno != EEXIST) {
+            std::filesystem::create_directories(step, ec);  // a runtime folder's missing parents
+            if (ec) {
+                error = "cannot create " + step.string() + ": " + ec.message();
+                return nullptr;
+            }
+        }
+    }
+    if (const std::string problem = VirtualPortFolderProblem(folder); !problem.empty()) {
+        error = "the folder for virtual ports is not safe to use: " + problem;
         return nullptr;
     }
     std::unique_ptr<VirtualPort> port(new VirtualPort(folder + "/COM" + std::to_string(com)));

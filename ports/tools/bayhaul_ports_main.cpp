@@ -42,6 +42,11 @@ int main(int argc, char** argv) {
     status = lister.AddToList(&classes[0], true);
     if (status != "OK") return Fail("listing ports", status);
 
+    const std::string folder = bayhaul::VirtualPortFolder();
+    const std::string distrust = bayhaul::VirtualPortFolderProblem(folder);
+    if (!distrust.empty()) {
+        std::fprintf(stderr, "bayhaul-ports: ignoring the virtual ports in %s: %s\n", folder.c_str(), distrust.c_str());
+    }
     const bayhaul::PortRoots roots = bayhaul::SystemPortRoots();
     for (std::int32_t i = 1; i <= lister.ListCount(); ++i) {
         const std::string name = lister.Item(i)->GetName();

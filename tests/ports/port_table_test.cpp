@@ -1,8 +1,10 @@
 #include "ports/port_table.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "ports/fake_port_tree.h"
@@ -120,6 +122,36 @@ TEST(VirtualPortFolder, FollowsTheRuntimeDirOrFallsBackToTmp) {
     EXPECT_EQ(VirtualPortFolder(), fallback);
     env.Unset("XDG_RUNTIME_DIR");
     EXPECT_EQ(VirtualPortFolder(), fallback);
+}
+
+TEST(VirtualPortFolder, TheSharedFallbackIsTrustedOnlyWhenItIsTheUsersAlone) {
+    ScopedEnv env;
+    env.Unset("XDG_RUNTIME_DIR");
+    TempDir tmp;
+    const std::string parent = tmp / "bayhaul-user";
+    const std::string folder = parent + "/ports";
+    EXPECT_EQ(VirtualPortFolderProblem(folder), "") << "not made yet";
+    ASSERT_EQ(::mkdir(parent.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    EXPECT_EQ(VirtualPortFolderProblem(folder), "");
+
+    ::chmod(folder.c_str(), 0777);
+    EXPECT_EQ(VirtualPortFolderProblem(folder), folder + " may be written by other users");
+    ::chmod(folder.c_str(), 0700);
+    ::chmod(parent.c_str(), 0770);
+    EXPECT_EQ(VirtualPortFolderProblem(folder), parent + " may be written by other users");
+    ::chmod(parent.c_str(), 0700);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(VirtualPortFolderProblem(folder), folder + " belongs to another user");
+    }
+
+    const std::string planted = tmp / "planted";
+    std::filesystem::create_symlink(parent, planted);
+    EXPECT_EQ(VirtualPortFolderProblem(planted + "/ports"), planted + " is not a folder");
+
+    env.Set("XDG_RUNTIME_DIR", tmp.Path());
+    EXPECT_EQ(VirtualPortFolderProblem(planted + "/ports"), "") << "the runtime folder is the user's own";
 }
 
 }  // namespace

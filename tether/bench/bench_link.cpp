@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "link/tether_library.h"
+#include "tether/core/link_messages.h"
 #include "tether/bench/simulator_process.h"
 
 namespace fs = std::filesystem;
@@ -26,7 +27,7 @@ namespace {
 
 void MeasureDownload(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, char setting,
                      std::size_t size) {
-    const int bitsPerSecond = setting == '8' ? 115200 : 9600;
+    const int bitsPerSecond = bayhaul::tether::BitsPerSecondFor(setting);
     const bayhaul::bench::SimulatorProcess sim(com, work / "terminal",
                                                {"--setting", std::string(1, setting), "--pace", "--latency", "5"});
     if (!sim.ready()) {

@@ -21,6 +21,11 @@ constexpr std::uint8_t kRefused = 0xFF;
 constexpr std::uint8_t kProtocolVersion = 1;
 }  // namespace msg
 
+// The line speed a link setting names: "8" is 115200 bit/s, "9" 9600.
+constexpr int BitsPerSecondFor(char setting) {
+    return setting == '8' ? 115200 : 9600;
+}
+
 enum class Refusal : std::uint8_t { UnknownRequest = 1, Malformed = 2, NoSuchFile = 3, StorageError = 4 };
 
 constexpr std::uint8_t AnswerType(std::uint8_t requestType) {

@@ -4,21 +4,21 @@
 
 namespace bayhaul::tether {
 
-LinkHandle HandleTable::Create() {
+Handle HandleTable::Create() {
     std::lock_guard lock(mutex_);
-    if (sessions_.size() >= kMaxLive || next_ == std::numeric_limits<LinkHandle>::max()) return 0;
-    const LinkHandle handle = next_++;
-    sessions_.emplace(handle, std::make_shared<LinkSession>());
+    if (sessions_.size() >= kMaxLive || next_ == std::numeric_limits<Handle>::max()) return 0;
+    const Handle handle = next_++;
+    sessions_.emplace(handle, std::make_shared<PortConnection>());
     return handle;
 }
 
-std::shared_ptr<LinkSession> HandleTable::Find(LinkHandle handle) {
+std::shared_ptr<PortConnection> HandleTable::Find(Handle handle) {
     std::lock_guard lock(mutex_);
     const auto it = sessions_.find(handle);
     return it == sessions_.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<LinkSession> HandleTable::Release(LinkHandle handle) {
+std::shared_ptr<PortConnection> HandleTable::Release(Handle handle) {
     std::lock_guard lock(mutex_);
     const auto it = sessions_.find(handle);
     if (it == sessions_.end()) return nullptr;

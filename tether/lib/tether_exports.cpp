@@ -58,16 +58,16 @@ TETHER_EXPORT LinkHandle TETHER_CALL Tether_Create() {
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_SetupEx(LinkHandle handle, std::int16_t comPort, std::uint8_t speedCode,
                                                       std::uint8_t stopBitsCode, std::uint8_t parityCode) {
     return WithSession(handle, result::kBadHandle,
-                       [&](LinkSession& s) { return s.Setup(comPort, speedCode, stopBitsCode, parityCode); });
+                       [&](PortConnection& s) { return s.Setup(comPort, speedCode, stopBitsCode, parityCode); });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_Connect(LinkHandle handle) {
-    return WithSession(handle, result::kBadHandle, [](LinkSession& s) { return s.Connect(); });
+    return WithSession(handle, result::kBadHandle, [](PortConnection& s) { return s.Connect(); });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_J(LinkHandle handle, std::int16_t letter, char* fileName,
                                                     std::uint8_t* nameLength) {
-    return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
+    return WithSession(handle, result::kBadHandle, [&](PortConnection& s) {
         if (letter != kLetterCode || !fileName || !nameLength) return result::kBadArgument;
         return s.QueryFile(NameOf(fileName, *nameLength));
     });
@@ -76,7 +76,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_J(LinkHandle handle, std::int1
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_UpLoad(LinkHandle handle, std::int16_t letter, char* localPath,
                                                      const char* terminalFile, std::int16_t /*reserved*/,
                                                      std::int16_t /*mode*/) {
-    return WithSession(handle, result::kNotStarted, [&](LinkSession& s) {
+    return WithSession(handle, result::kNotStarted, [&](PortConnection& s) {
         if (letter != kLetterCode || !localPath || !terminalFile) {
             s.RejectDownload(transfer::kBadArgument);
             return result::kNotStarted;
@@ -87,7 +87,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_UpLoad(LinkHandle handle, std::int
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_StLoad(LinkHandle handle, std::int16_t selector,
                                                      std::int32_t* bytesReceived, std::int32_t* bytesTotal) {
-    return WithSession(handle, transfer::kBadHandle, [&](LinkSession& s) {
+    return WithSession(handle, transfer::kBadHandle, [&](PortConnection& s) {
         if (selector != 0 && selector != 1) return transfer::kBadArgument;
         return s.TransferStatus(bytesReceived, bytesTotal);
     });
@@ -95,21 +95,21 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_StLoad(LinkHandle handle, std::int
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_E(LinkHandle handle, std::int16_t letter, const char* fileName,
                                                     std::int16_t nameLength) {
-    return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
+    return WithSession(handle, result::kBadHandle, [&](PortConnection& s) {
         if (letter != kLetterCode || !fileName || nameLength <= 0) return result::kBadArgument;
         return s.DeleteFile(NameOf(fileName, static_cast<std::size_t>(nameLength)));
     });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_M(LinkHandle handle, std::int16_t letter, char* stamp) {
-    return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
+    return WithSession(handle, result::kBadHandle, [&](PortConnection& s) {
         if (letter != kLetterCode || !stamp) return result::kBadArgument;
         return s.SetClock(NameOf(stamp, 15));
     });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_Disconnect(LinkHandle handle) {
-    return WithSession(handle, result::kBadHandle, [](LinkSession& s) { return s.Disconnect(); });
+    return WithSession(handle, result::kBadHandle, [](PortConnection& s) { return s.Disconnect(); });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_Destroy(LinkHandle handle) {
@@ -126,6 +126,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_Destroy(LinkHandle handle) {
 }  // extern "C"
 
 // The exports must keep exactly the types the program calls them through.
+static_assert(std::is_same_v<LinkHandle, Handle>);
 static_assert(std::is_same_v<decltype(&Tether_Create), Tether_Create_t>);
 static_assert(std::is_same_v<decltype(&Tether_SetupEx), Tether_SetupEx_t>);
 static_assert(std::is_same_v<decltype(&Tether_Connect), Tether_Connect_t>);

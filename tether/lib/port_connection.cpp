@@ -1,4 +1,4 @@
-#include "tether/lib/link_session.h"
+#include "tether/lib/port_connection.h"
 
 #include <random>
 
@@ -48,11 +48,12 @@ std::int16_t ExchangeFailureCode(ExchangeStatus status) {
 
 }  // namespace
 
-LinkSession::~LinkSession() {
+PortConnection::~PortConnection() {
     Disconnect();
 }
 
-std::int16_t LinkSession::Setup(int com, std::uint8_t speedCode, std::uint8_t stopBitsCode, std::uint8_t parityCode) {
+std::int16_t PortConnection::Setup(int com, std::uint8_t speedCode, std::uint8_t stopBitsCode,
+                                   std::uint8_t parityCode) {
     std::lock_guard lock(calls_);
     if (Downloading()) return result::kBusy;
     if (com < 1 || com > kMaxComNumber || (speedCode != '8' && speedCode != '9') || stopBitsCode != '1' ||
@@ -61,17 +62,17 @@ std::int16_t LinkSession::Setup(int com, std::uint8_t speedCode, std::uint8_t st
     }
     CloseLine();
     com_ = com;
-    bitsPerSecond_ = speedCode == '8' ? 115200 : 9600;
+    bitsPerSecond_ = BitsPerSecondFor(static_cast<char>(speedCode));
     return result::kOk;
 }
 
-void LinkSession::CloseLine() {
+void PortConnection::CloseLine() {
     if (download_.joinable()) download_.join();
     reader_.reset();
     line_.reset();
 }
 
-std::int16_t LinkSession::Connect() {
+std::int16_t PortConnection::Connect() {
     std::lock_guard lock(calls_);
     if (Downloading()) return result::kBusy;
     if (com_ == 0) return result::kNotSetUp;
@@ -97,24 +98,24 @@ std::int16_t LinkSession::Connect() {
     return result::kOk;
 }
 
-std::int16_t LinkSession::RequestBlocker() const {
+std::int16_t PortConnection::RequestBlocker() const {
     if (Downloading()) return result::kBusy;
     if (!line_) return result::kNotConnected;
     return 0;
 }
 
-ExchangeResult LinkSession::Ask(std::uint8_t type, const std::string& payload) {
+ExchangeResult PortConnection::Ask(std::uint8_t type, const std::string& payload) {
     return Exchange(*reader_, Frame{type, ++seq_, BytesOf(payload)}, RequestPolicy(bitsPerSecond_));
 }
 
 // The result for an exchange that did not bring the expected answer.
-std::int16_t LinkSession::AnswerFailure(const ExchangeResult& result) {
+std::int16_t PortConnection::AnswerFailure(const ExchangeResult& result) {
     if (result.status == ExchangeStatus::LineLost) CloseLine();
     if (result.status != ExchangeStatus::Answered) return result::kNoAnswer;
     return result::kRefused;
 }
 
-std::int16_t LinkSession::QueryFile(const std::string& name) {
+std::int16_t PortConnection::QueryFile(const std::string& name) {
     std::lock_guard lock(calls_);
     if (const auto blocked = RequestBlocker()) return blocked;
     if (name.empty() || name.size() > kMaxPayload) return result::kBadArgument;
@@ -129,7 +130,7 @@ std::int16_t LinkSession::QueryFile(const std::string& name) {
     return AnswerFailure(r);
 }
 
-std::int16_t LinkSession::DeleteFile(const std::string& name) {
+std::int16_t PortConnection::DeleteFile(const std::string& name) {
     std::lock_guard lock(calls_);
     if (const auto blocked = RequestBlocker()) return blocked;
     if (name.empty() || name.size() > kMaxPayload) return result::kBadArgument;
@@ -141,7 +142,7 @@ std::int16_t LinkSession::DeleteFile(const std::string& name) {
     return AnswerFailure(r);
 }
 
-std::int16_t LinkSession::SetClock(const std::string& stamp) {
+std::int16_t PortConnection::SetClock(const std::string& stamp) {
     std::lock_guard lock(calls_);
     if (const auto blocked = RequestBlocker()) return blocked;
     if (!IsValidClockText(stamp)) return result::kBadArgument;
@@ -150,12 +151,12 @@ std::int16_t LinkSession::SetClock(const std::string& stamp) {
     return AnswerFailure(r);
 }
 
-void LinkSession::RejectDownload(std::int16_t reason) {
+void PortConnection::RejectDownload(std::int16_t reason) {
     std::lock_guard lock(calls_);
     if (!Downloading()) state_ = reason;
 }
 
-std::int16_t LinkSession::StartDownload(const std::string& localPath, const std::string& name) {
+std::int16_t PortConnection::StartDownload(const std::string& localPath, const std::string& name) {
     std::lock_guard lock(calls_);
     if (Downloading()) return result::kNotStarted;  // the running one keeps its state
     if (name.empty() || name.size() > kMaxPayload || localPath.empty()) {
@@ -176,13 +177,13 @@ std::int16_t LinkSession::StartDownload(const std::string& localPath, const std:
     received_ = 0;
     announced_ = 0;
     state_ = transfer::kRequested;
-    download_ = std::thread(&LinkSession::RunDownload, this, std::move(file), name);
+    download_ = std::thread(&PortConnection::RunDownload, this, std::move(file), name);
     return result::kStarted;
 }
 
 // Streams first ('G'); after an error in the stream the whole file is asked
 // for again with acknowledged blocks ('C').
-void LinkSession::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
+void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
     bool streamFailed = false;
     std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, streamFailed);
     if (streamFailed) {
@@ -199,8 +200,8 @@ void LinkSession::RunDownload(std::unique_ptr<DurableFile> file, std::string nam
     state_ = code;
 }
 
-std::int16_t LinkSession::DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
-                                          bool& streamFailed) {
+std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
+                                             bool& streamFailed) {
     streamFailed = false;
     received_ = 0;
     state_ = transfer::kRequested;
@@ -219,7 +220,7 @@ std::int16_t LinkSession::DownloadAttempt(DurableFile& file, const std::string& 
     // Counts progress for TransferStatus while passing the data on to the file.
     class ProgressSink : public ymodem::ReceiveSink {
     public:
-        ProgressSink(LinkSession& session, DurableFile& file, std::uint64_t promised)
+        ProgressSink(PortConnection& session, DurableFile& file, std::uint64_t promised)
             : session_(session), file_(file), promised_(promised) {}
         // Block 0 must announce the size the send request's answer gave.
         bool Announced(std::uint64_t size) override {
@@ -234,7 +235,7 @@ std::int16_t LinkSession::DownloadAttempt(DurableFile& file, const std::string& 
         }
 
     private:
-        LinkSession& session_;
+        PortConnection& session_;
         DurableFile& file_;
         const std::uint64_t promised_;
     } sink(*this, file, *size);
@@ -250,14 +251,14 @@ std::int16_t LinkSession::DownloadAttempt(DurableFile& file, const std::string& 
     return TransferCode(received.outcome);
 }
 
-std::int16_t LinkSession::TransferStatus(std::int32_t* received, std::int32_t* announced) const {
+std::int16_t PortConnection::TransferStatus(std::int32_t* received, std::int32_t* announced) const {
     const auto clamp = [](std::int64_t v) { return static_cast<std::int32_t>(std::min<std::int64_t>(v, INT32_MAX)); };
     if (received) *received = clamp(received_.load());
     if (announced) *announced = clamp(announced_.load());
     return state_.load();
 }
 
-std::int16_t LinkSession::Disconnect() {
+std::int16_t PortConnection::Disconnect() {
     cancel_ = true;
     std::lock_guard lock(calls_);
     CloseLine();

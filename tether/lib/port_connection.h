@@ -1,5 +1,5 @@
-// One library handle's session with a terminal: the line, the requests,
-// and the background download.
+// What stands behind one library handle: the serial port it is set up for,
+// the line once connected, the requests, and the background download.
 #pragma once
 
 #include <atomic>
@@ -22,12 +22,12 @@ class DurableFile;
 
 namespace bayhaul::tether {
 
-class LinkSession {
+class PortConnection {
 public:
-    LinkSession() = default;
-    ~LinkSession();
-    LinkSession(const LinkSession&) = delete;
-    LinkSession& operator=(const LinkSession&) = delete;
+    PortConnection() = default;
+    ~PortConnection();
+    PortConnection(const PortConnection&) = delete;
+    PortConnection& operator=(const PortConnection&) = delete;
 
     std::int16_t Setup(int com, std::uint8_t speedCode, std::uint8_t stopBitsCode, std::uint8_t parityCode);
     std::int16_t Connect();
