@@ -2,7 +2,10 @@
 // own, against simulated terminals (and whatever serial ports this machine has).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "simulated_terminals.h"
 
@@ -18,12 +21,17 @@ struct ProgramRun {
 
 class CommandLineTest : public ::testing::Test {
 protected:
-    ProgramRun Bayhaul(const std::string& option) {
+    // Runs the program to its end; `onLine` sees each line as it comes.
+    using LineHook = std::function<void(const std::string&, tether::testing::ChildProcess&)>;
+    ProgramRun Bayhaul(const std::string& option, const LineHook& onLine = {}) {
         auto program =
             tether::testing::ChildProcess::Start({{BAYHAUL_PATH, option}, terminals.work.Path(), {}, -1, true});
         ProgramRun run;
         if (!program) return run;
-        while (const auto line = program->ReadLine(30s)) run.output += *line + "\n";
+        while (const auto line = program->ReadLine(30s)) {
+            run.output += *line + "\n";
+            if (onLine) onLine(*line, *program);
+        }
         run.exitCode = program->Wait(5s).value_or(-1);
         return run;
     }
@@ -67,6 +75,21 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.output.find("Exit codes:"), std::string::npos);
     EXPECT_EQ(Bayhaul("--downloads").exitCode, 2);
+}
+
+TEST_F(CommandLineTest, AnInterruptDuringATransferStopsSafely) {
+    const std::string data = testing::SimulatedTerminals::RandomData(8000, 9);
+    const std::string storage = terminals.Start(43, data, {"--stall-after", "2000"});
+    const ProgramRun run = Bayhaul("--download", [](const std::string& line, tether::testing::ChildProcess& program) {
+        if (line == "Downloading FORM.DAT from COM43") program.Signal(SIGINT);
+    });
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("COM43: the program was closed before the file arrived; the terminal keeps its data"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("\nInterrupted.\n"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop"));
+    EXPECT_EQ(ReadWholeFile(storage + "/FORM.DAT"), data);
 }
 
 }  // namespace
