@@ -2,7 +2,7 @@
 
 #include "about/frm_about.h"
 #include "app/main_window_layout.h"
-#include "app/twips.h"
+#include "settings/qt_twips.h"
 #include "shell/special_folder.h"
 
 #include <QCheckBox>
@@ -65,10 +65,7 @@ Control* Form1::Make(const char* name) {
     const ControlSpec& spec = MainWindowControl(name);
     auto* control = new Control(this);
     control->setObjectName(QString::fromLatin1(name));
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    control->setGeometry(TwipsToPixels(spec.place.left, dpiX), TwipsToPixels(spec.place.top, dpiY),
-                         TwipsToPixels(spec.place.width, dpiX), TwipsToPixels(spec.place.height, dpiY));
+    control->setGeometry(TwipsToPixels(spec.place, *this));
     if constexpr (std::is_same_v<Control, QCheckBox>) {
         // The box shows no caption; the label beside it carries the text, and
         // clicking the label leaves the box alone.
