@@ -129,6 +129,7 @@ void Form1::BuildControls() {
         Show();
     });
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Timer1, &QTimer::timeout, this, [this] {
         state_.Timer1Tick();
@@ -152,6 +153,15 @@ void Form1::Show() {
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
     if (state_.CloseRequested) close();  // the window was closed during the press
+}
+
+void Form1::Command6_Click() {
+    // An open dialog is only brought forward: it reads nothing again. One
+    // that has closed is on its way out; a new opening reads the file.
+    if (!settings_ || !settings_->isVisible()) settings_ = new Settings(state_.SettingsDialog, this);
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
 }
 
 void Form1::Command7_Click() {
@@ -207,6 +217,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         event->ignore();  // the press stops at its next yield and closes the window then
         return;
     }
+    if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
     event->accept();
 }
