@@ -6,7 +6,7 @@
 
 #include "app/com_port_name.h"
 #include "settings/app_settings.h"
-#include "settings/replace_file.h"
+#include "files/durable_file.h"
 
 namespace bayhaul {
 
@@ -91,11 +91,13 @@ DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::DeviceStep(DevLister
     const std::optional<std::int16_t> port = ComPortFromName(lister.Item(position)->GetName());
     if (!port) return StepEnd::Next;
     window_.StartTimer2();
-    if (state_.TimerTicks > kStallTicks) {
-        window_.YieldOnce(std::chrono::milliseconds(0));
-        result_.stopped = state_.CloseRequested;
-        return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
+    // Between ports the window handles its clicks, and a close stops the press.
+    window_.YieldOnce(std::chrono::milliseconds(0));
+    if (state_.CloseRequested) {
+        result_.stopped = true;
+        return StepEnd::StopPress;
     }
+    if (state_.TimerTicks > kStallTicks) return StepEnd::Next;  // not tried in this pass
     return TryTerminal(*port);
 }
 
@@ -121,10 +123,7 @@ DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int
     if (!session.QueryFile(kTerminalDataFile)) {
         // Asked once more on a fresh link at the other setting.
         session.Reopen(port);
-        if (window_.Check1Ticked()) {
-            state_.SetDate();
-            session.SetTerminalClock();
-        }
+        if (window_.Check1Ticked()) SetTerminalClockNow(session);
         if (!session.QueryFile(kTerminalDataFile)) {
             Report(port, Outcome::NoFile, std::string("the terminal has no ") + kTerminalDataFile);
             return StepEnd::Next;
@@ -135,11 +134,13 @@ DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int
     ++result_.saved;
     state_.RepeatPass = 0;
     if (window_.Check2Ticked()) session.DeleteOnTerminal(kTerminalDataFile);
-    if (window_.Check1Ticked()) {
-        state_.SetDate();
-        session.SetTerminalClock();
-    }
+    if (window_.Check1Ticked()) SetTerminalClockNow(session);
     return StepEnd::Next;
+}
+
+void DownloadFromAllTerminals::SetTerminalClockNow(TerminalSession& session) {
+    state_.SetDate();
+    session.SetTerminalClock();
 }
 
 bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port) {
@@ -152,31 +153,17 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
     RemoveQuietly(part);  // left by an earlier run that was cut short
 
     Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(port));
-    stalled_ = false;
+    givenUp_.clear();
+    lastReceived_ = 0;
+    lastMoved_ = state_.SteadyNow();
     const TransferEnd end = session.Transfer(
         part, kTerminalDataFile,
         [this](std::int16_t status, const TransferProgress& progress) { return PollStep(status, progress); });
 
-    std::string why;
     const std::optional<std::uintmax_t> size = RegularFileSize(part);
-    const TransferProgress& got = end.progress;
-    if (result_.stopped) {
-        why = "the program was closed before the file arrived";
-    } else if (stalled_) {
-        why = "transfer given up: the program was held up for more than " + std::to_string(kStallTicks) + " s";
-    } else if (!end.finished) {
-        why = "the transfer did not start";
-    } else if (!size) {
-        why = "transfer failed (library status " + std::to_string(end.status) +
-              (got.bytesTotal > 0
-                   ? ", " + state_.NumberText(got.bytesReceived) + " of " + state_.NumberText(got.bytesTotal) + " bytes"
-                   : std::string()) +
-              ")";
-    } else if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
-        why = "transfer failed (" + state_.NumberText(static_cast<long long>(*size)) + " of " +
-              state_.NumberText(got.bytesTotal) + " bytes arrived)";
-    } else if (const ReplaceFileResult moved = MoveFileOver(part, target); !moved.ok) {
-        why = "could not save: " + moved.error;
+    std::string why = WhyNotReceived(end, size);
+    if (why.empty()) {
+        if (const FileResult moved = MoveFileOver(part, target); !moved.ok) why = "could not save: " + moved.error;
     }
     if (!why.empty()) {
         session.CloseLink();  // a library still writing stops before its file is removed
@@ -189,11 +176,34 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
     return true;
 }
 
+std::string DownloadFromAllTerminals::WhyNotReceived(const TransferEnd& end,
+                                                     const std::optional<std::uintmax_t>& size) const {
+    const TransferProgress& got = end.progress;
+    if (result_.stopped) return "the program was closed before the file arrived";
+    if (!givenUp_.empty()) return "transfer given up: " + givenUp_;
+    if (!end.finished) return "the transfer did not start";
+    if (end.status != tether_contract::kTransferDone || !size) {
+        const std::string bytes = got.bytesTotal > 0 ? ", " + state_.NumberText(got.bytesReceived) + " of " +
+                                                           state_.NumberText(got.bytesTotal) + " bytes"
+                                                     : std::string();
+        return "transfer failed (library status " + std::to_string(end.status) + bytes + ")";
+    }
+    if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
+        return "transfer failed (" + state_.NumberText(static_cast<long long>(*size)) + " of " +
+               state_.NumberText(got.bytesTotal) + " bytes arrived)";
+    }
+    return "";
+}
+
 std::int16_t DownloadFromAllTerminals::PollStep(std::int16_t status, const TransferProgress& progress) {
     constexpr std::int16_t kGivenUp = 10;  // any status of 2 or more ends the wait
     if (progress.bytesTotal > 0) {
         const double part = std::clamp(double(progress.bytesReceived) / progress.bytesTotal, 0.0, 1.0);
         ShowPassProgress(position_ - 1 + part);
+    }
+    if (progress.bytesReceived != lastReceived_) {
+        lastReceived_ = progress.bytesReceived;
+        lastMoved_ = state_.SteadyNow();
     }
     state_.TimerTicks = 0;
     window_.StartTimer2();
@@ -203,10 +213,11 @@ std::int16_t DownloadFromAllTerminals::PollStep(std::int16_t status, const Trans
         return kGivenUp;
     }
     if (state_.TimerTicks > kStallTicks) {
-        stalled_ = true;
-        return kGivenUp;
+        givenUp_ = "the program was held up for more than " + std::to_string(kStallTicks) + " s";
+    } else if (progress.bytesTotal > 0 && state_.SteadyNow() - lastMoved_ >= kNoDataLimit) {
+        givenUp_ = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
     }
-    return status;
+    return givenUp_.empty() ? status : kGivenUp;
 }
 
 std::string DownloadFromAllTerminals::SaveFolderProblem() const {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,12 @@ class DownloadFromAllTerminals {
 public:
     // The poll of a running transfer waits this long for window events.
     static constexpr std::chrono::milliseconds kPollWait{30};
-    // A transfer whose yield took more Timer2 ticks than this is given up.
+    // A port, or a transfer, whose yield took more Timer2 ticks than this
+    // is given up.
     static constexpr std::int16_t kStallTicks = 10;
+    // A transfer whose received count has not moved for this long is given
+    // up (for a library that reports its progress).
+    static constexpr std::chrono::seconds kNoDataLimit{30};
 
     DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window, TetherSource& library,
                              const DevicePlatformFactory& devices);
@@ -45,6 +50,11 @@ private:
     // Fetches the file of the connected terminal; true when it is in place.
     bool Fetch(TerminalSession& session, std::int16_t port);
     std::int16_t PollStep(std::int16_t status, const TransferProgress& progress);
+    // Why a transfer that ended so, leaving a file of `size` bytes (none
+    // when nothing), did not bring the whole file; "" when it did.
+    std::string WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size) const;
+    // Sets the terminal's clock to this moment.
+    void SetTerminalClockNow(TerminalSession& session);
     // Why received files cannot be saved where the settings say; "" when they can.
     std::string SaveFolderProblem() const;
 
@@ -74,7 +84,11 @@ private:
     std::vector<ReportLine> report_;
     std::int32_t position_ = 0;  // of the device being handled, from 1
     std::int32_t count_ = 0;     // devices in the list
-    bool stalled_ = false;       // the running transfer was held up too long
+    // Why the running transfer was given up; empty while it runs.
+    std::string givenUp_;
+    // The received count of the running transfer and when it last moved.
+    std::int32_t lastReceived_ = 0;
+    std::chrono::steady_clock::time_point lastMoved_;
     bool libraryMissing_ = false;
 };
 

@@ -14,7 +14,9 @@
 #include "settings/output_naming.h"
 #include "settings/settings_dialog_state.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +33,8 @@ public:
         std::string settingsPath;  // settings.ini in the current directory
         TetherSource& library;     // the terminal link library
         DevicePlatformFactory devicePlatform;
+        // A clock for how long things take, never set back.
+        std::function<std::chrono::steady_clock::time_point()> steadyNow = std::chrono::steady_clock::now;
     };
 
     explicit MainWindowState(Environment environment);
@@ -85,6 +89,8 @@ public:
     // the press stops at its next yield, and the window closes after it.
     bool RequestClose();
     bool CloseRequested = false;
+
+    std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }
 
     // The general date-and-time text of this moment.
     std::string GeneralDateTimeNow() const;

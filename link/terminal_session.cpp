@@ -8,8 +8,7 @@ namespace bayhaul {
 
 namespace {
 
-// Letter code passed after the handle to every file and clock operation.
-constexpr std::int16_t kLetterCode = 65;
+using tether_contract::kLetterCode;
 
 // Transfer mode and reserved value of Tether_UpLoad.
 constexpr std::int16_t kUpLoadReserved = 0;
@@ -18,9 +17,6 @@ constexpr std::int16_t kUpLoadMode = 3;
 // Tether_StLoad selectors: poll a running copy; once after the copy.
 constexpr std::int16_t kPollRunning = 0;
 constexpr std::int16_t kAfterCopy = 1;
-
-// A poll status of this or more means the copy has finished.
-constexpr std::int16_t kFinishedStatus = 2;
 
 // A NUL-terminated buffer of exactly the text's length plus the terminator,
 // which the library may overwrite.
@@ -66,13 +62,12 @@ OpenResult TerminalSession::OpenLink(std::int16_t comPort, LinkSetting setting) 
         return {OpenStatus::NoHandle, {}};
     }
     functions_->Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
-    const bool connected = functions_->Tether_Connect(handle_) == 1;
+    const bool connected = functions_->Tether_Connect(handle_) == tether_contract::kConnected;
     return {connected ? OpenStatus::Connected : OpenStatus::NotConnected, {}};
 }
 
 OpenResult TerminalSession::Reopen(std::int16_t comPort) {
-    CloseLink();
-    return OpenLink(comPort, LinkSetting::Nine);
+    return OpenLink(comPort, LinkSetting::Nine);  // which closes the open link first
 }
 
 OpenResult TerminalSession::Connect(std::int16_t comPort) {
@@ -94,7 +89,7 @@ bool TerminalSession::QueryFile(std::string_view terminalFile) {
     std::vector<char> name = WritableBuffer(terminalFile);
     std::uint8_t length = static_cast<std::uint8_t>(terminalFile.size());
     const std::int16_t result = functions_->Tether_ESC_J(handle_, kLetterCode, name.data(), &length);
-    return result == 8 || result == 6;
+    return result == tether_contract::kFileHasData || result == tether_contract::kFileEmpty;
 }
 
 TransferEnd TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile,
@@ -108,22 +103,21 @@ TransferEnd TerminalSession::Transfer(const std::string& localPath, std::string_
         functions_->Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
     if (result == 0) return end;
     // Below 0 the copy counts as finished at once, without polling.
-    if (result > 0) end.status = AwaitTransfer(pollStep);
+    if (result > 0) AwaitTransfer(pollStep);
     // Closed while waiting: how the copy ended is unknown, so it does not count.
     if (!HasLink()) return end;
-    Status(kAfterCopy);
+    end.status = Status(kAfterCopy);
     end.finished = true;
     end.progress = progress_;
     return end;
 }
 
-std::int16_t TerminalSession::AwaitTransfer(const PollStep& pollStep) {
+void TerminalSession::AwaitTransfer(const PollStep& pollStep) {
     std::int16_t status = 0;
     do {
         status = Status(kPollRunning);
         if (pollStep) status = pollStep(status, progress_);
-    } while (status < kFinishedStatus && HasLink());
-    return status;
+    } while (status < tether_contract::kTransferDone && HasLink());
 }
 
 std::int16_t TerminalSession::Status(std::int16_t selector) {

@@ -49,8 +49,8 @@ struct TransferEnd {
     // the wait ended with the link still open. Whether a complete file is
     // on disk is for the caller to check.
     bool finished = false;
-    std::int16_t status = 0;    // the status that ended the wait (after the poll step)
-    TransferProgress progress;  // the outputs of the last Tether_StLoad call
+    std::int16_t status = 0;    // what the closing Tether_StLoad call (selector 1) gave
+    TransferProgress progress;  // its outputs
 };
 
 class TerminalSession {
@@ -101,7 +101,7 @@ public:
     void SetTerminalClock();
 
 private:
-    std::int16_t AwaitTransfer(const PollStep& pollStep);
+    void AwaitTransfer(const PollStep& pollStep);
     std::int16_t Status(std::int16_t selector);
 
     TetherSource& library_;

@@ -14,6 +14,22 @@
 // Opaque handle of one library session; 0 means none.
 using LinkHandle = std::int32_t;
 
+// The values of the library's contract that the program relies on.
+namespace bayhaul::tether_contract {
+
+// "A": the first argument after the handle of every file and clock call.
+inline constexpr std::int16_t kLetterCode = 65;
+// Tether_Connect: the terminal answered.
+inline constexpr std::int16_t kConnected = 1;
+// Tether_ESC_J: the file can be fetched, with data or empty.
+inline constexpr std::int16_t kFileHasData = 8;
+inline constexpr std::int16_t kFileEmpty = 6;
+// Tether_StLoad: a status of 2 or more is final, and 2 itself means the
+// whole file arrived and is in place at the local path.
+inline constexpr std::int16_t kTransferDone = 2;
+
+}  // namespace bayhaul::tether_contract
+
 extern "C" {
 using Tether_Create_t = LinkHandle(TETHER_CALL*)();
 using Tether_SetupEx_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t comPort, std::uint8_t speedCode,

@@ -18,18 +18,23 @@ struct SettingsWriteResult {
     std::string error;  // why the file was left as it was; empty when ok
 };
 
-// Creates the file with the default lines when no regular file of that name
-// exists. An existing file is never touched, whatever it holds.
+// Creates the file with the default lines when nothing of that name exists
+// (a link that leads nowhere gets its target created). Anything existing is
+// never touched, whatever it is or holds.
 void EnsureSettingsFile(const std::string& path = kSettingsFileName);
 
 // Reads the five lines into `settings`. Lines the file lacks (a short,
-// empty or unreadable file) take their default values; surplus lines are
-// ignored. Returns how many lines were read (0 to 5). Never writes.
+// empty or unreadable file, or anything but a regular file) take their
+// default values; surplus lines are ignored, and so is everything past the
+// first 16 KiB. A CR inside a line is dropped. Returns how many lines were
+// read (0 to 5). Never writes, never blocks.
 int ReadSettingsFile(AppSettings& settings, const std::string& path = kSettingsFileName);
 
 // Replaces the file with the five values. The new content goes to a
 // temporary file beside it, which is then renamed over the old one, so the
-// file always holds either the old or the new content. A file marked
+// file always holds either the old or the new content. A link is followed
+// and the file it leads to replaced. A writable file in a folder the user
+// may not write is rewritten in place, the only way left. A file marked
 // read-only is not replaced. A failure leaves the old file untouched.
 SettingsWriteResult WriteSettingsFile(const AppSettings& settings, const std::string& path = kSettingsFileName);
 

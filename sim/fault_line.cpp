@@ -6,7 +6,7 @@
 
 namespace bayhaul::sim {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 constexpr std::size_t kPaceChunk = 8;  // bytes written at once when pacing
@@ -56,7 +56,7 @@ bool FaultLine::Write(const std::uint8_t* data, std::size_t size) {
 bool FaultLine::WritePaced(const std::uint8_t* data, std::size_t size) {
     if (!options_.pace) return inner_.Write(data, size);
     const int speed = std::max(lineSpeed_(), 300);
-    nextSend_ = std::max(nextSend_, Clock::now());
+    nextSend_ = std::max(nextSend_, SteadyClock::now());
     for (std::size_t at = 0; at < size; at += kPaceChunk) {
         const std::size_t chunk = std::min(kPaceChunk, size - at);
         std::this_thread::sleep_until(nextSend_);

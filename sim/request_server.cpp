@@ -20,6 +20,20 @@ Frame Refuse(const Frame& request, Refusal reason) {
 
 }  // namespace
 
+std::string Escaped(const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            shown += c;
+        } else {
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0x0F];
+        }
+    }
+    return shown;
+}
+
 Reply RequestServer::Serve(const Frame& request) {
     if (request.type != msg::kIdentify && IsRepeat(request)) {
         Reply repeat = lastReply_;
@@ -38,54 +52,55 @@ Reply RequestServer::Serve(const Frame& request) {
 
 Reply RequestServer::Execute(const Frame& request) {
     const std::string text = TextOf(request.payload);
+    const std::string shown = Escaped(text);
     const bool named = TerminalStorage::IsPlainName(text);
     switch (request.type) {
         case msg::kIdentify: {
             std::vector<std::uint8_t> payload{msg::kProtocolVersion};
             const std::string model = kModel;
             payload.insert(payload.end(), model.begin(), model.end());
-            return {Answer(request, payload), "identify", std::nullopt};
+            return {Answer(request, payload), "identify", nullptr};
         }
         case msg::kQueryFile: {
-            if (!named) return {Refuse(request, Refusal::Malformed), "query: bad name", std::nullopt};
+            if (!named) return {Refuse(request, Refusal::Malformed), "query: bad name", nullptr};
             const auto size = storage_.FileSize(text);
             std::vector<std::uint8_t> payload{static_cast<std::uint8_t>(size ? 1 : 0)};
             AppendU32(payload, static_cast<std::uint32_t>(size.value_or(0)));
             return {Answer(request, payload),
-                    "query " + text + ": " + (size ? std::to_string(*size) + " bytes" : "none"), std::nullopt};
+                    "query " + shown + ": " + (size ? std::to_string(*size) + " bytes" : "none"), nullptr};
         }
         case msg::kSendFile: {
-            if (!named) return {Refuse(request, Refusal::Malformed), "send: bad name", std::nullopt};
-            auto data = storage_.ReadFile(text);
-            if (!data) return {Refuse(request, Refusal::NoSuchFile), "send " + text + ": none", std::nullopt};
+            if (!named) return {Refuse(request, Refusal::Malformed), "send: bad name", nullptr};
+            auto source = storage_.Open(text);
+            if (!source) return {Refuse(request, Refusal::NoSuchFile), "send " + shown + ": none", nullptr};
             std::vector<std::uint8_t> payload;
-            AppendU32(payload, static_cast<std::uint32_t>(data->size()));
-            const std::string log = "send " + text + ": " + std::to_string(data->size()) + " bytes";
-            return {Answer(request, payload), log, std::move(data)};
+            AppendU32(payload, static_cast<std::uint32_t>(source->Size()));
+            const std::string log = "send " + shown + ": " + std::to_string(source->Size()) + " bytes";
+            return {Answer(request, payload), log, std::move(source)};
         }
         case msg::kDeleteFile: {
-            if (!named) return {Refuse(request, Refusal::Malformed), "delete: bad name", std::nullopt};
+            if (!named) return {Refuse(request, Refusal::Malformed), "delete: bad name", nullptr};
             switch (storage_.Delete(text)) {
                 case DeleteResult::Deleted:
-                    return {Answer(request, {1}), "delete " + text + ": deleted", std::nullopt};
+                    return {Answer(request, {1}), "delete " + shown + ": deleted", nullptr};
                 case DeleteResult::Absent:
-                    return {Answer(request, {0}), "delete " + text + ": none", std::nullopt};
+                    return {Answer(request, {0}), "delete " + shown + ": none", nullptr};
                 case DeleteResult::Failed:
-                    return {Refuse(request, Refusal::StorageError), "delete " + text + ": failed", std::nullopt};
+                    return {Refuse(request, Refusal::StorageError), "delete " + shown + ": failed", nullptr};
             }
             break;
         }
         case msg::kSetClock: {
-            if (!IsValidClockText(text)) return {Refuse(request, Refusal::Malformed), "clock: bad text", std::nullopt};
+            if (!IsValidClockText(text)) return {Refuse(request, Refusal::Malformed), "clock: bad text", nullptr};
             if (!storage_.SetClock(text)) {
-                return {Refuse(request, Refusal::StorageError), "clock " + text + ": failed", std::nullopt};
+                return {Refuse(request, Refusal::StorageError), "clock " + text + ": failed", nullptr};
             }
-            return {Answer(request, {}), "clock " + text, std::nullopt};
+            return {Answer(request, {}), "clock " + text, nullptr};
         }
         default:
             break;
     }
-    return {Refuse(request, Refusal::UnknownRequest), "unknown request", std::nullopt};
+    return {Refuse(request, Refusal::UnknownRequest), "unknown request", nullptr};
 }
 
 }  // namespace bayhaul::sim

@@ -4,6 +4,7 @@
 // served afresh and clears that memory.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,8 +18,12 @@ struct Reply {
     tether::Frame answer;
     std::string log;  // one line for the simulator's output
     // Set when the answer is Send ready: the file the file phase sends.
-    std::optional<std::vector<std::uint8_t>> sendData;
+    std::shared_ptr<tether::ymodem::SendSource> sendSource;
 };
+
+// `text` for a console line: printable ASCII as it is, anything else (and
+// the backslash) as \xNN, so a requested name cannot send escape sequences.
+std::string Escaped(const std::string& text);
 
 class RequestServer {
 public:

@@ -28,6 +28,8 @@ const char* SendOutcomeText(ymodem::SendOutcome outcome) {
             return "no answer";
         case ymodem::SendOutcome::LineLost:
             return "line lost";
+        case ymodem::SendOutcome::ReadFailed:
+            return "the file could not be read";
     }
     return "?";
 }
@@ -48,7 +50,7 @@ public:
         FrameScanner scanner;
         while (!line_.HungUp()) {
             std::uint8_t byte = 0;
-            const Wait w = reader_.Next(byte, Clock::now() + kIdlePoll);
+            const Wait w = reader_.Next(byte, SteadyClock::now() + kIdlePoll);
             if (w == Wait::Closed) return;
             if (w != Wait::Byte) continue;
             scanner.Feed(byte);
@@ -70,14 +72,14 @@ private:
         Say(reply.log);
         const auto answer = EncodeFrame(reply.answer);
         if (!line_.Write(answer.data(), answer.size())) return;
-        if (reply.sendData) SendPhase(request, *reply.sendData);
+        if (reply.sendSource) SendPhase(request, *reply.sendSource);
     }
 
     // Waits for the start character; a repeated send request is answered
     // again, any other request ends the wait and is served.
-    void SendPhase(const Frame& request, const std::vector<std::uint8_t>& data) {
+    void SendPhase(const Frame& request, ymodem::SendSource& file) {
         FrameScanner scanner;
-        const auto deadline = Clock::now() + kStartWait;
+        const auto deadline = SteadyClock::now() + kStartWait;
         for (;;) {
             std::uint8_t byte = 0;
             if (reader_.Next(byte, deadline) != Wait::Byte) {
@@ -85,7 +87,7 @@ private:
                 return;
             }
             if (byte == ymodem::kCrcMode || byte == ymodem::kStreamMode) {
-                Send(request, byte, data);
+                Send(request, byte, file);
                 return;
             }
             scanner.Feed(byte);
@@ -97,9 +99,9 @@ private:
         }
     }
 
-    void Send(const Frame& request, std::uint8_t start, const std::vector<std::uint8_t>& data) {
+    void Send(const Frame& request, std::uint8_t start, ymodem::SendSource& file) {
         line_.BeginFilePhase();
-        const auto result = ymodem::SendFile(reader_, start, TextOf(request.payload), data);
+        const auto result = ymodem::SendFile(reader_, start, TextOf(request.payload), file);
         line_.EndFilePhase();
         Say(std::string("send ") + (start == ymodem::kStreamMode ? "streamed" : "acknowledged") + ": " +
             SendOutcomeText(result.outcome));

@@ -1,14 +1,39 @@
 #include "sim/terminal_storage.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
+#include "files/durable_file.h"
 
 namespace bayhaul::sim {
+
+namespace {
+
+// A stored file being sent: its size as it was when opened, its bytes read
+// from the file as the sender needs them.
+class StoredFile final : public tether::ymodem::SendSource {
+public:
+    StoredFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    ~StoredFile() override { close(fd_); }
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+        while (count > 0) {
+            const ssize_t n = pread(fd_, out, count, static_cast<off_t>(offset));
+            if (n <= 0) return false;  // a file that shrank, or a read error
+            out += n;
+            offset += static_cast<std::uint64_t>(n);
+            count -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+private:
+    const int fd_;
+    const std::uint64_t size_;
+};
+
+}  // namespace
 
 bool TerminalStorage::IsPlainName(const std::string& name) {
     return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos &&
@@ -21,11 +46,16 @@ std::optional<std::uint64_t> TerminalStorage::FileSize(const std::string& name) 
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::optional<std::vector<std::uint8_t>> TerminalStorage::ReadFile(const std::string& name) const {
-    if (!FileSize(name)) return std::nullopt;
-    std::ifstream in(PathOf(name), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::shared_ptr<tether::ymodem::SendSource> TerminalStorage::Open(const std::string& name) const {
+    if (!IsPlainName(name)) return nullptr;
+    const int fd = open(PathOf(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    return std::make_shared<StoredFile>(fd, static_cast<std::uint64_t>(st.st_size));
 }
 
 DeleteResult TerminalStorage::Delete(const std::string& name) const {
@@ -34,13 +64,7 @@ DeleteResult TerminalStorage::Delete(const std::string& name) const {
 }
 
 bool TerminalStorage::SetClock(const std::string& stamp) const {
-    const std::string temp = PathOf(".CLOCK.new");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << stamp;
-        if (!out.flush()) return false;
-    }
-    return std::rename(temp.c_str(), PathOf("CLOCK").c_str()) == 0;
+    return ReplaceFileContent(PathOf("CLOCK"), stamp).ok;
 }
 
 }  // namespace bayhaul::sim

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "tether/core/ymodem_sender.h"
 
 namespace bayhaul::sim {
 
@@ -19,7 +21,9 @@ public:
     static bool IsPlainName(const std::string& name);
 
     std::optional<std::uint64_t> FileSize(const std::string& name) const;
-    std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& name) const;
+    // The file opened for sending, its bytes read as they are sent; nothing
+    // when there is no such regular file.
+    std::shared_ptr<tether::ymodem::SendSource> Open(const std::string& name) const;
     DeleteResult Delete(const std::string& name) const;
     bool SetClock(const std::string& stamp) const;
 

@@ -25,7 +25,10 @@ public:
     std::vector<int> progress;
     bool check1 = true;  // read at each test, so a test may change them during a yield
     bool check2 = false;
-    std::function<void()> duringYield;  // the user, or a slow event handler, while the press yields
+    // The user, or a slow event handler, while the press yields between
+    // ports (no wait) or during a transfer's poll (a short wait).
+    std::function<void()> betweenPorts;
+    std::function<void()> duringTransfer;
 
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
     void ShowReport(const std::string& text) override { report = text; }
@@ -33,8 +36,9 @@ public:
     bool Check1Ticked() const override { return check1; }
     bool Check2Ticked() const override { return check2; }
     void StartTimer2() override {}
-    void YieldOnce(std::chrono::milliseconds) override {
-        if (duringYield) duringYield();
+    void YieldOnce(std::chrono::milliseconds wait) override {
+        const auto& hook = wait.count() > 0 ? duringTransfer : betweenPorts;
+        if (hook) hook();
     }
 };
 
@@ -80,8 +84,9 @@ public:
     std::shared_ptr<testing::FakePlatform> ports = testing::PortsWithNames({});
     std::string desktopFolder = desktop.Path();  // what the desktop lookup gives; "" when not found
     std::string documentsFolder = documents.Path();
+    std::chrono::steady_clock::time_point steadyTime;  // moved on by the tests that need it
     MainWindowState state{{clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; },
-                           work / "settings.ini", tether, [this] { return ports; }}};
+                           work / "settings.ini", tether, [this] { return ports; }, [this] { return steadyTime; }}};
     RecordingWindow window;
 };
 
@@ -165,7 +170,7 @@ TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
     ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
     Terminal(7, "data");
     tether.polls = {1};
-    window.duringYield = [&] {
+    window.duringTransfer = [&] {
         window.check1 = false;
         window.check2 = true;
     };
@@ -183,7 +188,7 @@ TEST_F(DownloadTest, ASettingsApplyDuringATransferNamesTheNextFile) {
     SettingsDialogState& dialog = state.SettingsDialog;
     dialog.Load();
     bool applied = false;
-    window.duringYield = [&] {
+    window.duringTransfer = [&] {
         if (applied) return;
         applied = true;
         dialog.Option4Click();
@@ -205,7 +210,7 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     tether.polls = {1, 1, 1};
     window.check2 = true;
     WriteWholeFile(Desktop("FORM.DAT"), "old");
-    window.duringYield = [&] {
+    window.duringTransfer = [&] {
         EXPECT_FALSE(state.Command4Click(window).has_value()) << "a second press while one runs";
         EXPECT_FALSE(state.RequestClose()) << "the window waits for the press to stop";
     };
@@ -220,6 +225,30 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     EXPECT_TRUE(state.RequestClose()) << "once the press has stopped";
 }
 
+TEST_F(DownloadTest, APortWhoseTurnWasHeldUpIsLeftToTheSecondPass) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    Terminal(7, "data");
+    bool first = true;
+    window.betweenPorts = [&] {
+        if (!std::exchange(first, false)) return;
+        for (int tick = 0; tick < 11; ++tick) state.Timer2Tick();  // a dialog held the window for 11 s
+    };
+    EXPECT_EQ(Press().saved, 1);
+    EXPECT_EQ(CallsStartingWith("Create").size(), 1u) << "tried in the second pass only";
+}
+
+TEST_F(DownloadTest, ACloseBetweenPortsStopsThePressBeforeTheNextPort) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
+    Terminal(7, "data");
+    window.betweenPorts = [&] {
+        if (!tether.calls.empty()) state.RequestClose();  // once COM3 is done
+    };
+    const DownloadResult result = Press();
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.saved, 1);
+    EXPECT_EQ(CallsStartingWith("SetupEx"), Calls{"SetupEx 7 3 8 1 N"});
+}
+
 TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
     struct Case {
         const char* what;
@@ -227,15 +256,32 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         const char* reason;
     };
     const Case cases[] = {
-        {"held up in a yield",
+        {"held up in a yield, the library finishing late",
          [](DownloadTest& t) {
              t.tether.polls = {1};
-             t.window.duringYield = [&t] {
+             t.window.duringTransfer = [&t] {
                  for (int tick = 0; tick < 11; ++tick) t.state.Timer2Tick();
              };
+             // Our library's background copy may still put its file in place while it is told to stop.
+             t.tether.duringDisconnect = [&t] { WriteWholeFile(t.Desktop("FORM.DAT.part"), "data"); };
          },
          "transfer given up: the program was held up for more than 10 s"},
+        {"no data for a long time",
+         [](DownloadTest& t) {
+             t.tether.polls = {1, 1, 1};
+             t.tether.announced = 100;
+             t.window.duringTransfer = [&t] { t.steadyTime += std::chrono::seconds(16); };
+         },
+         "transfer given up: no data for 30 s"},
+        {"failure status with a partial file", [](DownloadTest& t) { t.tether.polls = {7}; },
+         "transfer failed (library status 7)"},
         {"no file on disk", [](DownloadTest& t) { t.tether.files = {}; }, "transfer failed (library status 2)"},
+        {"only a stale part file from an earlier run",
+         [](DownloadTest& t) {
+             t.tether.files = {};
+             WriteWholeFile(t.Desktop("FORM.DAT.part"), "stale");
+         },
+         "transfer failed (library status 2)"},
         {"shorter than announced", [](DownloadTest& t) { t.tether.announced = 10; },
          "transfer failed (4 of 10 bytes arrived)"},
         {"not started", [](DownloadTest& t) { t.tether.uploads = {0}; }, "the transfer did not start"},
@@ -250,6 +296,7 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         SCOPED_TRACE(c.what);
         DownloadTest& t = *this;
         t.tether.calls.clear();
+        t.tether.duringDisconnect = nullptr;
         t.window = RecordingWindow{};
         t.window.check2 = true;
         t.ports = testing::PortsWithNames({"USB Serial Port (COM3)"});

@@ -9,6 +9,7 @@ namespace {
 
 RecordingTether* active = nullptr;
 std::int32_t lastFileSize = 0;
+std::int16_t lastPoll = 2;
 
 template <typename T>
 T Next(std::deque<T>& script, T whenEmpty) {
@@ -64,6 +65,7 @@ std::int16_t UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* 
                     std::int16_t mode) {
     Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " + Num(mode));
     const std::int16_t result = Next(active->uploads, std::int16_t{0});
+    lastPoll = 2;
     if (result != 0 && !active->files.empty()) {
         const std::string content = Next(active->files, std::string());
         std::ofstream(local, std::ios::binary | std::ios::trunc) << content;
@@ -78,9 +80,10 @@ std::int16_t StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received,
         *received = lastFileSize;
         *total = *active->announced;
     }
-    if (selector != 0) return std::int16_t{2};
+    if (selector != 0) return lastPoll;
     if (active->duringPoll) active->duringPoll();
-    return Next(active->polls, std::int16_t{2});
+    lastPoll = Next(active->polls, std::int16_t{2});
+    return lastPoll;
 }
 
 std::int16_t EscE(LinkHandle h, std::int16_t letter, const char* name, std::int16_t length) {
@@ -96,6 +99,7 @@ std::int16_t EscM(LinkHandle h, std::int16_t letter, char* stamp) {
 
 std::int16_t Disconnect(LinkHandle h) {
     Record("Disconnect " + Num(h));
+    if (active->duringDisconnect) active->duringDisconnect();
     return 0;
 }
 

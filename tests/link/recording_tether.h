@@ -24,7 +24,8 @@ public:
     const TetherFunctions* Functions(LoadError& error) override;
 
     // Scripted results, taken from the front. Empty: 0, except polls
-    // (selector 0): 2. The call with selector 1 always gives 2.
+    // (selector 0): 2. The call with selector 1 repeats the last poll's
+    // status (2 when there was none).
     std::deque<LinkHandle> handles;
     std::deque<std::int16_t> connects;
     std::deque<std::int16_t> queries;
@@ -46,6 +47,9 @@ public:
     // Run inside every poll (selector 0) before it returns, to act as the
     // user or the line would while a transfer runs.
     std::function<void()> duringPoll;
+    // Run inside Tether_Disconnect, as a library whose background copy
+    // ends only then.
+    std::function<void()> duringDisconnect;
 
     // One line per call, e.g. "SetupEx 7 3 8 1 N".
     std::vector<std::string> calls;

@@ -12,7 +12,7 @@
 
 namespace bayhaul::tether::testing {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const ChildOptions& options) {
     int pipeFds[2] = {-1, -1};
@@ -64,7 +64,7 @@ ChildProcess::~ChildProcess() {
 }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
+    const auto deadline = SteadyClock::now() + timeout;
     for (;;) {
         const auto newline = pending_.find('\n');
         if (newline != std::string::npos) {
@@ -72,7 +72,7 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
             pending_.erase(0, newline + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
         if (outFd_ < 0 || left <= 0) return std::nullopt;
         pollfd p{outFd_, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
@@ -84,13 +84,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
 }
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
+    const auto deadline = SteadyClock::now() + timeout;
     while (!status_) {
         int raw = 0;
         const pid_t done = waitpid(pid_, &raw, WNOHANG);
         if (done == pid_) {
             status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        } else if (done < 0 || Clock::now() >= deadline) {
+        } else if (done < 0 || SteadyClock::now() >= deadline) {
             break;
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

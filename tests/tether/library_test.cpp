@@ -18,7 +18,7 @@ namespace {
 
 using namespace testing;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // The library under test, loaded by the program's own loader from the
 // folder it was built into.
@@ -82,9 +82,9 @@ protected:
         const std::int16_t started = api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3);
         if (started <= 0) return -1000 + started;
         std::int32_t received = 0, total = 0;
-        const auto deadline = Clock::now() + bound;
+        const auto deadline = SteadyClock::now() + bound;
         std::int16_t status = 0;
-        while ((status = api().Tether_StLoad(h, 0, &received, &total)) < 2 && Clock::now() < deadline) {
+        while ((status = api().Tether_StLoad(h, 0, &received, &total)) < 2 && SteadyClock::now() < deadline) {
             std::this_thread::sleep_for(2ms);
         }
         return api().Tether_StLoad(h, 1, &received, &total);
@@ -115,16 +115,16 @@ TEST_F(LibraryTest, ConnectsAtEitherSettingAndFailsFastAtTheOtherSpeed) {
     EXPECT_EQ(api().Tether_Disconnect(first), 1);  // frees COM41 for the next try
 
     const LinkHandle wrongSpeed = NewHandle(41, '9');
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(api().Tether_Connect(wrongSpeed), 0);
-    EXPECT_LT(Clock::now() - started, 2s);
+    EXPECT_LT(SteadyClock::now() - started, 2s);
 }
 
 TEST_F(LibraryTest, SilentOrMissingPortsFailFastAndABusyPortIsReported) {
     auto silent = StartTerminal(43, {"--no-answer"});
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(api().Tether_Connect(NewHandle(43, '8')), 0);
-    EXPECT_LT(Clock::now() - started, 2s);
+    EXPECT_LT(SteadyClock::now() - started, 2s);
     EXPECT_EQ(api().Tether_Connect(NewHandle(44, '8')), -3);  // nothing published as COM44
 
     auto terminal = StartTerminal(45);
@@ -195,9 +195,9 @@ TEST_F(LibraryTest, AStalledTransferFailsWithinTheBoundAndLeavesNoFile) {
     auto terminal = StartTerminal(50, {"--stall-after", "3000"});
     PutFile(RandomBytes(20000));
     const LinkHandle h = Connected(50);
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(Download(h, target_ / "stalled", 20s), 7);
-    EXPECT_LT(Clock::now() - started, 10s);
+    EXPECT_LT(SteadyClock::now() - started, 10s);
     EXPECT_TRUE(TargetFolderEntries().empty());
 }
 
@@ -223,16 +223,16 @@ TEST_F(LibraryTest, DisconnectCancelsARunningTransferAndWaitsForIt) {
     std::string path = target_ / "cancelled";
     ASSERT_EQ(api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 1);
     std::int32_t received = 0, total = 0;
-    const auto deadline = Clock::now() + 10s;
-    while (received == 0 && Clock::now() < deadline) {
+    const auto deadline = SteadyClock::now() + 10s;
+    while (received == 0 && SteadyClock::now() < deadline) {
         EXPECT_LT(api().Tether_StLoad(h, 0, &received, &total), 2);
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_GT(received, 0);
     EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), -8);  // busy while the transfer runs
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(api().Tether_Disconnect(h), 1);
-    EXPECT_LT(Clock::now() - started, 2s);
+    EXPECT_LT(SteadyClock::now() - started, 2s);
     EXPECT_EQ(api().Tether_StLoad(h, 1, &received, &total), 12);
     EXPECT_TRUE(TargetFolderEntries().empty());
     EXPECT_TRUE(std::filesystem::exists(storage_ / "FORM.DAT"));

@@ -56,13 +56,14 @@ TEST_F(LrzszInterop, RzTakesFilesFromOurSender) {
     for (std::size_t size : {0, 1025, 100000}) {
         TempDir dir;
         const auto data = RandomBytes(size, static_cast<unsigned>(size));
+        MemorySource source(data);
         PtyPair pty;
         auto rz = ChildProcess::Start({{kRz, "--ymodem"}, dir.Path(), {}, pty.slaveFd});
         ASSERT_TRUE(rz);
         LineReader reader(*pty.master);
-        const std::uint8_t start = AwaitStart(reader, Clock::now() + std::chrono::seconds(10));
+        const std::uint8_t start = AwaitStart(reader, SteadyClock::now() + std::chrono::seconds(10));
         ASSERT_EQ(start, kCrcMode);
-        const SendResult sent = SendFile(reader, start, "FORM.DAT", data);
+        const SendResult sent = SendFile(reader, start, "FORM.DAT", source);
         EXPECT_EQ(sent.outcome, SendOutcome::Sent) << "size " << size;
         EXPECT_EQ(rz->Wait(std::chrono::seconds(10)), 0) << "rz did not end cleanly; size " << size;
         EXPECT_EQ(ReadFileBytes(dir / "FORM.DAT"), data) << "size " << size;

@@ -19,7 +19,7 @@ using namespace testing;
 // Reads the next whole frame arriving on `reader` (bounded).
 std::optional<Frame> NextFrame(LineReader& reader) {
     FrameScanner scanner;
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    const auto deadline = SteadyClock::now() + std::chrono::seconds(2);
     std::uint8_t byte = 0;
     while (reader.Next(byte, deadline) == Wait::Byte) {
         scanner.Feed(byte);
@@ -55,9 +55,9 @@ TEST(RequestExchange, IgnoresStaleAnswersAndRetransmitsUntilTheRightOneComes) {
 TEST(RequestExchange, GivesUpAfterSilentTriesWithinTheConnectBound) {
     PtyPair pty;
     LineReader pc(*pty.master);
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(Exchange(pc, Frame{msg::kIdentify, 1, {}}, ConnectPolicy()).status, ExchangeStatus::NoAnswer);
-    EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(600));
+    EXPECT_LT(SteadyClock::now() - started, std::chrono::milliseconds(600));
 }
 
 TEST(RequestServer, ARepeatedRequestIsAnsweredAgainButNotActedOnTwice) {

@@ -12,7 +12,10 @@ namespace bayhaul::tether::testing {
 
 class MemorySink : public ymodem::ReceiveSink {
 public:
-    void Announced(std::uint64_t size) override { announced = size; }
+    bool Announced(std::uint64_t size) override {
+        announced = size;
+        return true;
+    }
     bool Append(const std::uint8_t* data, std::size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
         return true;

@@ -70,9 +70,10 @@ struct Link {
 
 ReceiveResult SendAndReceive(Link& link, const std::vector<std::uint8_t>& data, std::uint8_t startChar,
                              MemorySink& sink, SendResult* sent = nullptr) {
+    MemorySource source(data);
     auto sender = std::async(std::launch::async, [&] {
-        const std::uint8_t start = AwaitStart(link.senderSide, Clock::now() + std::chrono::seconds(5));
-        return SendFile(link.senderSide, start, "FORM.DAT", data);
+        const std::uint8_t start = AwaitStart(link.senderSide, SteadyClock::now() + std::chrono::seconds(5));
+        return SendFile(link.senderSide, start, "FORM.DAT", source);
     });
     ReceiveOptions options;
     options.startChar = startChar;
@@ -118,6 +119,7 @@ private:
 
 TEST(YmodemTransfer, ABadBlockIsResentInAcknowledgedModeButEndsAStream) {
     const auto data = RandomBytes(3000);
+    MemorySource source(data);
     for (std::uint8_t mode : {kCrcMode, kStreamMode}) {
         PtyPair pty;
         FdLine slave(dup(pty.slaveFd));
@@ -125,7 +127,8 @@ TEST(YmodemTransfer, ABadBlockIsResentInAcknowledgedModeButEndsAStream) {
         LineReader senderSide(slave);
         LineReader receiverSide(noisy);
         auto sender = std::async(std::launch::async, [&] {
-            return SendFile(senderSide, AwaitStart(senderSide, Clock::now() + std::chrono::seconds(5)), "F", data);
+            return SendFile(senderSide, AwaitStart(senderSide, SteadyClock::now() + std::chrono::seconds(5)), "F",
+                            source);
         });
         MemorySink sink;
         ReceiveOptions options;
@@ -148,17 +151,17 @@ TEST(YmodemReceiver, EndsAfterTheIdleLimitWhenNothingArrives) {
     ReceiveOptions options;
     options.startChar = kCrcMode;
     options.idleLimit = milliseconds(300);
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     EXPECT_EQ(ReceiveFile(link.receiverSide, sink, options).outcome, ReceiveOutcome::TimedOut);
-    EXPECT_LT(Clock::now() - started, std::chrono::seconds(3));
+    EXPECT_LT(SteadyClock::now() - started, std::chrono::seconds(3));
 }
 
 // A hand-written sender: block 0 announcing `announced` bytes, then the
 // given data blocks, then the EOTs, ignoring every answer.
 void SendScripted(LineReader& line, std::uint64_t announced, const std::vector<std::uint8_t>& data, int eots) {
-    AwaitStart(line, Clock::now() + std::chrono::seconds(5));
+    AwaitStart(line, SteadyClock::now() + std::chrono::seconds(5));
     line.Write(EncodeHeaderBlock("F", announced));
-    AwaitStart(line, Clock::now() + std::chrono::seconds(5));
+    AwaitStart(line, SteadyClock::now() + std::chrono::seconds(5));
     std::uint8_t number = 1;
     for (std::size_t at = 0; at < data.size(); at += 1024) {
         line.Write(EncodeBlock(number++, data.data() + at, data.size() - at, 1024));
@@ -198,8 +201,8 @@ TEST(YmodemReceiver, OwnCancelStopsTheWaitAndTellsTheSender) {
     EXPECT_EQ(ReceiveFile(cancellable, sink, ReceiveOptions{}).outcome, ReceiveOutcome::Cancelled);
     canceller.join();
     // The sender side sees the start character, then CAN CAN.
-    EXPECT_EQ(AwaitStart(link.senderSide, Clock::now() + milliseconds(500)), kStreamMode);
-    EXPECT_EQ(AwaitStart(link.senderSide, Clock::now() + milliseconds(500)), kCan);
+    EXPECT_EQ(AwaitStart(link.senderSide, SteadyClock::now() + milliseconds(500)), kStreamMode);
+    EXPECT_EQ(AwaitStart(link.senderSide, SteadyClock::now() + milliseconds(500)), kCan);
 }
 
 }  // namespace

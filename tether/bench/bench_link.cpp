@@ -20,7 +20,7 @@
 #include "tether/bench/simulator_process.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -41,14 +41,14 @@ void MeasureDownload(const bayhaul::TetherFunctions& lib, const fs::path& work, 
         return;
     }
     std::string target = (work / ("copy-" + std::to_string(bitsPerSecond))).string();
-    const auto start = Clock::now();
+    const auto start = SteadyClock::now();
     const bool started = lib.Tether_UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0;
     std::int32_t received = 0, total = 0;
     std::int16_t status = 0;
     while ((status = lib.Tether_StLoad(h, 0, &received, &total)) < 2 && started) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
     lib.Tether_Destroy(h);
     const double efficiency = static_cast<double>(size) / (seconds * bitsPerSecond / 10.0);
     std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds, status,
@@ -64,9 +64,9 @@ void MeasureEmptyPort(const bayhaul::TetherFunctions& lib, const fs::path& ports
     fs::create_symlink(name, link);
     const LinkHandle h = lib.Tether_Create();
     lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), '8', '1', 'N');
-    const auto start = Clock::now();
+    const auto start = SteadyClock::now();
     const std::int16_t result = lib.Tether_Connect(h);
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
     lib.Tether_Destroy(h);
     fs::remove(link);
     close(slave);

@@ -7,7 +7,7 @@ namespace {
 constexpr int kSliceMs = 50;  // longest wait between two looks at the cancel flag
 }
 
-Wait LineReader::Refill(Clock::time_point deadline) {
+Wait LineReader::Refill(SteadyClock::time_point deadline) {
     buffer_.resize(4096);
     position_ = 0;
     for (;;) {
@@ -19,7 +19,7 @@ Wait LineReader::Refill(Clock::time_point deadline) {
             buffer_.clear();
             return Wait::Cancelled;
         }
-        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - SteadyClock::now()).count();
         const int wait = static_cast<int>(std::clamp<long long>(left, 0, kSliceMs));
         const ReadResult got = line_.Read(buffer_.data(), buffer_.size(), wait);
         if (got.status == ReadStatus::Closed) {
@@ -37,7 +37,9 @@ Wait LineReader::Refill(Clock::time_point deadline) {
     }
 }
 
-Wait LineReader::Next(std::uint8_t& byte, Clock::time_point deadline) {
+Wait LineReader::Next(std::uint8_t& byte, SteadyClock::time_point deadline) {
+    if (Cancelled()) return Wait::Cancelled;
+    if (SteadyClock::now() >= deadline) return Wait::Timeout;
     if (position_ >= buffer_.size()) {
         const Wait w = Refill(deadline);
         if (w != Wait::Byte) return w;
@@ -46,8 +48,16 @@ Wait LineReader::Next(std::uint8_t& byte, Clock::time_point deadline) {
     return Wait::Byte;
 }
 
-Wait LineReader::Fill(std::vector<std::uint8_t>& out, std::size_t count, Clock::time_point deadline) {
+bool LineReader::NextWaiting(std::uint8_t& byte) {
+    if (position_ >= buffer_.size() && Refill(SteadyClock::now()) != Wait::Byte) return false;
+    byte = buffer_[position_++];
+    return true;
+}
+
+Wait LineReader::Fill(std::vector<std::uint8_t>& out, std::size_t count, SteadyClock::time_point deadline) {
     while (count > 0) {
+        if (Cancelled()) return Wait::Cancelled;
+        if (SteadyClock::now() >= deadline) return Wait::Timeout;
         if (position_ >= buffer_.size()) {
             const Wait w = Refill(deadline);
             if (w != Wait::Byte) return w;
@@ -62,14 +72,14 @@ Wait LineReader::Fill(std::vector<std::uint8_t>& out, std::size_t count, Clock::
 }
 
 Wait LineReader::Drain(milliseconds quiet, milliseconds limit) {
-    const auto end = Clock::now() + limit;
+    const auto end = SteadyClock::now() + limit;
     position_ = buffer_.size();
     for (;;) {
-        const auto deadline = std::min(Clock::now() + quiet, end);
+        const auto deadline = std::min(SteadyClock::now() + quiet, end);
         const Wait w = Refill(deadline);
         position_ = buffer_.size();
         if (w == Wait::Closed || w == Wait::Cancelled) return w;
-        if (w == Wait::Timeout || Clock::now() >= end) return Wait::Timeout;
+        if (w == Wait::Timeout || SteadyClock::now() >= end) return Wait::Timeout;
     }
 }
 

@@ -1,5 +1,9 @@
 // Byte-at-a-time reading with deadlines over a ByteLine, with an optional
 // cancel flag that every wait honours within 50 ms.
+//
+// A deadline is checked at every byte, not only when the line is quiet: a
+// line that never falls silent (a babbling device, noise) still ends every
+// wait on time.
 #pragma once
 
 #include <atomic>
@@ -11,7 +15,7 @@
 
 namespace bayhaul::tether {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 enum class Wait { Byte, Timeout, Closed, Cancelled };
@@ -20,10 +24,13 @@ class LineReader {
 public:
     explicit LineReader(ByteLine& line, const std::atomic<bool>* cancel = nullptr) : line_(line), cancel_(cancel) {}
 
-    // The next byte, waiting until the deadline at most.
-    Wait Next(std::uint8_t& byte, Clock::time_point deadline);
+    // The next byte, waiting until the deadline at most. Once the deadline
+    // has passed it gives Timeout, even when bytes are waiting.
+    Wait Next(std::uint8_t& byte, SteadyClock::time_point deadline);
+    // A byte that has already arrived, without waiting; false when none has.
+    bool NextWaiting(std::uint8_t& byte);
     // Exactly count bytes appended to out, or the reason there are not.
-    Wait Fill(std::vector<std::uint8_t>& out, std::size_t count, Clock::time_point deadline);
+    Wait Fill(std::vector<std::uint8_t>& out, std::size_t count, SteadyClock::time_point deadline);
     // Reads and drops bytes until the line has been quiet for `quiet`, or
     // until `limit` has passed. Returns Closed or Cancelled when that ended it.
     Wait Drain(milliseconds quiet, milliseconds limit);
@@ -37,7 +44,7 @@ public:
     bool Closed() const { return closed_; }
 
 private:
-    Wait Refill(Clock::time_point deadline);
+    Wait Refill(SteadyClock::time_point deadline);
 
     ByteLine& line_;
     const std::atomic<bool>* cancel_;

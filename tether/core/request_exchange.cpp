@@ -12,27 +12,23 @@ RetryPolicy RequestPolicy(int bitsPerSecond) {
 
 RetryPolicy ConnectPolicy() {
     RetryPolicy policy;
-    policy.tries = 5;
+    policy.tries = 3;
     policy.tryTimeout = milliseconds(90);
-    policy.silentTries = 3;
     return policy;
 }
 
 ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy) {
     const std::vector<std::uint8_t> bytes = EncodeFrame(request);
-    int silent = 0;
-    for (int attempt = 0; attempt < policy.tries && silent < policy.silentTries; ++attempt) {
+    for (int attempt = 0; attempt < policy.tries; ++attempt) {
         if (!reader.Write(bytes)) return {ExchangeStatus::LineLost, {}};
         FrameScanner scanner;
-        bool heard = false;
-        const auto deadline = Clock::now() + policy.tryTimeout;
+        const auto deadline = SteadyClock::now() + policy.tryTimeout;
         for (;;) {
             std::uint8_t byte = 0;
             const Wait w = reader.Next(byte, deadline);
             if (w == Wait::Closed) return {ExchangeStatus::LineLost, {}};
             if (w == Wait::Cancelled) return {ExchangeStatus::Cancelled, {}};
             if (w == Wait::Timeout) break;
-            heard = true;
             scanner.Feed(byte);
             while (auto frame = scanner.Take()) {
                 const bool ours = frame->seq == request.seq &&
@@ -40,7 +36,6 @@ ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPol
                 if (ours) return {ExchangeStatus::Answered, std::move(*frame)};
             }
         }
-        if (!heard) ++silent;
     }
     return {ExchangeStatus::NoAnswer, {}};
 }

@@ -50,7 +50,7 @@ std::optional<FileHeader> ParseHeaderBlock(const std::vector<std::uint8_t>& data
     return header;
 }
 
-Block ReadBlock(LineReader& reader, Clock::time_point deadline, milliseconds bodyLimit) {
+Block ReadBlock(LineReader& reader, SteadyClock::time_point deadline, milliseconds bodyLimit) {
     const auto asBlock = [](Wait w, BlockKind quiet) {
         switch (w) {
             case Wait::Closed:
@@ -65,7 +65,7 @@ Block ReadBlock(LineReader& reader, Clock::time_point deadline, milliseconds bod
     Wait w = reader.Next(first, deadline);
     if (w != Wait::Byte) return asBlock(w, BlockKind::Timeout);
     if (first == kEot) return {BlockKind::Eot, 0, {}};
-    const auto bodyDeadline = Clock::now() + bodyLimit;
+    const auto bodyDeadline = SteadyClock::now() + bodyLimit;
     if (first == kCan) {
         std::uint8_t second = 0;
         w = reader.Next(second, bodyDeadline);

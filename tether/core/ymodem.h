@@ -56,6 +56,6 @@ struct Block {
 
 // Waits for the start of a block until `deadline`; the rest of a block must
 // follow within `bodyLimit`.
-Block ReadBlock(LineReader& reader, Clock::time_point deadline, milliseconds bodyLimit);
+Block ReadBlock(LineReader& reader, SteadyClock::time_point deadline, milliseconds bodyLimit);
 
 }  // namespace bayhaul::tether::ymodem

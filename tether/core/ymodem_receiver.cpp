@@ -1,6 +1,7 @@
 #include "tether/core/ymodem_receiver.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace bayhaul::tether::ymodem {
 namespace {
@@ -13,7 +14,11 @@ constexpr milliseconds kDrainLimit{2000};
 class Receiver {
 public:
     Receiver(LineReader& reader, ReceiveSink& sink, const ReceiveOptions& options)
-        : reader_(reader), sink_(sink), options_(options), streaming_(options.startChar == kStreamMode) {}
+        : reader_(reader),
+          sink_(sink),
+          options_(options),
+          streaming_(options.startChar == kStreamMode),
+          quietGap_(QuietGapFor(options.bitsPerSecond)) {}
 
     ReceiveResult Run() {
         result_.outcome = ReceiveHeader();
@@ -23,7 +28,15 @@ public:
     }
 
 private:
-    Clock::time_point IdleDeadline() const { return lastValid_ + options_.idleLimit; }
+    // The idle limit, and once block 0 is in the file phase's limit.
+    SteadyClock::time_point Deadline() const { return std::min(lastValid_ + options_.idleLimit, phaseEnd_); }
+    bool Overdue() const { return SteadyClock::now() >= Deadline(); }
+
+    // Skips the rest of a damaged block, waiting no longer than the deadline.
+    bool SkipDamage() {
+        const auto left = std::chrono::duration_cast<milliseconds>(Deadline() - SteadyClock::now());
+        return reader_.Drain(quietGap_, std::clamp(left, milliseconds(0), kDrainLimit)) != Wait::Closed;
+    }
 
     // Ends the transfer on our side: tells the sender to stop.
     ReceiveOutcome Abort(ReceiveOutcome outcome) {
@@ -37,9 +50,9 @@ private:
 
     ReceiveOutcome ReceiveHeader() {
         for (;;) {
-            if (Clock::now() >= IdleDeadline()) return Abort(ReceiveOutcome::TimedOut);
+            if (Overdue()) return Abort(ReceiveOutcome::TimedOut);
             if (!reader_.WriteByte(options_.startChar)) return ReceiveOutcome::LineLost;
-            const Block block = ReadBlock(reader_, std::min(Clock::now() + kNakAfter, IdleDeadline()), kBodyLimit);
+            const Block block = ReadBlock(reader_, std::min(SteadyClock::now() + kNakAfter, Deadline()), kBodyLimit);
             switch (block.kind) {
                 case BlockKind::Closed:
                 case BlockKind::Cancelled:
@@ -51,17 +64,19 @@ private:
                 case BlockKind::Corrupt:
                     // A streaming sender does not wait for block 0's ACK: only a new start helps.
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
-                    if (reader_.Drain(options_.quietGap, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
+                    if (!SkipDamage()) return ReceiveOutcome::LineLost;
                     continue;
                 default:
                     continue;
             }
             if (block.number != 0) return Abort(ReceiveOutcome::ProtocolError);
             const auto header = ParseHeaderBlock(block.data);
-            if (!header || header->name.empty()) return Abort(ReceiveOutcome::ProtocolError);
+            if (!header || header->name.empty() || !sink_.Announced(header->size)) {
+                return Abort(ReceiveOutcome::ProtocolError);
+            }
             result_.header = *header;
-            lastValid_ = Clock::now();
-            sink_.Announced(header->size);
+            lastValid_ = SteadyClock::now();
+            phaseEnd_ = lastValid_ + FilePhaseLimit(header->size, options_.bitsPerSecond, options_.idleLimit);
             const std::uint8_t reply[] = {kAck, options_.startChar};
             return reader_.Write(reply, sizeof reply) ? ReceiveOutcome::Complete : ReceiveOutcome::LineLost;
         }
@@ -80,11 +95,12 @@ private:
         std::uint8_t expected = 1;
         bool eotSeen = false;
         for (;;) {
-            Clock::time_point deadline = IdleDeadline();
+            if (Overdue()) return Abort(ReceiveOutcome::TimedOut);
+            SteadyClock::time_point deadline = Deadline();
             if (eotSeen)
-                deadline = std::min(deadline, Clock::now() + kSecondEotWait);
+                deadline = std::min(deadline, SteadyClock::now() + kSecondEotWait);
             else if (!streaming_)
-                deadline = std::min(deadline, Clock::now() + kNakAfter);
+                deadline = std::min(deadline, SteadyClock::now() + kNakAfter);
             const Block block = ReadBlock(reader_, deadline, kBodyLimit);
             switch (block.kind) {
                 case BlockKind::Closed:
@@ -96,16 +112,16 @@ private:
                 case BlockKind::Incomplete:
                     // A sender that ends with a single EOT and takes no NAK for an answer.
                     if (eotSeen && result_.received == result_.header.size) return ReceiveOutcome::Complete;
-                    if (Clock::now() >= IdleDeadline()) return Abort(ReceiveOutcome::TimedOut);
+                    if (Overdue()) return Abort(ReceiveOutcome::TimedOut);
                     if (!streaming_ && !reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Corrupt:
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
-                    if (reader_.Drain(options_.quietGap, kDrainLimit) == Wait::Closed) return ReceiveOutcome::LineLost;
+                    if (!SkipDamage()) return ReceiveOutcome::LineLost;
                     if (!reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Eot:
-                    lastValid_ = Clock::now();
+                    lastValid_ = SteadyClock::now();
                     if (eotSeen) {
                         if (!reader_.WriteByte(kAck)) return ReceiveOutcome::LineLost;
                         return result_.received == result_.header.size ? ReceiveOutcome::Complete
@@ -119,7 +135,9 @@ private:
             }
             eotSeen = false;
             if (block.number == expected) {
-                lastValid_ = Clock::now();
+                // Every announced byte is in: a sender that goes on is not sending this file.
+                if (result_.received >= result_.header.size) return Abort(ReceiveOutcome::ProtocolError);
+                lastValid_ = SteadyClock::now();
                 if (!Store(block.data)) return Abort(ReceiveOutcome::SinkFailed);
                 ++expected;
                 if (!streaming_ && !reader_.WriteByte(kAck)) return ReceiveOutcome::LineLost;
@@ -138,7 +156,7 @@ private:
     // complete already, so nothing here can fail the transfer.
     void EndBatch() {
         if (!reader_.WriteByte(options_.startChar)) return;
-        const Block block = ReadBlock(reader_, Clock::now() + kNakAfter, kBodyLimit);
+        const Block block = ReadBlock(reader_, SteadyClock::now() + kNakAfter, kBodyLimit);
         if (block.kind == BlockKind::Block && block.number == 0) reader_.WriteByte(kAck);
     }
 
@@ -146,7 +164,9 @@ private:
     ReceiveSink& sink_;
     const ReceiveOptions& options_;
     const bool streaming_;
-    Clock::time_point lastValid_ = Clock::now();
+    const milliseconds quietGap_;
+    SteadyClock::time_point lastValid_ = SteadyClock::now();
+    SteadyClock::time_point phaseEnd_ = SteadyClock::time_point::max();
     ReceiveResult result_;
 };
 
@@ -154,6 +174,14 @@ private:
 
 milliseconds QuietGapFor(int bitsPerSecond) {
     return std::max(milliseconds(10), milliseconds(32 * 10 * 1000 / std::max(bitsPerSecond, 1)));
+}
+
+milliseconds FilePhaseLimit(std::uint64_t size, int bitsPerSecond, milliseconds idleLimit) {
+    constexpr double kLineBytesPerBlock = 133;            // SOH, number pair, 128 data bytes, CRC
+    constexpr double kLongest = 30.0 * 24 * 3600 * 1000;  // keeps absurd sizes from overflowing a time point
+    const double blocks = std::ceil(static_cast<double>(size) / 128);
+    const double lineMs = blocks * kLineBytesPerBlock * 10 * 1000 / std::max(bitsPerSecond, 1);
+    return idleLimit + milliseconds(static_cast<std::int64_t>(std::min(2 * lineMs, kLongest)));
 }
 
 ReceiveResult ReceiveFile(LineReader& reader, ReceiveSink& sink, const ReceiveOptions& options) {

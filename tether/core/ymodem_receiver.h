@@ -14,8 +14,8 @@ namespace bayhaul::tether::ymodem {
 class ReceiveSink {
 public:
     virtual ~ReceiveSink() = default;
-    // Block 0 arrived, announcing the file's size.
-    virtual void Announced(std::uint64_t size) = 0;
+    // Block 0 arrived, announcing the file's size; false refuses the file.
+    virtual bool Announced(std::uint64_t size) = 0;
     // The next bytes of the file; false when they could not be stored.
     virtual bool Append(const std::uint8_t* data, std::size_t size) = 0;
 };
@@ -23,9 +23,9 @@ public:
 enum class ReceiveOutcome {
     Complete,
     StreamError,  // a bad block in streaming mode; the sender was cancelled
-    TimedOut,     // no valid data within the idle limit
+    TimedOut,     // no valid data within the idle limit, or the file phase took too long
     LineLost,
-    ProtocolError,  // block sequence lost, malformed block 0, no file offered
+    ProtocolError,  // block sequence lost, data past the size, malformed or refused block 0
     SenderCancelled,
     SizeMismatch,  // the file ended before its announced size
     SinkFailed,
@@ -34,14 +34,19 @@ enum class ReceiveOutcome {
 
 struct ReceiveOptions {
     std::uint8_t startChar = 'G';
+    int bitsPerSecond = 115200;  // the line's speed, for the limits that follow from it
     milliseconds idleLimit{5000};
-    // Silence that marks the end of a damaged block before it is NAKed:
-    // longer than any gap within a block at the line's speed.
-    milliseconds quietGap{10};
 };
 
-// 10 ms, or the time 32 bytes take at the given speed if that is longer.
+// Silence that marks the end of a damaged block before it is NAKed: 10 ms,
+// or the time 32 bytes take at the line's speed if that is longer.
 milliseconds QuietGapFor(int bitsPerSecond);
+
+// The longest a file phase may run once block 0 has arrived: twice the
+// time the file takes on the line in 128-byte blocks (133 bytes each on the
+// line), plus the idle limit. Every file phase ends within this, whatever
+// the sender does.
+milliseconds FilePhaseLimit(std::uint64_t size, int bitsPerSecond, milliseconds idleLimit);
 
 struct ReceiveResult {
     ReceiveOutcome outcome = ReceiveOutcome::ProtocolError;

@@ -7,7 +7,7 @@
 #include "tether/core/serial_port.h"
 #include "tether/core/ymodem.h"
 #include "tether/core/ymodem_receiver.h"
-#include "tether/lib/local_file.h"
+#include "files/durable_file.h"
 
 namespace bayhaul::tether {
 namespace {
@@ -166,7 +166,8 @@ std::int16_t LinkSession::StartDownload(const std::string& localPath, const std:
         state_ = transfer::kNoTransfer;
         return result::kNotStarted;
     }
-    auto file = LocalFile::Create(localPath);
+    FileResult created;
+    auto file = DurableFile::Create(localPath, created);
     if (!file) {
         state_ = transfer::kLocalFileError;
         return result::kNotStarted;
@@ -181,7 +182,7 @@ std::int16_t LinkSession::StartDownload(const std::string& localPath, const std:
 
 // Streams first ('G'); after an error in the stream the whole file is asked
 // for again with acknowledged blocks ('C').
-void LinkSession::RunDownload(std::unique_ptr<LocalFile> file, std::string name) {
+void LinkSession::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
     bool streamFailed = false;
     std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, streamFailed);
     if (streamFailed) {
@@ -193,12 +194,12 @@ void LinkSession::RunDownload(std::unique_ptr<LocalFile> file, std::string name)
         else
             code = DownloadAttempt(*file, name, ymodem::kCrcMode, streamFailed);
     }
-    if (code == transfer::kDone && !file->Commit()) code = transfer::kLocalFileError;
+    if (code == transfer::kDone && !file->Commit().ok) code = transfer::kLocalFileError;
     file.reset();  // removes the temporary file unless committed
     state_ = code;
 }
 
-std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& name, std::uint8_t startChar,
+std::int16_t LinkSession::DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
                                           bool& streamFailed) {
     streamFailed = false;
     received_ = 0;
@@ -218,10 +219,13 @@ std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& na
     // Counts progress for TransferStatus while passing the data on to the file.
     class ProgressSink : public ymodem::ReceiveSink {
     public:
-        ProgressSink(LinkSession& session, LocalFile& file) : session_(session), file_(file) {}
-        void Announced(std::uint64_t size) override {
-            session_.announced_ = static_cast<std::int64_t>(size);
+        ProgressSink(LinkSession& session, DurableFile& file, std::uint64_t promised)
+            : session_(session), file_(file), promised_(promised) {}
+        // Block 0 must announce the size the send request's answer gave.
+        bool Announced(std::uint64_t size) override {
+            if (size != promised_) return false;
             session_.state_ = transfer::kReceiving;
+            return true;
         }
         bool Append(const std::uint8_t* data, std::size_t size) override {
             if (!file_.Append(data, size)) return false;
@@ -231,19 +235,17 @@ std::int16_t LinkSession::DownloadAttempt(LocalFile& file, const std::string& na
 
     private:
         LinkSession& session_;
-        LocalFile& file_;
-    } sink(*this, file);
+        DurableFile& file_;
+        const std::uint64_t promised_;
+    } sink(*this, file, *size);
 
     ymodem::ReceiveOptions options;
     options.startChar = startChar;
-    options.quietGap = ymodem::QuietGapFor(bitsPerSecond_);
+    options.bitsPerSecond = bitsPerSecond_;
     const ymodem::ReceiveResult received = ymodem::ReceiveFile(*reader_, sink, options);
     if (received.outcome == ymodem::ReceiveOutcome::StreamError) {
         streamFailed = true;
         return transfer::kProtocolFailure;
-    }
-    if (received.outcome == ymodem::ReceiveOutcome::Complete && received.header.size != *size) {
-        return transfer::kProtocolFailure;  // the file is not the one the terminal announced
     }
     return TransferCode(received.outcome);
 }

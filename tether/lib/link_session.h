@@ -14,9 +14,13 @@
 #include "tether/core/request_exchange.h"
 #include "tether/lib/result_codes.h"
 
-namespace bayhaul::tether {
+namespace bayhaul::tether {}  // namespace bayhaul::tether
 
-class LocalFile;
+namespace bayhaul {
+class DurableFile;
+}
+
+namespace bayhaul::tether {
 
 class LinkSession {
 public:
@@ -44,8 +48,9 @@ private:
     ExchangeResult Ask(std::uint8_t type, const std::string& payload);
     std::int16_t AnswerFailure(const ExchangeResult& result);
     void CloseLine();
-    void RunDownload(std::unique_ptr<LocalFile> file, std::string name);
-    std::int16_t DownloadAttempt(LocalFile& file, const std::string& name, std::uint8_t startChar, bool& streamFailed);
+    void RunDownload(std::unique_ptr<DurableFile> file, std::string name);
+    std::int16_t DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
+                                 bool& streamFailed);
 
     std::mutex calls_;  // one library call at a time on this session
     int com_ = 0;

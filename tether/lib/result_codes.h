@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
+#include "link/tether_api.h"
+
 namespace bayhaul::tether::result {
 
-constexpr std::int16_t kOk = 1;
+constexpr std::int16_t kOk = tether_contract::kConnected;  // also success of the other calls
 constexpr std::int16_t kBadHandle = -1;
 constexpr std::int16_t kNotSetUp = -2;
 constexpr std::int16_t kNoSuchPort = -3;
@@ -21,8 +23,8 @@ constexpr std::int16_t kRefused = -10;
 // Tether_Connect
 constexpr std::int16_t kNobodyAnswered = 0;
 // Tether_ESC_J
-constexpr std::int16_t kFileHasData = 8;
-constexpr std::int16_t kFileEmpty = 6;
+constexpr std::int16_t kFileHasData = tether_contract::kFileHasData;
+constexpr std::int16_t kFileEmpty = tether_contract::kFileEmpty;
 constexpr std::int16_t kNoSuchFile = 0;
 // Tether_ESC_E: kOk, or kNoSuchFile
 // Tether_UpLoad
@@ -36,7 +38,7 @@ namespace bayhaul::tether::transfer {
 // Tether_StLoad: below kDone running, kDone success, above it each failure.
 constexpr std::int16_t kRequested = 0;
 constexpr std::int16_t kReceiving = 1;
-constexpr std::int16_t kDone = 2;
+constexpr std::int16_t kDone = tether_contract::kTransferDone;
 constexpr std::int16_t kBadHandle = 3;
 constexpr std::int16_t kNoTransfer = 4;
 constexpr std::int16_t kNoSuchFile = 5;

@@ -19,7 +19,7 @@ using namespace bayhaul::tether;
 
 namespace {
 
-constexpr std::int16_t kLetterA = 65;
+using bayhaul::tether_contract::kLetterCode;
 
 HandleTable& Handles() {
     static HandleTable table;
@@ -68,7 +68,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_Connect(LinkHandle handle) {
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_J(LinkHandle handle, std::int16_t letter, char* fileName,
                                                     std::uint8_t* nameLength) {
     return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
-        if (letter != kLetterA || !fileName || !nameLength) return result::kBadArgument;
+        if (letter != kLetterCode || !fileName || !nameLength) return result::kBadArgument;
         return s.QueryFile(NameOf(fileName, *nameLength));
     });
 }
@@ -77,7 +77,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_UpLoad(LinkHandle handle, std::int
                                                      const char* terminalFile, std::int16_t /*reserved*/,
                                                      std::int16_t /*mode*/) {
     return WithSession(handle, result::kNotStarted, [&](LinkSession& s) {
-        if (letter != kLetterA || !localPath || !terminalFile) {
+        if (letter != kLetterCode || !localPath || !terminalFile) {
             s.RejectDownload(transfer::kBadArgument);
             return result::kNotStarted;
         }
@@ -96,14 +96,14 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_StLoad(LinkHandle handle, std::int
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_E(LinkHandle handle, std::int16_t letter, const char* fileName,
                                                     std::int16_t nameLength) {
     return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
-        if (letter != kLetterA || !fileName || nameLength <= 0) return result::kBadArgument;
+        if (letter != kLetterCode || !fileName || nameLength <= 0) return result::kBadArgument;
         return s.DeleteFile(NameOf(fileName, static_cast<std::size_t>(nameLength)));
     });
 }
 
 TETHER_EXPORT std::int16_t TETHER_CALL Tether_ESC_M(LinkHandle handle, std::int16_t letter, char* stamp) {
     return WithSession(handle, result::kBadHandle, [&](LinkSession& s) {
-        if (letter != kLetterA || !stamp) return result::kBadArgument;
+        if (letter != kLetterCode || !stamp) return result::kBadArgument;
         return s.SetClock(NameOf(stamp, 15));
     });
 }
