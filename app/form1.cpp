@@ -2,7 +2,7 @@
 
 #include "about/frm_about.h"
 #include "app/main_window_layout.h"
-#include "app/twips.h"
+#include "settings/qt_twips.h"
 #include "shell/special_folder.h"
 
 #include <QCheckBox>
@@ -65,10 +65,7 @@ Control* Form1::Make(const char* name) {
     const ControlSpec& spec = MainWindowControl(name);
     auto* control = new Control(this);
     control->setObjectName(QString::fromLatin1(name));
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    control->setGeometry(TwipsToPixels(spec.place.left, dpiX), TwipsToPixels(spec.place.top, dpiY),
-                         TwipsToPixels(spec.place.width, dpiX), TwipsToPixels(spec.place.height, dpiY));
+    control->setGeometry(TwipsToPixels(spec.place, *this));
     if constexpr (std::is_same_v<Control, QCheckBox>) {
         // The box shows no caption; the label beside it carries the text, and
         // clicking the label leaves the box alone.
@@ -132,6 +129,7 @@ void Form1::BuildControls() {
         Show();
     });
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Timer1, &QTimer::timeout, this, [this] {
         state_.Timer1Tick();
@@ -155,6 +153,15 @@ void Form1::Show() {
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
     if (state_.CloseRequested) close();  // the window was closed during the press
+}
+
+void Form1::Command6_Click() {
+    // An open dialog is only brought forward: it reads nothing again. One
+    // that has closed is on its way out; a new opening reads the file.
+    if (!settings_ || !settings_->isVisible()) settings_ = new Settings(state_.SettingsDialog, this);
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
 }
 
 void Form1::Command7_Click() {
@@ -210,6 +217,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         event->ignore();  // the press stops at its next yield and closes the window then
         return;
     }
+    if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
     event->accept();
 }

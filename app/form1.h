@@ -6,6 +6,7 @@
 #include "app/download_window.h"
 #include "app/main_window_state.h"
 #include "app/qt_locale_text.h"
+#include "settings/settings_dialog.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -33,6 +34,7 @@ public:
 
     MainWindowState& State() { return state_; }
     frmAbout* AboutBox() const { return about_; }
+    Settings* SettingsBox() const { return settings_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +49,7 @@ private:
     void Show();
 
     void Command4_Click();
+    void Command6_Click();
     void Command7_Click();
 
     // What the download sees of this window.
@@ -77,6 +80,7 @@ private:
     QTimer* Timer2 = nullptr;
 
     QPixmap background_;
+    QPointer<Settings> settings_;
     QPointer<frmAbout> about_;
 };
 

@@ -3,17 +3,12 @@
 // its controls from this table, so no caption or position is written twice.
 #pragma once
 
+#include "settings/twips.h"
+
 #include <string_view>
 #include <vector>
 
 namespace bayhaul {
-
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
 
 enum class ControlKind { Label, PictureButton, Button, CheckBox, ProgressBar };
 

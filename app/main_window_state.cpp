@@ -10,7 +10,10 @@
 namespace bayhaul {
 
 MainWindowState::MainWindowState(Environment environment)
-    : Label1(MainWindowControl("Label1").text), environment_(std::move(environment)) {}
+    // The dialog takes its copies before environment_ takes the rest.
+    : SettingsDialog({environment.specialFolder, [this] { return SetDate(); }, environment.settingsPath, Settings}),
+      Label1(MainWindowControl("Label1").text),
+      environment_(std::move(environment)) {}
 
 void MainWindowState::Load() {
     NameSuffixes = BuildNameSuffixes();

@@ -12,6 +12,7 @@
 #include "settings/app_settings.h"
 #include "settings/local_time.h"
 #include "settings/output_naming.h"
+#include "settings/settings_dialog_state.h"
 
 #include <chrono>
 #include <cstdint>
@@ -37,6 +38,8 @@ public:
     };
 
     explicit MainWindowState(Environment environment);
+    MainWindowState(const MainWindowState&) = delete;  // the dialog's state refers back to this one
+    MainWindowState& operator=(const MainWindowState&) = delete;
 
     // Program-wide state shared by the download, the naming and the dialogs.
     AppSettings Settings;                   // the one live settings record
@@ -47,6 +50,11 @@ public:
     std::string SaveFolder;                 // folder of the file being received
     std::string SaveBaseName;               // base name of the file being received
     std::int16_t RepeatPass = 0;            // 1 while the pass over the ports is to be repeated
+
+    // The Settings dialog's boxes and choices. It lives as long as the main
+    // window, so its shown timestamp outlasts each opening of the dialog;
+    // its OK and Apply store into Settings.
+    SettingsDialogState SettingsDialog;
 
     // What the window shows.
     std::string Label1;        // the clock

@@ -180,6 +180,30 @@ TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
     EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
 }
 
+TEST_F(DownloadTest, ASettingsApplyDuringATransferNamesTheNextFile) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
+    Terminal(7, "first");
+    Terminal(8, "second");
+    tether.polls = {1};
+    SettingsDialogState& dialog = state.SettingsDialog;
+    dialog.Load();
+    bool applied = false;
+    window.duringTransfer = [&] {
+        if (applied) return;
+        applied = true;
+        dialog.Option4Click();
+        dialog.Text2Change("BATCH");
+        dialog.Option11Click();
+        EXPECT_TRUE(dialog.Save());
+    };
+
+    EXPECT_EQ(Press().saved, 2);
+    EXPECT_TRUE(applied);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "first") << "named before the Apply";
+    EXPECT_EQ(ReadWholeFile(documents / "BATCH02.TXT"), "second");
+    EXPECT_EQ(ReadWholeFile(work / "settings.ini"), "1\r\n0\r\nMy Docunments\r\nBATCH\r\nTXT\r\n");
+}
+
 TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData) {
     ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
     Terminal(7, "partial");

@@ -1,15 +1,17 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/main_window_layout.h"
-#include "app/twips.h"
 #include "link/recording_tether.h"
 #include "ports/fake_device_platform.h"
+#include "settings/twips.h"
 #include "support/fixed_time.h"
+#include "support/qt_controls.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,15 +41,6 @@ protected:
         std::filesystem::create_directories(dir / "Desktop");
     }
     ScopedEnv env;
-
-    template <typename T>
-    static T* Control(QWidget& window, const char* name) {
-        T* control = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-
-    static void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center()); }
 
     std::string FileLines(int first, int count) {
         const std::string text = ReadWholeFile(settingsPath);
@@ -217,14 +210,50 @@ TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
     delete window;
 }
 
-TEST_F(Form1Test, SettingsButtonDoesNothingYet) {
+TEST_F(Form1Test, SettingsOpensOnceComesForwardAndClosesWithTheWindowAsCancel) {
+    auto* window = new Form1(clock, settingsPath, tether, noPorts);
+    window->show();
+    const std::string before = ReadWholeFile(settingsPath);
+    Click(Control<QPushButton>(*window, "Command6"));
+    QPointer<Settings> dialog = window->SettingsBox();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    auto* text2 = Control<QLineEdit>(*dialog, "Text2");
+    QTest::keyClicks(text2, "x");
+
+    // Opening it again reads nothing: the file's new name does not show.
+    WriteWholeFile(settingsPath, "1\r\n0\r\nDesktop\r\nOTHER\r\nDAT\r\n");
+    Click(Control<QPushButton>(*window, "Command6"));
+    EXPECT_EQ(window->SettingsBox(), dialog.data());
+    EXPECT_EQ(window->findChildren<Settings*>().size(), 1);
+    EXPECT_EQ(text2->text(), "FORMx");
+
+    WriteWholeFile(settingsPath, before);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(ReadWholeFile(settingsPath), before) << "closing discards the dialog's changes";
+    EXPECT_EQ(window->State().Settings.filename, "FORM");
+    delete window;
+}
+
+TEST_F(Form1Test, TheDialogsOKRestoresTheFlagsItReadOverACheckBoxChangedMeanwhile) {
     Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
-    const std::string before = ReadWholeFile(settingsPath);
     Click(Control<QPushButton>(window, "Command6"));
-    EXPECT_EQ(Control<QLabel>(window, "Label2")->text(), "");
-    EXPECT_EQ(ReadWholeFile(settingsPath), before);
-    EXPECT_EQ(QApplication::topLevelWidgets().count(&window), 1);
+    QPointer<Settings> dialog = window.SettingsBox();
+    ASSERT_TRUE(dialog);
+
+    Click(Control<QCheckBox>(window, "Check1"));
+    EXPECT_EQ(FileLines(0, 1), "0;");
+    QTest::keyClicks(Control<QLineEdit>(*dialog, "Text3"), "2");
+    Click(Control<QPushButton>(*dialog, "cmdOK"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(FileLines(0, 5), "1;0;Desktop;FORM;DAT2;") << "line 1 as the dialog read it at its opening";
+    EXPECT_EQ(window.State().Settings.sync, "0") << "the record keeps the box";
+    EXPECT_EQ(window.State().Settings.fileext, "DAT2");
+    EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#include "settings/folder_chooser_win32.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace bayhaul {
+
+// Only file-system folders can be picked (1), and network browsing stops at
+// the domain (2).
+static_assert((BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN) == 3);
+
+std::optional<std::string> Win32FolderChooser::ChooseFolder() {
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner_;
+    info.pidlRoot = nullptr;  // starts at the desktop of the shell's namespace
+    info.pszDisplayName = nullptr;
+    info.lpszTitle = kChooseFolderTitle;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    info.lpfn = nullptr;
+    LPITEMIDLIST items = SHBrowseForFolderA(&info);
+    if (items == nullptr) return std::nullopt;  // cancelled
+
+    char buffer[MAX_PATH] = {};
+    const BOOL found = SHGetPathFromIDListA(items, buffer);
+    CoTaskMemFree(items);
+    // A pick without a file-system path changes nothing, as a cancel does.
+    if (!found) return std::nullopt;
+    return std::string(buffer, strnlen(buffer, MAX_PATH));
+}
+
+}  // namespace bayhaul

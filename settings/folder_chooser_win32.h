@@ -1,0 +1,20 @@
+// Windows: the shell's folder browser, for file-system folders only.
+#pragma once
+
+#include "settings/folder_chooser.h"
+
+#include <windows.h>
+
+namespace bayhaul {
+
+class Win32FolderChooser final : public FolderChooser {
+public:
+    explicit Win32FolderChooser(HWND owner) : owner_(owner) {}
+
+    std::optional<std::string> ChooseFolder() override;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace bayhaul

@@ -1,0 +1,46 @@
+#include "settings/settings_dialog_layout.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace bayhaul {
+
+const std::vector<SettingsControlSpec>& SettingsDialogControls() {
+    using Kind = SettingsControlKind;
+    static const std::vector<SettingsControlSpec> controls = {
+        {"picOptions", Kind::Picture, "", {0, 0, kSettingsDialogWidthTwips, kSettingsDialogHeightTwips}},
+        {"Label1", Kind::Label, "Saved Location:", {240, 120, 1215, 255}},
+        {"Text1", Kind::TextBox, "", {240, 480, 4455, 285}},
+        {"Frame1", Kind::Frame, "", {240, 840, 4500, 375}},
+        {"Option4", Kind::OptionButton, "My Documents", {0, 0, 1500, 375}, "Frame1"},
+        {"Option5", Kind::OptionButton, "Desktop", {1500, 0, 1500, 375}, "Frame1"},
+        {"Option6", Kind::OptionButton, "Custom", {3000, 0, 1500, 375}, "Frame1"},
+        {"Label4", Kind::Label, "Saved File Name:", {240, 1320, 1335, 255}},
+        {"Text2", Kind::TextBox, "", {240, 1560, 1575, 285}},
+        {"Label2", Kind::Label, ".", {1920, 1560, 135, 375}},
+        {"Text3", Kind::TextBox, "", {2040, 1560, 1095, 285}},
+        {"Frame2", Kind::Frame, "", {240, 1920, 1575, 1125}},
+        {"Option7", Kind::OptionButton, "Default", {0, 0, 1575, 375}, "Frame2"},
+        {"Option8", Kind::OptionButton, "TimeStamp", {0, 375, 1575, 375}, "Frame2"},
+        {"Option9", Kind::OptionButton, "Custom", {0, 750, 1575, 375}, "Frame2"},
+        {"Frame3", Kind::Frame, "", {2040, 1920, 1095, 1125}},
+        {"Option10", Kind::OptionButton, "Default", {0, 0, 1095, 375}, "Frame3"},
+        {"Option11", Kind::OptionButton, "TXT", {0, 375, 1095, 375}, "Frame3"},
+        {"Option12", Kind::OptionButton, "Custom", {0, 750, 1095, 375}, "Frame3"},
+        {"cmdOK", Kind::Button, "OK", {3600, 1680, 1095, 375}},
+        {"cmdCancel", Kind::Button, "Cancel", {3600, 2160, 1095, 375}},
+        {"cmdApply", Kind::Button, "Apply", {3600, 2640, 1095, 375}},
+        // Why the last OK or Apply saved nothing, in the free strip under the groups.
+        {"lblError", Kind::Label, "", {240, 3060, 4455, 225}},
+    };
+    return controls;
+}
+
+const SettingsControlSpec& SettingsDialogControl(std::string_view name) {
+    for (const SettingsControlSpec& spec : SettingsDialogControls()) {
+        if (name == spec.name) return spec;
+    }
+    throw std::out_of_range("no Settings dialog control named " + std::string(name));
+}
+
+}  // namespace bayhaul
