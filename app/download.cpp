@@ -148,7 +148,13 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
         NotSaved(port, problem);
         return false;
     }
-    const std::string target = state_.BuildSavePath(static_cast<std::size_t>(result_.saved));
+    // A name changed during the press (an Apply in Settings) could lead back
+    // to a file this press saved already; the next suffix is taken instead.
+    std::size_t counter = static_cast<std::size_t>(result_.saved);
+    std::string target = state_.BuildSavePath(counter);
+    while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end()) {
+        target = state_.BuildSavePath(++counter);
+    }
     const std::string part = target + kPartSuffix;
     RemoveQuietly(part);  // left by an earlier run that was cut short
 
@@ -171,6 +177,7 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
         NotSaved(port, why);
         return false;
     }
+    savedPaths_.push_back(target);
     Report(port, Outcome::Saved,
            "saved " + target + " (" + state_.NumberText(static_cast<long long>(*size)) + " bytes)");
     return true;

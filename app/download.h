@@ -82,8 +82,9 @@ private:
     };
     // One line per port, in the order the ports were first tried.
     std::vector<ReportLine> report_;
-    std::int32_t position_ = 0;  // of the device being handled, from 1
-    std::int32_t count_ = 0;     // devices in the list
+    std::vector<std::string> savedPaths_;  // the files this press has put in place
+    std::int32_t position_ = 0;            // of the device being handled, from 1
+    std::int32_t count_ = 0;               // devices in the list
     // Why the running transfer was given up; empty while it runs.
     std::string givenUp_;
     // The received count of the running transfer and when it last moved.

@@ -53,7 +53,7 @@ Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library
     BuildControls();
 
     state_.Load();
-    Show();
+    ShowState();
     Timer1->start();
     Timer2->start();
 }
@@ -122,23 +122,23 @@ void Form1::BuildControls() {
 
     connect(Check1, &QCheckBox::clicked, this, [this](bool checked) {
         state_.Check1Click(checked);
-        Show();
+        ShowState();
     });
     connect(Check2, &QCheckBox::clicked, this, [this](bool checked) {
         state_.Check2Click(checked);
-        Show();
+        ShowState();
     });
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Timer1, &QTimer::timeout, this, [this] {
         state_.Timer1Tick();
-        Show();
+        ShowState();
     });
     connect(Timer2, &QTimer::timeout, this, [this] { state_.Timer2Tick(); });
 }
 
-void Form1::Show() {
+void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
     Label2->setText(Text(state_.Label2));
     Label2->setToolTip(PlainToolTip(state_.Label2Report));

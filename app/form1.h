@@ -46,7 +46,7 @@ private:
     template <typename Control>
     Control* Make(const char* name);
     // Copies the state onto the controls.
-    void Show();
+    void ShowState();
 
     void Command4_Click();
     void Command6_Click();

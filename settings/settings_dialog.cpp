@@ -48,7 +48,7 @@ Settings::Settings(SettingsDialogState& state, QWidget* parent, FolderChooser* c
 
     CentreOnScreen();
     state_.Load();
-    Show();
+    ShowState();
 }
 
 template <typename Control>
@@ -112,7 +112,7 @@ void Settings::Connect() {
     for (const auto& [option, handler] : clicks) {
         connect(option, &QRadioButton::clicked, this, [this, handler = handler] {
             (state_.*handler)();
-            Show();
+            ShowState();
         });
     }
 
@@ -124,7 +124,7 @@ void Settings::Connect() {
     for (const auto& [box, handler] : edits) {
         connect(box, &QLineEdit::textEdited, this, [this, handler = handler](const QString& text) {
             (state_.*handler)(text.toStdString());
-            Show();
+            ShowState();
         });
     }
 
@@ -138,7 +138,7 @@ void Settings::CentreOnScreen() {
     move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
-void Settings::Show() {
+void Settings::ShowState() {
     ShowText(Text1, state_.Text1);
     ShowText(Text2, state_.Text2);
     ShowText(Text3, state_.Text3);
@@ -160,12 +160,12 @@ void Settings::cmdOK_Click() {
     if (state_.Save())
         close();
     else
-        Show();  // says why, and stays open
+        ShowState();  // says why, and stays open
 }
 
 void Settings::cmdApply_Click() {
     state_.Save();
-    Show();
+    ShowState();
 }
 
 void Settings::cmdCancel_Click() {
@@ -179,7 +179,7 @@ bool Settings::eventFilter(QObject* watched, QEvent* event) {
     // chooser; it is selected by the state instead.
     Option6->setFocus(Qt::MouseFocusReason);
     state_.Option6MouseDown(chooser_);
-    Show();
+    ShowState();
     return true;
 }
 

@@ -41,7 +41,7 @@ private:
     Control* Make(const char* name);
     void CentreOnScreen();
     // Copies the state onto the controls.
-    void Show();
+    void ShowState();
 
     SettingsDialogState& state_;
     QtFolderChooser qtChooser_;

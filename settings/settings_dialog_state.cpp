@@ -124,10 +124,19 @@ void SettingsDialogState::Text3Change(const std::string& text) {
 
 AppSettings SettingsDialogState::Compose() const {
     AppSettings record = working_;  // the two flags as read at the opening
-    if (Text1 == environment_.specialFolder(kDocumentsFolderId))
+    // A folder that cannot be found shows as an empty box, which names no
+    // keyword: otherwise a stored "Desktop" would be saved as the documents
+    // keyword when neither folder exists.
+    const auto is = [this](int folderId) {
+        const std::string folder = environment_.specialFolder(folderId);
+        return !folder.empty() && Text1 == folder;
+    };
+    if (is(kDocumentsFolderId))
         record.diradd = kDocumentsKeyword;
-    else if (Text1 == environment_.specialFolder(kDesktopFolderId))
+    else if (is(kDesktopFolderId))
         record.diradd = kDesktopKeyword;
+    else if (Text1.empty() && (working_.diradd == kDocumentsKeyword || working_.diradd == kDesktopKeyword))
+        record.diradd = working_.diradd;  // the keyword's folder is missing now; the keyword stays
     else
         record.diradd = Text1;
     record.filename = SameDatePart(ShownStamp, Text2) ? kTimestampNameKeyword : Text2;

@@ -204,6 +204,20 @@ TEST_F(DownloadTest, ASettingsApplyDuringATransferNamesTheNextFile) {
     EXPECT_EQ(ReadWholeFile(work / "settings.ini"), "1\r\n0\r\nMy Docunments\r\nBATCH\r\nTXT\r\n");
 }
 
+TEST_F(DownloadTest, ANameChangedDuringAPressNeverOverwritesAFileOfThatPress) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
+    Terminal(7, "first");
+    Terminal(8, "second");
+    tether.polls = {1};
+    state.Settings.filename = "FORM02";
+    window.check2 = true;  // the first terminal's file is deleted once it is saved
+    window.duringTransfer = [&] { state.Settings.filename = "FORM"; };  // as an Apply would
+
+    EXPECT_EQ(Press().saved, 2);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "first");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM03.DAT")), "second");
+}
+
 TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData) {
     ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
     Terminal(7, "partial");

@@ -95,5 +95,17 @@ TEST_F(SettingsDialogStateTest, KeywordsAreSavedOnlyForExactlyTheirFolderOrTheSh
     EXPECT_EQ(FileLine(3), "/home/me/Desktop");
 }
 
+TEST_F(SettingsDialogStateTest, AKeywordWhoseFolderIsMissingIsKeptAsIt) {
+    for (const char* keyword : {"Desktop", "My Docunments"}) {
+        SCOPED_TRACE(keyword);
+        documents = desktop = "";  // neither folder can be found
+        WriteSettings(keyword, "FORM", "DAT");
+        state.Load();
+        EXPECT_EQ(state.Text1, "");
+        ASSERT_TRUE(state.Save());
+        EXPECT_EQ(FileLine(3), keyword);
+    }
+}
+
 }  // namespace
 }  // namespace bayhaul
