@@ -1,12 +1,10 @@
-// The simulator's side of the line with its faults and its timing: pacing
-// at the line speed, latency, noise, and a stall or hang-up after a number
-// of bytes of a file phase.
+// The simulator's own side of the line: a stall or a hang-up after a number
+// of bytes of a file phase, and a write-ahead no longer than a UART's when
+// the line is paced (a write returns once nearly all of it is on the line).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <random>
 
 #include "sim/sim_options.h"
 #include "tether/core/byte_line.h"
@@ -15,10 +13,13 @@ namespace bayhaul::sim {
 
 class FaultLine : public tether::ByteLine {
 public:
-    // `lineSpeed` tells the speed the line is set to now, in bit/s.
-    FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<int()> lineSpeed);
+    // `takenByLine` tells how many of the bytes written here the line has
+    // taken so far; empty when the line is not paced.
+    FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<std::uint64_t()> takenByLine);
 
-    tether::ReadResult Read(std::uint8_t* buffer, std::size_t max, int timeoutMs) override;
+    tether::ReadResult Read(std::uint8_t* buffer, std::size_t max, int timeoutMs) override {
+        return inner_.Read(buffer, max, timeoutMs);
+    }
     bool Write(const std::uint8_t* data, std::size_t size) override;
 
     // Counting for --stall-after and --hangup-after runs from here.
@@ -27,13 +28,12 @@ public:
     bool HungUp() const { return hungUp_; }
 
 private:
-    bool WritePaced(const std::uint8_t* data, std::size_t size);
+    void AwaitLine() const;
 
     tether::ByteLine& inner_;
     const SimOptions& options_;
-    std::function<int()> lineSpeed_;
-    std::mt19937 random_{std::random_device{}()};
-    std::chrono::steady_clock::time_point nextSend_{};
+    std::function<std::uint64_t()> takenByLine_;
+    std::uint64_t written_ = 0;
     bool inFilePhase_ = false;
     std::int64_t sentInPhase_ = 0;
     bool hungUp_ = false;

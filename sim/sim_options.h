@@ -13,12 +13,12 @@ struct SimOptions {
     int com = 0;
     std::string dir;
     char setting = '8';             // '8': answers at 115200 bit/s, '9': at 9600
-    bool pace = false;              // send no faster than the line speed
+    bool pace = false;              // pace both directions at the line's speed
     std::int64_t stallAfter = -1;   // bytes of a file phase, then silence
     std::int64_t hangupAfter = -1;  // bytes of a file phase, then the line drops
-    double noise = 0;               // fraction of sent bytes corrupted
+    double noise = 0;               // fraction of the line's bytes corrupted, each way
     bool noAnswer = false;
-    int latencyMs = 0;  // delay before reacting to what arrives
+    int latencyMs = 0;  // every byte arrives this much after it was sent, each way
 
     int BitsPerSecond() const { return tether::BitsPerSecondFor(setting); }
 };

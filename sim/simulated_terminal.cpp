@@ -1,8 +1,14 @@
 #include "sim/simulated_terminal.h"
 
 #include <ostream>
+#include <random>
+
+#include <sys/socket.h>
+
+#include <memory>
 
 #include "sim/fault_line.h"
+#include "sim/line_model.h"
 #include "sim/request_server.h"
 #include "tether/core/line_reader.h"
 #include "tether/core/link_messages.h"
@@ -34,15 +40,42 @@ const char* SendOutcomeText(ymodem::SendOutcome outcome) {
     return "?";
 }
 
+// The simulator's end of its line: one end of a socket pair, whose other end
+// the line model joins to the pseudo-terminal.
+struct LineEnds {
+    int own = -1;
+    int model = -1;
+    LineEnds() {
+        int fds[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0) {
+            own = fds[0];
+            model = fds[1];
+        }
+    }
+};
+
+LineModelOptions ModelOptions(VirtualPort& port, const SimOptions& options) {
+    LineModelOptions model;
+    if (options.pace) model.bitsPerSecond = [&port] { return port.LineSpeed(); };
+    model.latency = std::chrono::milliseconds(options.latencyMs);
+    model.noise = options.noise;
+    model.seed = std::random_device{}();
+    return model;
+}
+
 class Terminal {
 public:
-    Terminal(VirtualPort& port, const SimOptions& options, std::ostream& log)
+    Terminal(VirtualPort& port, const SimOptions& options, std::ostream& log, LineEnds ends = {})
         : port_(port),
           options_(options),
           log_(log),
           storage_(options.dir),
           server_(storage_),
-          line_(port.line(), options, [&port] { return port.LineSpeed(); }),
+          modelEnd_(ends.model),
+          ownEnd_(ends.own),
+          model_(ends.model, port.line().fd(), ModelOptions(port, options)),
+          line_(ownEnd_, options,
+                options.pace ? std::function<std::uint64_t()>([this] { return model_.TakenFromA(); }) : nullptr),
           reader_(line_) {}
 
     // Serves until the line hangs up.
@@ -112,6 +145,9 @@ private:
     std::ostream& log_;
     TerminalStorage storage_;
     RequestServer server_;
+    FdLine modelEnd_;  // closed after the model has stopped
+    FdLine ownEnd_;
+    LineModel model_;
     FaultLine line_;
     LineReader reader_;
 };

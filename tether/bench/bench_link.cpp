@@ -1,59 +1,202 @@
-// bayhaul-bench-link: downloads a file through our terminal library from a
-// paced simulator (latency 5 ms) at 115200 and at 9600 bit/s and prints the
-// line efficiency: payload bytes / (seconds x line bytes a second, 10 bits a
-// byte). Also prints how long Tether_Connect takes to fail on an empty port.
-// A benchmark, not a test: it prints numbers and asserts nothing.
+// bayhaul-bench-link: copies a file through our terminal library from the
+// simulated terminal, paced both ways with 5 ms of latency each way, on a
+// clean line at 115200 and 9600 bit/s and on lines with noise, and prints
+// for each the seconds and the line efficiency (payload bytes / (seconds x
+// line bytes a second, 10 bits a byte)), the median of --runs runs. With
+// --compare-lrzsz it runs lrzsz's sz into rz over the same line model on the
+// same file and prints how much longer they take. A run counts only when
+// the copy ended as done and is identical to the source; otherwise the case
+// prints FAILED and the benchmark exits with 1. It also prints how long a
+// connect takes to fail on an empty port, and the client's CPU and memory.
+#include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/tether_library.h"
-#include "tether/core/link_messages.h"
+#include "sim/line_model.h"
+#include "tether/bench/copy_figure.h"
 #include "tether/bench/simulator_process.h"
+#include "tether/core/link_messages.h"
 
 namespace fs = std::filesystem;
+using bayhaul::bench::CopyRun;
 using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
-void MeasureDownload(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, char setting,
-                     std::size_t size) {
-    const int bitsPerSecond = bayhaul::tether::BitsPerSecondFor(setting);
-    const bayhaul::bench::SimulatorProcess sim(com, work / "terminal",
-                                               {"--setting", std::string(1, setting), "--pace", "--latency", "5"});
+constexpr auto kLatency = std::chrono::milliseconds(5);
+constexpr auto kPollEvery = std::chrono::milliseconds(30);  // as the program polls
+
+struct Case {
+    const char* name;
+    char setting;
+    double noise;
+    bool slowSize;          // the smaller file: a clean 9600 line is slow
+    bool lrzsz128 = false;  // also compare with lrzsz's 128-byte blocks
+};
+
+double Seconds(SteadyClock::time_point since) {
+    return std::chrono::duration<double>(SteadyClock::now() - since).count();
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
+long MaxResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string NoiseText(double noise) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", noise);
+    return text;
+}
+
+// The client's CPU while our copies ran, summed over them.
+struct ClientUse {
+    double cpu = 0;
+    double seconds = 0;
+};
+
+CopyRun RunOurs(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, const Case& c,
+                const std::string& source, ClientUse& use) {
+    CopyRun run;
+    const bayhaul::bench::SimulatorProcess sim(
+        com, work / "terminal",
+        {"--setting", std::string(1, c.setting), "--pace", "--latency", "5", "--noise", NoiseText(c.noise)});
     if (!sim.ready()) {
-        std::printf("%6d bit/s: simulator did not start\n", bitsPerSecond);
-        return;
+        run.how = "the simulator did not start";
+        return run;
     }
     const LinkHandle h = lib.Tether_Create();
-    lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(setting), '1', 'N');
-    if (lib.Tether_Connect(h) != 1) {
-        std::printf("%6d bit/s: no connection\n", bitsPerSecond);
+    lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), static_cast<std::uint8_t>(c.setting), '1', 'N');
+    bool connected = false;
+    for (int attempt = 0; attempt < 3 && !connected; ++attempt) connected = lib.Tether_Connect(h) == 1;
+    if (!connected) {
         lib.Tether_Destroy(h);
-        return;
+        run.how = "no connection";
+        return run;
     }
-    std::string target = (work / ("copy-" + std::to_string(bitsPerSecond))).string();
+    const fs::path copy = work / "copy";
+    fs::remove(copy);
+    std::string target = copy.string();
+    const double cpuBefore = CpuSeconds();
     const auto start = SteadyClock::now();
-    const bool started = lib.Tether_UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0;
     std::int32_t received = 0, total = 0;
     std::int16_t status = 0;
-    while ((status = lib.Tether_StLoad(h, 0, &received, &total)) < 2 && started) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (lib.Tether_UpLoad(h, 65, target.data(), "FORM.DAT", 0, 3) > 0) {
+        while ((status = lib.Tether_StLoad(h, 0, &received, &total)) < 2) std::this_thread::sleep_for(kPollEvery);
     }
-    const double seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
+    run.seconds = Seconds(start);
+    status = lib.Tether_StLoad(h, 1, &received, &total);
+    use.cpu += CpuSeconds() - cpuBefore;
+    use.seconds += run.seconds;
     lib.Tether_Destroy(h);
-    const double efficiency = static_cast<double>(size) / (seconds * bitsPerSecond / 10.0);
-    std::printf("%6d bit/s: %zu bytes in %.2f s, status %d, efficiency %.3f\n", bitsPerSecond, size, seconds, status,
-                efficiency);
+    run.done = status == 2;
+    run.how = "library status " + std::to_string(status);
+    run.identical = ReadAll(copy) == source;
+    return run;
+}
+
+// A child program with its standard input and output on `tty`, in `folder`.
+pid_t Spawn(const std::vector<std::string>& args, int tty, const fs::path& folder) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, tty, 0);
+    posix_spawn_file_actions_adddup2(&actions, tty, 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    std::vector<char*> argv;
+    std::vector<std::string> copies = args;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits for `pid` until `limit` has passed; false when it is still running.
+bool WaitFor(pid_t pid, std::chrono::seconds limit, int& status) {
+    const auto end = SteadyClock::now() + limit;
+    while (SteadyClock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// sz into rz over the same line model, 115200 bit/s.
+CopyRun RunLrzsz(const fs::path& work, const Case& c, bool oneK, const std::string& source, unsigned seed) {
+    CopyRun run;
+    int masterA = -1, slaveA = -1, masterB = -1, slaveB = -1;
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&masterA, &slaveA, nullptr, &raw, nullptr) != 0 ||
+        openpty(&masterB, &slaveB, nullptr, &raw, nullptr) != 0) {
+        run.how = "no pseudo-terminal";
+        return run;
+    }
+    const fs::path received = work / "lrzsz-received";
+    fs::remove_all(received);
+    fs::create_directories(received);
+    {
+        bayhaul::sim::LineModelOptions options;
+        options.bitsPerSecond = [] { return 115200; };
+        options.latency = kLatency;
+        options.noise = c.noise;
+        options.seed = seed;
+        const bayhaul::sim::LineModel line(masterA, masterB, options);
+        const auto start = SteadyClock::now();
+        std::vector<std::string> sz{"sz", "--ymodem"};
+        if (oneK) sz.push_back("-k");
+        sz.push_back("FORM.DAT");
+        const pid_t receiver = Spawn({"rz", "--ymodem"}, slaveB, received);
+        const pid_t sender = Spawn(sz, slaveA, work / "terminal");
+        close(slaveA);
+        close(slaveB);
+        int status = 0;
+        const auto limit = std::chrono::seconds(static_cast<long>(60 + 40.0 * source.size() * 10 / 115200));
+        const bool ended = receiver > 0 && WaitFor(receiver, limit, status);
+        run.seconds = Seconds(start);
+        for (const pid_t pid : {receiver, sender}) {
+            if (pid > 0) kill(pid, SIGKILL);
+        }
+        int ignored = 0;
+        if (!ended && receiver > 0) waitpid(receiver, &ignored, 0);
+        if (sender > 0) waitpid(sender, &ignored, 0);
+        run.done = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        run.how = ended ? "rz exit status " + std::to_string(WEXITSTATUS(status)) : "still running after the limit";
+    }
+    close(masterA);
+    close(masterB);
+    run.identical = ReadAll(received / "FORM.DAT") == source;
+    return run;
 }
 
 // A pseudo-terminal with nothing on the other side, published as COM<com>.
@@ -67,7 +210,7 @@ void MeasureEmptyPort(const bayhaul::TetherFunctions& lib, const fs::path& ports
     lib.Tether_SetupEx(h, static_cast<std::int16_t>(com), '8', '1', 'N');
     const auto start = SteadyClock::now();
     const std::int16_t result = lib.Tether_Connect(h);
-    const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
+    const double ms = Seconds(start) * 1000;
     lib.Tether_Destroy(h);
     fs::remove(link);
     close(slave);
@@ -75,14 +218,44 @@ void MeasureEmptyPort(const bayhaul::TetherFunctions& lib, const fs::path& ports
     std::printf("empty port: Tether_Connect returned %d after %.0f ms\n", result, ms);
 }
 
+struct Options {
+    std::size_t size = 256 * 1024;
+    std::size_t slowSize = 64 * 1024;
+    int runs = 1;
+    bool compareLrzsz = false;
+};
+
+const char* const kUsage =
+    "usage: bayhaul-bench-link [--size BYTES] [--slow-size BYTES] [--runs N] [--compare-lrzsz]\n"
+    "  --size       file size at 115200 bit/s (default 262144)\n"
+    "  --slow-size  file size at 9600 bit/s (default 65536)\n"
+    "  --runs       runs per case; the median is shown (default 1)\n"
+    "  --compare-lrzsz  also run sz into rz (1k blocks; 128-byte blocks too at noise 1e-3)\n";
+
+bool Parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (flag == "--compare-lrzsz") {
+            options.compareLrzsz = true;
+        } else if (i + 1 < argc && (flag == "--size" || flag == "--slow-size" || flag == "--runs")) {
+            const unsigned long value = std::strtoul(argv[++i], nullptr, 10);
+            if (value == 0) return false;
+            if (flag == "--size") options.size = value;
+            if (flag == "--slow-size") options.slowSize = value;
+            if (flag == "--runs") options.runs = static_cast<int>(value);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::size_t size = 256 * 1024;
-    if (argc == 3 && std::string(argv[1]) == "--size")
-        size = std::strtoul(argv[2], nullptr, 10);
-    else if (argc != 1) {
-        std::fprintf(stderr, "usage: bayhaul-bench-link [--size BYTES]\n");
+    Options options;
+    if (!Parse(argc, argv, options)) {
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
     bayhaul::TetherLibrary library;
@@ -92,7 +265,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.Message().c_str());
         return 1;
     }
-    const bayhaul::TetherFunctions& lib = *functions;
 
     // A private virtual-port folder, so the user's own is untouched.
     char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
@@ -102,14 +274,53 @@ int main(int argc, char** argv) {
     const fs::path ports = work / "bayhaul" / "ports";
     fs::create_directories(ports);
     fs::create_directories(work / "terminal");
-    std::vector<char> data(size);
-    std::mt19937 random(7);
-    for (char& c : data) c = static_cast<char>(random());
-    std::ofstream(work / "terminal" / "FORM.DAT", std::ios::binary).write(data.data(), static_cast<long>(size));
+    MeasureEmptyPort(*functions, ports, 61);
 
-    MeasureEmptyPort(lib, ports, 61);
-    MeasureDownload(lib, work, 62, '8', size);
-    MeasureDownload(lib, work, 63, '9', size);
+    const Case cases[] = {
+        {"clean 115200", '8', 0, false},
+        {"clean 9600", '9', 0, true},
+        {"115200 noise 1e-5", '8', 1e-5, false},
+        {"115200 noise 1e-4", '8', 1e-4, false},
+        {"115200 noise 1e-3", '8', 1e-3, false, true},
+    };
+    std::printf("%-18s %8s %8s | %-26s %s\n", "line", "bytes", "", "ours: seconds efficiency", "lrzsz");
+    bool allCounted = true;
+    ClientUse use;
+    unsigned seed = 1;
+    for (const Case& c : cases) {
+        const std::size_t size = c.slowSize ? options.slowSize : options.size;
+        std::string source(size, '\0');
+        std::mt19937 random(static_cast<unsigned>(size));
+        for (char& byte : source) byte = static_cast<char>(random());
+        std::ofstream(work / "terminal" / "FORM.DAT", std::ios::binary) << source;
+        const int bitsPerSecond = bayhaul::tether::BitsPerSecondFor(c.setting);
+
+        std::vector<CopyRun> ours;
+        for (int run = 0; run < options.runs; ++run) ours.push_back(RunOurs(*functions, work, 62, c, source, use));
+        const auto figure = bayhaul::bench::Judge(ours, size, bitsPerSecond);
+        allCounted = allCounted && figure.counts;
+        std::string line = bayhaul::bench::Describe(figure);
+
+        const auto compare = [&](bool oneK, const char* label) {
+            std::vector<CopyRun> theirs;
+            for (int run = 0; run < options.runs; ++run) theirs.push_back(RunLrzsz(work, c, oneK, source, seed++));
+            const auto other = bayhaul::bench::Judge(theirs, size, bitsPerSecond);
+            line += std::string(" | ") + label + " " + bayhaul::bench::Describe(other);
+            if (other.counts && figure.counts) {
+                char ratio[64];
+                std::snprintf(ratio, sizeof ratio, " (%.2fx ours)", other.seconds / figure.seconds);
+                line += ratio;
+            }
+        };
+        if (options.compareLrzsz && c.setting == '8') {
+            compare(true, "1k");
+            if (c.lrzsz128) compare(false, "128");
+        }
+        std::printf("%-18s %8zu | %s\n", c.name, size, line.c_str());
+        std::fflush(stdout);
+    }
+    std::printf("client: %.1f%% of one core while copying, %ld KiB at most in memory\n",
+                use.seconds > 0 ? 100 * use.cpu / use.seconds : 0.0, MaxResidentKiB());
     fs::remove_all(work);
-    return 0;
+    return allCounted ? 0 : 1;
 }
