@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace bayhaul::sim {
 
@@ -15,18 +16,22 @@ FaultLine::FaultLine(tether::ByteLine& inner, const SimOptions& options, std::fu
 
 void FaultLine::BeginFilePhase() {
     inFilePhase_ = true;
+    ++phases_;
     sentInPhase_ = 0;
 }
 
 bool FaultLine::Write(const std::uint8_t* data, std::size_t size) {
     if (hungUp_) return false;
     std::size_t allowed = size;
+    std::vector<std::uint8_t> bytes(data, data + size);
     if (inFilePhase_) {
         const std::int64_t limit = options_.hangupAfter >= 0 ? options_.hangupAfter : options_.stallAfter;
         if (limit >= 0) allowed = static_cast<std::size_t>(std::clamp<std::int64_t>(limit - sentInPhase_, 0, size));
+        const std::int64_t corrupt = options_.corruptAt - sentInPhase_;
+        if (phases_ == 1 && corrupt >= 0 && corrupt < static_cast<std::int64_t>(size)) bytes[corrupt] ^= 0x5A;
         sentInPhase_ += static_cast<std::int64_t>(size);
     }
-    if (allowed > 0 && !inner_.Write(data, allowed)) return false;
+    if (allowed > 0 && !inner_.Write(bytes.data(), allowed)) return false;
     written_ += allowed;
     AwaitLine();
     if (allowed < size && options_.hangupAfter >= 0) {

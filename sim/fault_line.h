@@ -1,6 +1,7 @@
 // The simulator's own side of the line: a stall or a hang-up after a number
-// of bytes of a file phase, and a write-ahead no longer than a UART's when
-// the line is paced (a write returns once nearly all of it is on the line).
+// of bytes of a file phase, one corrupted byte in a connection's first file
+// phase, and a write-ahead no longer than a UART's when the line is paced (a
+// write returns once nearly all of it is on the line).
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,7 @@ private:
     std::function<std::uint64_t()> takenByLine_;
     std::uint64_t written_ = 0;
     bool inFilePhase_ = false;
+    int phases_ = 0;  // file phases begun on this connection
     std::int64_t sentInPhase_ = 0;
     bool hungUp_ = false;
 };

@@ -2,10 +2,11 @@
 // direction one byte at a time at the line's speed (10 bits a byte) on a
 // fixed schedule, so that time lost to a late wake-up is made up rather
 // than forgiven; every byte arrives a latency after its last bit was sent;
-// and a fraction of the bytes is corrupted. Each end has a 16-byte FIFO like
-// a UART's: bytes are taken from the sender only while its FIFO has room,
-// so a sender that writes ahead is held back by its own buffer, and bytes
-// reach the receiver in bursts of up to 8, or after 4 byte times of quiet.
+// and a fraction of the bytes is corrupted. Like a serial port's driver it
+// holds up to 4 KiB that wait for the line, so a sender that writes ahead is
+// held back once that is full, and a late wake-up of the model delays a
+// delivery but never the schedule. Bytes reach the receiver in bursts of up
+// to 8, or after 4 byte times of quiet, as a UART's receive FIFO gives them.
 //
 // The simulator puts it between itself and its pseudo-terminal; the link
 // benchmark puts it between two pseudo-terminals for other programs, so
@@ -37,16 +38,16 @@ public:
     LineModel(const LineModel&) = delete;
     LineModel& operator=(const LineModel&) = delete;
 
-    // Bytes taken onto the line from A so far. A sender in this process
+    // Bytes from A whose sending has begun. A sender in this process
     // compares it with what it wrote to keep its write-ahead to a UART's.
-    std::uint64_t TakenFromA() const { return takenFromA_.load(); }
+    std::uint64_t SentFromA() const { return sentFromA_.load(); }
 
 private:
-    void Carry(int from, int to, std::atomic<std::uint64_t>* taken, unsigned seed);
+    void Carry(int from, int to, std::atomic<std::uint64_t>* sent, unsigned seed);
 
     LineModelOptions options_;
     std::atomic<bool> stop_{false};
-    std::atomic<std::uint64_t> takenFromA_{0};
+    std::atomic<std::uint64_t> sentFromA_{0};
     std::thread aToB_;
     std::thread bToA_;
 };

@@ -50,13 +50,27 @@ Reply RequestServer::Serve(const Frame& request) {
     return reply;
 }
 
+Reply RequestServer::Send(const Frame& request, std::uint64_t from, const std::string& name) {
+    const std::string shown = Escaped(name);
+    if (!TerminalStorage::IsPlainName(name)) return {Refuse(request, Refusal::Malformed), "send: bad name", nullptr};
+    auto source = storage_.Open(name);
+    if (!source) return {Refuse(request, Refusal::NoSuchFile), "send " + shown + ": none", nullptr};
+    if (from > source->Size())
+        return {Refuse(request, Refusal::Malformed), "send " + shown + ": past the end", nullptr};
+    std::vector<std::uint8_t> payload;
+    AppendU32(payload, static_cast<std::uint32_t>(source->Size()));
+    std::string log = "send " + shown + ": " + std::to_string(source->Size()) + " bytes";
+    if (request.type == msg::kSendFrom) log += " from " + std::to_string(from);
+    return {Answer(request, payload), log, std::move(source), from, name};
+}
+
 Reply RequestServer::Execute(const Frame& request) {
     const std::string text = TextOf(request.payload);
     const std::string shown = Escaped(text);
     const bool named = TerminalStorage::IsPlainName(text);
     switch (request.type) {
         case msg::kIdentify: {
-            std::vector<std::uint8_t> payload{msg::kProtocolVersion};
+            std::vector<std::uint8_t> payload{version_};
             const std::string model = kModel;
             payload.insert(payload.end(), model.begin(), model.end());
             return {Answer(request, payload), "identify", nullptr};
@@ -69,14 +83,13 @@ Reply RequestServer::Execute(const Frame& request) {
             return {Answer(request, payload),
                     "query " + shown + ": " + (size ? std::to_string(*size) + " bytes" : "none"), nullptr};
         }
-        case msg::kSendFile: {
-            if (!named) return {Refuse(request, Refusal::Malformed), "send: bad name", nullptr};
-            auto source = storage_.Open(text);
-            if (!source) return {Refuse(request, Refusal::NoSuchFile), "send " + shown + ": none", nullptr};
-            std::vector<std::uint8_t> payload;
-            AppendU32(payload, static_cast<std::uint32_t>(source->Size()));
-            const std::string log = "send " + shown + ": " + std::to_string(source->Size()) + " bytes";
-            return {Answer(request, payload), log, std::move(source)};
+        case msg::kSendFile:
+            return Send(request, 0, text);
+        case msg::kSendFrom: {
+            if (version_ < msg::kResumeVersion) break;  // unknown to a first-version terminal
+            const auto offset = ReadU32(request.payload, 0);
+            if (!offset) return {Refuse(request, Refusal::Malformed), "send from: no offset", nullptr};
+            return Send(request, *offset, TextOf({request.payload.begin() + 4, request.payload.end()}));
         }
         case msg::kDeleteFile: {
             if (!named) return {Refuse(request, Refusal::Malformed), "delete: bad name", nullptr};

@@ -17,8 +17,11 @@ namespace bayhaul::sim {
 struct Reply {
     tether::Frame answer;
     std::string log;  // one line for the simulator's output
-    // Set when the answer is Send ready: the file the file phase sends.
+    // Set when the answer is Send ready: the file the file phase sends,
+    // and from where.
     std::shared_ptr<tether::ymodem::SendSource> sendSource;
+    std::uint64_t sendFrom = 0;
+    std::string sendName{};
 };
 
 // `text` for a console line: printable ASCII as it is, anything else (and
@@ -27,7 +30,8 @@ std::string Escaped(const std::string& text);
 
 class RequestServer {
 public:
-    explicit RequestServer(const TerminalStorage& storage) : storage_(storage) {}
+    // `version` is the protocol version it answers Identify with and serves.
+    RequestServer(const TerminalStorage& storage, std::uint8_t version) : storage_(storage), version_(version) {}
 
     Reply Serve(const tether::Frame& request);
     // True when `frame` repeats the request served last.
@@ -36,8 +40,11 @@ public:
 
 private:
     Reply Execute(const tether::Frame& request);
+    // Send ready for the file `name` from byte `from` on.
+    Reply Send(const tether::Frame& request, std::uint64_t from, const std::string& name);
 
     const TerminalStorage& storage_;
+    const std::uint8_t version_;
     std::optional<tether::Frame> last_;
     Reply lastReply_;
 };

@@ -8,8 +8,9 @@
 namespace bayhaul::sim {
 
 const char* const kSimUsage =
-    "usage: bayhaul-terminal --com N --dir DIR [--setting 8|9] [--pace] [--latency MS]\n"
-    "                        [--stall-after BYTES] [--hangup-after BYTES] [--noise FRACTION] [--no-answer]\n";
+    "usage: bayhaul-terminal --com N --dir DIR [--setting 8|9] [--pace] [--latency MS] [--noise FRACTION]\n"
+    "                        [--stall-after BYTES] [--hangup-after BYTES] [--corrupt-at BYTE] [--no-answer]\n"
+    "                        [--protocol 1|2] [--blocks follow|1024|128]\n";
 
 namespace {
 
@@ -71,6 +72,15 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
             ok = ParseInteger(value, 0, INT64_MAX, options.hangupAfter);
         } else if (flag == "--noise") {
             ok = ParseFraction(value, options.noise);
+        } else if (flag == "--corrupt-at") {
+            ok = ParseInteger(value, 0, INT64_MAX, options.corruptAt);
+        } else if (flag == "--protocol") {
+            ok = ParseInteger(value, 1, 2, number);
+            options.protocol = static_cast<int>(number);
+        } else if (flag == "--blocks") {
+            using Choice = tether::ymodem::BlockSizeRule::Choice;
+            ok = value == "follow" || value == "1024" || value == "128";
+            options.blocks = value == "1024" ? Choice::Always1024 : value == "128" ? Choice::Always128 : Choice::Follow;
         } else {
             error = "unknown option " + flag;
             return std::nullopt;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tether/core/link_messages.h"
+#include "tether/core/ymodem_sender.h"
 
 namespace bayhaul::sim {
 
@@ -19,6 +20,9 @@ struct SimOptions {
     double noise = 0;               // fraction of the line's bytes corrupted, each way
     bool noAnswer = false;
     int latencyMs = 0;  // every byte arrives this much after it was sent, each way
+    int protocol = 2;   // 1: a terminal of the first version, which cannot resume
+    tether::ymodem::BlockSizeRule::Choice blocks = tether::ymodem::BlockSizeRule::Choice::Follow;
+    std::int64_t corruptAt = -1;  // corrupts the byte at this place of a connection's first file phase
 
     int BitsPerSecond() const { return tether::BitsPerSecondFor(setting); }
 };

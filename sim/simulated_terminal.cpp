@@ -70,12 +70,12 @@ public:
           options_(options),
           log_(log),
           storage_(options.dir),
-          server_(storage_),
+          server_(storage_, static_cast<std::uint8_t>(options.protocol)),
           modelEnd_(ends.model),
           ownEnd_(ends.own),
           model_(ends.model, port.line().fd(), ModelOptions(port, options)),
           line_(ownEnd_, options,
-                options.pace ? std::function<std::uint64_t()>([this] { return model_.TakenFromA(); }) : nullptr),
+                options.pace ? std::function<std::uint64_t()>([this] { return model_.SentFromA(); }) : nullptr),
           reader_(line_) {}
 
     // Serves until the line hangs up.
@@ -105,12 +105,12 @@ private:
         Say(reply.log);
         const auto answer = EncodeFrame(reply.answer);
         if (!line_.Write(answer.data(), answer.size())) return;
-        if (reply.sendSource) SendPhase(request, *reply.sendSource);
+        if (reply.sendSource) SendPhase(reply);
     }
 
     // Waits for the start character; a repeated send request is answered
     // again, any other request ends the wait and is served.
-    void SendPhase(const Frame& request, ymodem::SendSource& file) {
+    void SendPhase(const Reply& ready) {
         FrameScanner scanner;
         const auto deadline = SteadyClock::now() + kStartWait;
         for (;;) {
@@ -120,7 +120,7 @@ private:
                 return;
             }
             if (byte == ymodem::kCrcMode || byte == ymodem::kStreamMode) {
-                Send(request, byte, file);
+                Send(ready, byte);
                 return;
             }
             scanner.Feed(byte);
@@ -132,9 +132,13 @@ private:
         }
     }
 
-    void Send(const Frame& request, std::uint8_t start, ymodem::SendSource& file) {
+    void Send(const Reply& ready, std::uint8_t start) {
         line_.BeginFilePhase();
-        const auto result = ymodem::SendFile(reader_, start, TextOf(request.payload), file);
+        ymodem::SendOptions send;
+        send.offset = ready.sendFrom;
+        send.afterError = ready.answer.type == AnswerType(msg::kSendFrom);  // a resume follows an error
+        send.blocks = options_.blocks;
+        const auto result = ymodem::SendFile(reader_, start, ready.sendName, *ready.sendSource, send);
         line_.EndFilePhase();
         Say(std::string("send ") + (start == ymodem::kStreamMode ? "streamed" : "acknowledged") + ": " +
             SendOutcomeText(result.outcome));

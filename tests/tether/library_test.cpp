@@ -191,6 +191,54 @@ TEST_F(LibraryTest, ANoisyLineStillGivesAnIdenticalFile) {
     EXPECT_EQ(ReadFileBytes(target), data);
 }
 
+// The simulator's "send" lines, up to the end of the transfer.
+std::vector<std::string> SendLines(ChildProcess& terminal) {
+    std::vector<std::string> sends;
+    while (const auto line = terminal.ReadLine(2s)) {
+        if (line->rfind("send FORM.DAT", 0) == 0) sends.push_back(*line);
+        if (line->find(": sent") != std::string::npos) break;
+    }
+    return sends;
+}
+
+TEST_F(LibraryTest, AStreamingErrorResumesFromTheFirstByteNotReceived) {
+    // The file phase: block 0 (133 bytes), four 1024-byte blocks (1029 each), one for the last 904.
+    struct Case {
+        const char* where;
+        std::int64_t corruptAt;
+        const char* resumedFrom;
+    };
+    const Case cases[] = {
+        {"first block", 133 + 10, "from 0"},
+        {"a middle block", 133 + 2 * 1029 + 100, "from 2048"},
+        {"the last block", 133 + 5 * 1029 - 50, "from 4096"},
+    };
+    const auto data = RandomBytes(5000);
+    PutFile(data);
+    int com = 55;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        auto terminal = StartTerminal(com, {"--corrupt-at", std::to_string(c.corruptAt)});
+        const LinkHandle h = Connected(com++);
+        const std::string target = target_ / c.where;
+        EXPECT_EQ(Download(h, target), 2);
+        EXPECT_EQ(ReadFileBytes(target), data);
+        const auto sends = SendLines(*terminal);
+        ASSERT_EQ(sends.size(), 2u);
+        EXPECT_EQ(sends[1], std::string("send FORM.DAT: 5000 bytes ") + c.resumedFrom);
+    }
+}
+
+TEST_F(LibraryTest, AFirstVersionTerminalGetsTheWholeFileAskedForAgain) {
+    auto terminal = StartTerminal(58, {"--protocol", "1", "--corrupt-at", "2291"});
+    const auto data = RandomBytes(5000);
+    PutFile(data);
+    const LinkHandle h = Connected(58);
+    EXPECT_EQ(Download(h, target_ / "v1"), 2);
+    EXPECT_EQ(ReadFileBytes(target_ / "v1"), data);
+    EXPECT_EQ(SendLines(*terminal), (std::vector<std::string>(2, "send FORM.DAT: 5000 bytes")));
+}
+
 TEST_F(LibraryTest, AStalledTransferFailsWithinTheBoundAndLeavesNoFile) {
     auto terminal = StartTerminal(50, {"--stall-after", "3000"});
     PutFile(RandomBytes(20000));

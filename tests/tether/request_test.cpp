@@ -64,7 +64,7 @@ TEST(RequestServer, ARepeatedRequestIsAnsweredAgainButNotActedOnTwice) {
     TempDir dir;
     WriteFileBytes(dir / "FORM.DAT", {1, 2, 3});
     sim::TerminalStorage storage(dir.Path());
-    sim::RequestServer server(storage);
+    sim::RequestServer server(storage, msg::kProtocolVersion);
     const Frame remove{msg::kDeleteFile, 4, BytesOf("FORM.DAT")};
     const sim::Reply first = server.Serve(remove);
     EXPECT_EQ(first.answer, (Frame{AnswerType(msg::kDeleteFile), 4, {1}}));
@@ -81,7 +81,7 @@ TEST(RequestServer, ARepeatedRequestIsAnsweredAgainButNotActedOnTwice) {
 TEST(RequestServer, RefusesNamesOutsideItsStorageAndUnknownRequests) {
     TempDir dir;
     sim::TerminalStorage storage(dir.Path());
-    sim::RequestServer server(storage);
+    sim::RequestServer server(storage, msg::kProtocolVersion);
     for (const char* name : {"", "../FORM.DAT", "sub/FORM.DAT", ".hidden"}) {
         const Frame reply = server.Serve(Frame{msg::kSendFile, 1, BytesOf(name)}).answer;
         EXPECT_EQ(reply.type, msg::kRefused) << name;

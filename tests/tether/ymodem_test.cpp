@@ -205,5 +205,24 @@ TEST(YmodemReceiver, OwnCancelStopsTheWaitAndTellsTheSender) {
     EXPECT_EQ(AwaitStart(link.senderSide, SteadyClock::now() + milliseconds(500)), kCan);
 }
 
+TEST(BlockSizeRule, SmallBlocksWhileErrorsPersistThenLargeAfterACleanRun) {
+    BlockSizeRule rule;
+    EXPECT_EQ(rule.Size(), 1024u);
+    // Scripted: e = a refused block, d = a block through; the size before each step.
+    const std::string script = "e" + std::string(17, 'd') + "ed" + "e" + std::string(16, 'd');
+    std::string sizes;
+    for (const char step : script) {
+        sizes += rule.Size() == 1024 ? 'L' : 's';
+        step == 'e' ? rule.Error() : rule.Delivered();
+    }
+    EXPECT_EQ(sizes, "L" + std::string(16, 's') + "L" + "Ls" + "s" + std::string(16, 's'));
+    EXPECT_EQ(rule.Size(), 1024u) << "sixteen clean blocks in a row";
+
+    EXPECT_EQ(BlockSizeRule(true).Size(), 128u) << "a phase that resumes after an error";
+    BlockSizeRule fixed(true, BlockSizeRule::Choice::Always1024);
+    fixed.Error();
+    EXPECT_EQ(fixed.Size(), 1024u);
+}
+
 }  // namespace
 }  // namespace bayhaul::tether

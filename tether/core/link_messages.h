@@ -15,10 +15,14 @@ constexpr std::uint8_t kQueryFile = 0x02;
 constexpr std::uint8_t kSendFile = 0x03;
 constexpr std::uint8_t kDeleteFile = 0x04;
 constexpr std::uint8_t kSetClock = 0x05;
+// Version 2: send a file from an offset on (4 bytes, then the name), to
+// resume after an error without sending again what arrived.
+constexpr std::uint8_t kSendFrom = 0x06;
 constexpr std::uint8_t kAnswerBit = 0x80;
 constexpr std::uint8_t kRefused = 0xFF;
 
-constexpr std::uint8_t kProtocolVersion = 1;
+constexpr std::uint8_t kProtocolVersion = 2;
+constexpr std::uint8_t kResumeVersion = 2;  // the first version that knows kSendFrom
 }  // namespace msg
 
 // The line speed a link setting names: "8" is 115200 bit/s, "9" 9600.

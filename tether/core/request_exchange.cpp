@@ -17,8 +17,11 @@ RetryPolicy ConnectPolicy() {
     return policy;
 }
 
-ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy) {
-    const std::vector<std::uint8_t> bytes = EncodeFrame(request);
+ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy,
+                        const std::vector<std::uint8_t>& before) {
+    std::vector<std::uint8_t> bytes = before;
+    const std::vector<std::uint8_t> frame = EncodeFrame(request);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
     for (int attempt = 0; attempt < policy.tries; ++attempt) {
         if (!reader.Write(bytes)) return {ExchangeStatus::LineLost, {}};
         FrameScanner scanner;

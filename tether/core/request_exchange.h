@@ -29,6 +29,8 @@ struct ExchangeResult {
     Frame answer;  // its type is the request's answer type or kRefused
 };
 
-ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy);
+// Sends `request` (after `before`, on every try) and waits for its answer.
+ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPolicy& policy,
+                        const std::vector<std::uint8_t>& before = {});
 
 }  // namespace bayhaul::tether

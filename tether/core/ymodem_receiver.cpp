@@ -18,7 +18,11 @@ public:
           sink_(sink),
           options_(options),
           streaming_(options.startChar == kStreamMode),
-          quietGap_(QuietGapFor(options.bitsPerSecond)) {}
+          quietGap_(QuietGapFor(options.bitsPerSecond)),
+          phaseEnd_(options.deadline) {
+        result_.received = options.offset;
+        result_.deadline = options.deadline;
+    }
 
     ReceiveResult Run() {
         result_.outcome = ReceiveHeader();
@@ -76,7 +80,10 @@ private:
             }
             result_.header = *header;
             lastValid_ = SteadyClock::now();
-            phaseEnd_ = lastValid_ + FilePhaseLimit(header->size, options_.bitsPerSecond, options_.idleLimit);
+            phaseEnd_ = std::min(phaseEnd_,
+                                 lastValid_ + FilePhaseLimit(header->size, options_.bitsPerSecond, options_.idleLimit));
+            result_.deadline = phaseEnd_;
+            if (result_.received > header->size) return Abort(ReceiveOutcome::ProtocolError);
             const std::uint8_t reply[] = {kAck, options_.startChar};
             return reader_.Write(reply, sizeof reply) ? ReceiveOutcome::Complete : ReceiveOutcome::LineLost;
         }
@@ -166,7 +173,7 @@ private:
     const bool streaming_;
     const milliseconds quietGap_;
     SteadyClock::time_point lastValid_ = SteadyClock::now();
-    SteadyClock::time_point phaseEnd_ = SteadyClock::time_point::max();
+    SteadyClock::time_point phaseEnd_;
     ReceiveResult result_;
 };
 

@@ -36,6 +36,11 @@ struct ReceiveOptions {
     std::uint8_t startChar = 'G';
     int bitsPerSecond = 115200;  // the line's speed, for the limits that follow from it
     milliseconds idleLimit{5000};
+    // A phase that resumes a file: the bytes before this the sink holds
+    // already, and the sender sends the rest.
+    std::uint64_t offset = 0;
+    // The end of the file phase that this one resumes, which it keeps.
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
 };
 
 // Silence that marks the end of a damaged block before it is NAKed: 10 ms,
@@ -51,7 +56,10 @@ milliseconds FilePhaseLimit(std::uint64_t size, int bitsPerSecond, milliseconds 
 struct ReceiveResult {
     ReceiveOutcome outcome = ReceiveOutcome::ProtocolError;
     FileHeader header;
-    std::uint64_t received = 0;
+    std::uint64_t received = 0;  // bytes of the file the sink holds, those before the offset included
+    // When the file phase must end, once block 0 has set it; a phase that
+    // resumes this one passes it on.
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
 };
 
 ReceiveResult ReceiveFile(LineReader& reader, ReceiveSink& sink, const ReceiveOptions& options);

@@ -60,8 +60,16 @@ bool CancelPending(LineReader& reader) {
 
 class Sender {
 public:
-    Sender(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source)
-        : reader_(reader), streaming_(startChar == kStreamMode), name_(name), source_(source), size_(source.Size()) {}
+    Sender(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source,
+           const SendOptions& options)
+        : reader_(reader),
+          streaming_(startChar == kStreamMode),
+          name_(name),
+          source_(source),
+          size_(source.Size()),
+          rule_(options.afterError, options.blocks) {
+        result_.dataSent = std::min(options.offset, size_);
+    }
 
     SendResult Run() {
         SendOutcome outcome = SendHeader();
@@ -131,7 +139,7 @@ private:
     // The block at the current offset; empty when its bytes cannot be read.
     std::vector<std::uint8_t> DataBlock(std::uint8_t number) {
         const std::uint64_t left = size_ - result_.dataSent;
-        const std::size_t size = (smallBlocks_ || left <= kSmallTail) ? 128 : 1024;
+        const std::size_t size = left <= kSmallTail ? 128 : rule_.Size();
         blockData_ = static_cast<std::size_t>(std::min<std::uint64_t>(left, size));
         std::uint8_t bytes[1024];
         if (!source_.ReadAt(result_.dataSent, bytes, blockData_)) return {};
@@ -142,10 +150,13 @@ private:
         std::vector<std::uint8_t> block = DataBlock(number);
         if (block.empty()) return SendOutcome::ReadFailed;
         const SendOutcome outcome = SendAcknowledged(std::move(block), !streaming_, [&] {
-            smallBlocks_ = true;
+            rule_.Error();
             return DataBlock(number);
         });
-        if (outcome == SendOutcome::Sent) result_.dataSent += blockData_;
+        if (outcome == SendOutcome::Sent) {
+            result_.dataSent += blockData_;
+            rule_.Delivered();
+        }
         return outcome;
     }
 
@@ -179,7 +190,7 @@ private:
     const std::string& name_;
     SendSource& source_;
     const std::uint64_t size_;
-    bool smallBlocks_ = false;
+    BlockSizeRule rule_;
     std::size_t blockData_ = 0;
     SendResult result_;
 };
@@ -202,8 +213,27 @@ bool MemorySource::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t c
     return true;
 }
 
-SendResult SendFile(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source) {
-    return Sender(reader, startChar, name, source).Run();
+BlockSizeRule::BlockSizeRule(bool afterError, Choice choice)
+    : choice_(choice), small_(choice == Choice::Always128 || (choice == Choice::Follow && afterError)) {}
+
+std::size_t BlockSizeRule::Size() const {
+    return small_ ? 128 : 1024;
+}
+
+void BlockSizeRule::Error() {
+    if (choice_ != Choice::Follow) return;
+    small_ = true;
+    clean_ = 0;
+}
+
+void BlockSizeRule::Delivered() {
+    if (choice_ != Choice::Follow || !small_) return;
+    if (++clean_ >= kCleanRun) small_ = false;
+}
+
+SendResult SendFile(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source,
+                    const SendOptions& options) {
+    return Sender(reader, startChar, name, source, options).Run();
 }
 
 }  // namespace bayhaul::tether::ymodem

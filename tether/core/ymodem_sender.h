@@ -38,9 +38,35 @@ private:
     const std::vector<std::uint8_t>& data_;
 };
 
+// How the sender picks its block size, so that it follows the line: 1024-
+// byte blocks while the line is clean; after an error (a NAK, or a phase
+// that resumes after one) 128-byte blocks, which an error costs less, until
+// kCleanRun blocks in a row have gone through; then 1024 again.
+class BlockSizeRule {
+public:
+    static constexpr int kCleanRun = 16;
+    enum class Choice { Follow, Always1024, Always128 };
+
+    explicit BlockSizeRule(bool afterError = false, Choice choice = Choice::Follow);
+    std::size_t Size() const;
+    void Error();
+    void Delivered();
+
+private:
+    Choice choice_;
+    bool small_;
+    int clean_ = 0;  // blocks through since the last error, while small
+};
+
+struct SendOptions {
+    std::uint64_t offset = 0;  // the first byte to send; the receiver holds those before it
+    bool afterError = false;   // the phase follows an error: start with small blocks
+    BlockSizeRule::Choice blocks = BlockSizeRule::Choice::Follow;
+};
+
 struct SendResult {
     SendOutcome outcome = SendOutcome::NoAnswer;
-    std::uint64_t dataSent = 0;  // file bytes in blocks sent so far
+    std::uint64_t dataSent = 0;  // offset of the first file byte not yet sent
 };
 
 // Waits until `deadline` for the receiver's start character. Returns 'C' or
@@ -48,6 +74,8 @@ struct SendResult {
 // line closed); other bytes are skipped.
 std::uint8_t AwaitStart(LineReader& reader, SteadyClock::time_point deadline);
 
-SendResult SendFile(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source);
+// Sends the file from `options.offset` on; block 0 announces its whole size.
+SendResult SendFile(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source,
+                    const SendOptions& options = {});
 
 }  // namespace bayhaul::tether::ymodem

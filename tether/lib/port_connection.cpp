@@ -14,6 +14,9 @@ namespace {
 
 constexpr milliseconds kFallbackQuiet{100};
 constexpr milliseconds kFallbackDrainLimit{3000};
+// A streamed phase that brings less than this before an error shows that
+// errors persist: the rest comes with acknowledged blocks.
+constexpr std::uint64_t kWorthStreaming = 2048;
 
 std::int16_t TransferCode(ymodem::ReceiveOutcome outcome) {
     using ymodem::ReceiveOutcome;
@@ -90,11 +93,12 @@ std::int16_t PortConnection::Connect() {
     const ExchangeResult answer = Exchange(*reader_, identify, ConnectPolicy());
     const bool terminal = answer.status == ExchangeStatus::Answered &&
                           answer.answer.type == AnswerType(msg::kIdentify) && !answer.answer.payload.empty() &&
-                          answer.answer.payload[0] >= msg::kProtocolVersion;
+                          answer.answer.payload[0] >= 1;
     if (!terminal) {
         CloseLine();  // frees the port for others at once
         return result::kNobodyAnswered;
     }
+    version_ = answer.answer.payload[0];
     return result::kOk;
 }
 
@@ -183,9 +187,26 @@ std::int16_t PortConnection::StartDownload(const std::string& localPath, const s
 
 // Streams first ('G'); after an error in the stream the whole file is asked
 // for again with acknowledged blocks ('C').
+// Streams ('G'). After an error in the stream a terminal that can resume is
+// asked at once for the rest, from the first byte not yet received, as
+// often as it takes within the file phase's limit; whatever of the broken
+// stream is still on the line is skipped while the answer is awaited. While
+// errors persist (a streamed phase that brought little) the rest comes with
+// acknowledged blocks ('C'), each error then costing one block. An older
+// terminal is asked for the whole file again with acknowledged blocks.
 void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
+    Progress progress;
     bool streamFailed = false;
-    std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, streamFailed);
+    std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, progress, streamFailed);
+    const bool canResume = version_ >= msg::kResumeVersion && name.size() + 4 <= kMaxPayload;
+    std::uint64_t phaseStart = 0;
+    while (streamFailed && canResume) {
+        const bool persisting = progress.received - phaseStart < kWorthStreaming;
+        phaseStart = progress.received;
+        progress.resuming = true;
+        code =
+            DownloadAttempt(*file, name, persisting ? ymodem::kCrcMode : ymodem::kStreamMode, progress, streamFailed);
+    }
     if (streamFailed) {
         const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
         if (drained == Wait::Closed)
@@ -193,7 +214,7 @@ void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string 
         else if (drained == Wait::Cancelled)
             code = transfer::kCancelled;
         else
-            code = DownloadAttempt(*file, name, ymodem::kCrcMode, streamFailed);
+            code = DownloadAttempt(*file, name, ymodem::kCrcMode, progress = {}, streamFailed);
     }
     if (code == transfer::kDone && !file->Commit().ok) code = transfer::kLocalFileError;
     file.reset();  // removes the temporary file unless committed
@@ -201,12 +222,23 @@ void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string 
 }
 
 std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
-                                             bool& streamFailed) {
+                                             Progress& progress, bool& streamFailed) {
     streamFailed = false;
-    received_ = 0;
+    received_ = static_cast<std::int64_t>(progress.received);
     state_ = transfer::kRequested;
-    if (!file.Restart()) return transfer::kLocalFileError;
-    const ExchangeResult ready = Ask(msg::kSendFile, name);
+    if (!progress.resuming && !file.Restart()) return transfer::kLocalFileError;
+    std::string request = name;
+    if (progress.resuming) {
+        std::vector<std::uint8_t> offset;
+        AppendU32(offset, static_cast<std::uint32_t>(progress.received));
+        request.insert(request.begin(), offset.begin(), offset.end());
+    }
+    // A resume follows our cancel; it goes again before every try, so a
+    // terminal that missed it on a noisy line leaves its file phase.
+    const std::vector<std::uint8_t> cancel(progress.resuming ? ymodem::kCancelCount : 0, ymodem::kCan);
+    const ExchangeResult ready =
+        Exchange(*reader_, Frame{progress.resuming ? msg::kSendFrom : msg::kSendFile, ++seq_, BytesOf(request)},
+                 RequestPolicy(bitsPerSecond_), cancel);
     if (ready.status != ExchangeStatus::Answered) return ExchangeFailureCode(ready.status);
     if (ready.answer.type == msg::kRefused) {
         const bool missing =
@@ -214,7 +246,9 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
         return missing ? transfer::kNoSuchFile : transfer::kProtocolFailure;
     }
     const auto size = ReadU32(ready.answer.payload, 0);
-    if (!size) return transfer::kProtocolFailure;
+    if (!size || (progress.resuming && *size != static_cast<std::uint64_t>(announced_.load()))) {
+        return transfer::kProtocolFailure;  // not the file of the first answer
+    }
     announced_ = *size;
 
     // Counts progress for TransferStatus while passing the data on to the file.
@@ -243,7 +277,11 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
     ymodem::ReceiveOptions options;
     options.startChar = startChar;
     options.bitsPerSecond = bitsPerSecond_;
+    options.offset = progress.received;
+    options.deadline = progress.deadline;
     const ymodem::ReceiveResult received = ymodem::ReceiveFile(*reader_, sink, options);
+    progress.received = received.received;
+    progress.deadline = received.deadline;
     if (received.outcome == ymodem::ReceiveOutcome::StreamError) {
         streamFailed = true;
         return transfer::kProtocolFailure;

@@ -48,13 +48,21 @@ private:
     ExchangeResult Ask(std::uint8_t type, const std::string& payload);
     std::int16_t AnswerFailure(const ExchangeResult& result);
     void CloseLine();
+    // How far a transfer has come over its file phases.
+    struct Progress {
+        std::uint64_t received = 0;  // the file's bytes held, all from its start
+        SteadyClock::time_point deadline = SteadyClock::time_point::max();
+        bool resuming = false;  // ask for the rest rather than the whole file
+    };
+
     void RunDownload(std::unique_ptr<DurableFile> file, std::string name);
-    std::int16_t DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
+    std::int16_t DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar, Progress& progress,
                                  bool& streamFailed);
 
     std::mutex calls_;  // one library call at a time on this session
     int com_ = 0;
     int bitsPerSecond_ = 0;
+    std::uint8_t version_ = 0;  // the protocol version the terminal answered with
     std::unique_ptr<FdLine> line_;
     std::unique_ptr<LineReader> reader_;
     std::uint8_t seq_ = 0;
