@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Bayhaul
 # need, and only those that are missing. Safe to run again and again.
+#   scripts/install-deps.sh        what ./run.sh, ./test.sh and the sanitizer
+#                                  builds need
+#   scripts/install-deps.sh fuzz   that, and clang with libFuzzer
 set -euo pipefail
 
 packages=(
@@ -10,6 +13,14 @@ packages=(
   lrzsz
   fonts-liberation
 )
+case "${1:-}" in
+  "") ;;
+  fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+  *)
+    echo "usage: scripts/install-deps.sh [fuzz]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
