@@ -53,9 +53,10 @@ private:
 
 class CountingSink : public ymodem::ReceiveSink {
 public:
-    void Announced(std::uint64_t size) override {
+    bool Announced(std::uint64_t size) override {
         Require(!announced, "block 0 is announced once");
         announced = size;
+        return true;
     }
     bool Append(const std::uint8_t*, std::size_t size) override {
         stored += size;
@@ -75,7 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ymodem::ReceiveOptions options;
     options.startChar = (data[0] & 1) ? ymodem::kCrcMode : ymodem::kStreamMode;
     options.idleLimit = std::chrono::milliseconds(50);
-    options.quietGap = std::chrono::milliseconds(1);
     CountingSink sink;
 
     const ymodem::ReceiveResult result = ymodem::ReceiveFile(reader, sink, options);

@@ -48,6 +48,7 @@ struct Case {
     double noise;
     bool slowSize;          // the smaller file: a clean 9600 line is slow
     bool lrzsz128 = false;  // also compare with lrzsz's 128-byte blocks
+    const char* blocks = "follow";  // the terminal's block sizes
 };
 
 double Seconds(SteadyClock::time_point since) {
@@ -88,7 +89,8 @@ CopyRun RunOurs(const bayhaul::TetherFunctions& lib, const fs::path& work, int c
     CopyRun run;
     const bayhaul::bench::SimulatorProcess sim(
         com, work / "terminal",
-        {"--setting", std::string(1, c.setting), "--pace", "--latency", "5", "--noise", NoiseText(c.noise)});
+        {"--setting", std::string(1, c.setting), "--pace", "--latency", "5", "--noise", NoiseText(c.noise), "--blocks",
+         c.blocks});
     if (!sim.ready()) {
         run.how = "the simulator did not start";
         return run;
@@ -223,6 +225,7 @@ struct Options {
     std::size_t slowSize = 64 * 1024;
     int runs = 1;
     bool compareLrzsz = false;
+    bool blockRule = false;  // also the noisy lines with fixed block sizes
 };
 
 const char* const kUsage =
@@ -230,13 +233,16 @@ const char* const kUsage =
     "  --size       file size at 115200 bit/s (default 262144)\n"
     "  --slow-size  file size at 9600 bit/s (default 65536)\n"
     "  --runs       runs per case; the median is shown (default 1)\n"
-    "  --compare-lrzsz  also run sz into rz (1k blocks; 128-byte blocks too at noise 1e-3)\n";
+    "  --compare-lrzsz  also run sz into rz (1k blocks; 128-byte blocks too at noise 1e-3)\n"
+    "  --block-rule     also the noisy lines with the terminal fixed at 1024- or 128-byte blocks\n";
 
 bool Parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
         if (flag == "--compare-lrzsz") {
             options.compareLrzsz = true;
+        } else if (flag == "--block-rule") {
+            options.blockRule = true;
         } else if (i + 1 < argc && (flag == "--size" || flag == "--slow-size" || flag == "--runs")) {
             const unsigned long value = std::strtoul(argv[++i], nullptr, 10);
             if (value == 0) return false;
@@ -276,13 +282,19 @@ int main(int argc, char** argv) {
     fs::create_directories(work / "terminal");
     MeasureEmptyPort(*functions, ports, 61);
 
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"clean 115200", '8', 0, false},
         {"clean 9600", '9', 0, true},
         {"115200 noise 1e-5", '8', 1e-5, false},
         {"115200 noise 1e-4", '8', 1e-4, false},
         {"115200 noise 1e-3", '8', 1e-3, false, true},
     };
+    if (options.blockRule) {
+        cases.insert(cases.end(), {{"1e-4, 1024 only", '8', 1e-4, false, false, "1024"},
+                                   {"1e-4, 128 only", '8', 1e-4, false, false, "128"},
+                                   {"1e-3, 1024 only", '8', 1e-3, false, false, "1024"},
+                                   {"1e-3, 128 only", '8', 1e-3, false, false, "128"}});
+    }
     std::printf("%-18s %8s %8s | %-26s %s\n", "line", "bytes", "", "ours: seconds efficiency", "lrzsz");
     bool allCounted = true;
     ClientUse use;
@@ -312,7 +324,7 @@ int main(int argc, char** argv) {
                 line += ratio;
             }
         };
-        if (options.compareLrzsz && c.setting == '8') {
+        if (options.compareLrzsz && c.setting == '8' && std::string(c.blocks) == "follow") {
             compare(true, "1k");
             if (c.lrzsz128) compare(false, "128");
         }
