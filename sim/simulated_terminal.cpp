@@ -119,7 +119,7 @@ private:
                 Say("send: no start from the receiver");
                 return;
             }
-            if (byte == ymodem::kCrcMode || byte == ymodem::kStreamMode) {
+            if (byte == ymodem::kCrcMode || byte == ymodem::kStreamMode || byte == ymodem::kWindowMode) {
                 Send(ready, byte);
                 return;
             }
@@ -138,10 +138,14 @@ private:
         send.offset = ready.sendFrom;
         send.afterError = ready.answer.type == AnswerType(msg::kSendFrom);  // a resume follows an error
         send.blocks = options_.blocks;
+        send.bitsPerSecond = options_.BitsPerSecond();
         const auto result = ymodem::SendFile(reader_, start, ready.sendName, *ready.sendSource, send);
         line_.EndFilePhase();
-        Say(std::string("send ") + (start == ymodem::kStreamMode ? "streamed" : "acknowledged") + ": " +
-            SendOutcomeText(result.outcome));
+        Say(std::string("send ") +
+            (start == ymodem::kStreamMode   ? "streamed"
+             : start == ymodem::kWindowMode ? "acknowledged in a window"
+                                            : "acknowledged") +
+            ": " + SendOutcomeText(result.outcome));
     }
 
     VirtualPort& port_;

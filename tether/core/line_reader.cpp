@@ -19,7 +19,8 @@ Wait LineReader::Refill(SteadyClock::time_point deadline) {
             buffer_.clear();
             return Wait::Cancelled;
         }
-        const auto left = std::chrono::duration_cast<milliseconds>(deadline - SteadyClock::now()).count();
+        // Rounded up, so a wait never ends before its deadline.
+        const auto left = std::chrono::ceil<milliseconds>(deadline - SteadyClock::now()).count();
         const int wait = static_cast<int>(std::clamp<long long>(left, 0, kSliceMs));
         const ReadResult got = line_.Read(buffer_.data(), buffer_.size(), wait);
         if (got.status == ReadStatus::Closed) {

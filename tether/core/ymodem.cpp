@@ -76,10 +76,14 @@ Block ReadBlock(LineReader& reader, SteadyClock::time_point deadline, millisecon
     const std::size_t size = first == kStx ? 1024 : 128;
     std::vector<std::uint8_t> rest;
     rest.reserve(size + 4);
-    w = reader.Fill(rest, size + 4, bodyDeadline);
+    // The number pair first: a stray SOH or STX in damaged data is told from
+    // a block at once, before up to 1027 bytes of what follows are taken.
+    w = reader.Fill(rest, 2, bodyDeadline);
     if (w != Wait::Byte) return asBlock(w, BlockKind::Incomplete);
     const std::uint8_t number = rest[0];
     if (static_cast<std::uint8_t>(number + rest[1]) != 0xFF) return {BlockKind::Corrupt, 0, {}};
+    w = reader.Fill(rest, size + 2, bodyDeadline);
+    if (w != Wait::Byte) return asBlock(w, BlockKind::Incomplete);
     const std::uint16_t crc = Crc16(rest.data() + 2, size);
     const std::uint16_t sent = static_cast<std::uint16_t>((rest[size + 2] << 8) | rest[size + 3]);
     if (crc != sent) return {BlockKind::Corrupt, 0, {}};

@@ -20,6 +20,12 @@ constexpr std::uint8_t kCan = 0x18;
 constexpr std::uint8_t kPad = 0x1A;
 constexpr std::uint8_t kCrcMode = 'C';
 constexpr std::uint8_t kStreamMode = 'G';
+// Ours, for terminals of protocol version 2: acknowledged blocks with up to
+// kWindowBlocks of them on the line before their ACKs. Every ACK and NAK of
+// a data block is followed by a block number: ACK n, everything up to n has
+// arrived; NAK e, send again from block e on.
+constexpr std::uint8_t kWindowMode = 'W';
+constexpr std::size_t kWindowBlocks = 2;  // enough to keep the line busy over a round trip
 constexpr std::size_t kCancelCount = 5;
 
 // SOH or STX, n, 255-n, data padded with kPad (or NUL for block 0), CRC-16.

@@ -18,6 +18,7 @@ public:
           sink_(sink),
           options_(options),
           streaming_(options.startChar == kStreamMode),
+          windowed_(options.startChar == kWindowMode),
           quietGap_(QuietGapFor(options.bitsPerSecond)),
           phaseEnd_(options.deadline) {
         result_.received = options.offset;
@@ -89,6 +90,29 @@ private:
         }
     }
 
+    // An ACK or NAK of the window mode, with its block number.
+    bool Numbered(std::uint8_t answer, std::uint8_t number) {
+        const std::uint8_t reply[] = {answer, number};
+        return reader_.Write(reply, sizeof reply);
+    }
+
+    // The NAK of the window mode. The rest of a bad block would call for a
+    // NAK at every damaged piece; another goes out only after one and a half
+    // times the line time of a small block, which the sender uses after an
+    // error, so a repeat that fails again is asked for again at once. (A NAK
+    // for what was still on the line costs the sender one more go-back.)
+    bool AskAgain(std::uint8_t expected) {
+        const auto now = SteadyClock::now();
+        if (now - lastNak_ < LineTime(133) * 3 / 2) return true;
+        lastNak_ = now;
+        return Numbered(kNak, expected);
+    }
+
+    SteadyClock::duration LineTime(std::size_t bytes) const {
+        return std::chrono::nanoseconds(static_cast<std::int64_t>(bytes) * 10 * 1000000000LL /
+                                        std::max(options_.bitsPerSecond, 1));
+    }
+
     // Keeps a block's data, up to the announced size.
     bool Store(const std::vector<std::uint8_t>& data) {
         const std::uint64_t left = result_.header.size - result_.received;
@@ -106,7 +130,7 @@ private:
             SteadyClock::time_point deadline = Deadline();
             if (eotSeen)
                 deadline = std::min(deadline, SteadyClock::now() + kSecondEotWait);
-            else if (!streaming_)
+            else
                 deadline = std::min(deadline, SteadyClock::now() + kNakAfter);
             const Block block = ReadBlock(reader_, deadline, kBodyLimit);
             switch (block.kind) {
@@ -120,14 +144,34 @@ private:
                     // A sender that ends with a single EOT and takes no NAK for an answer.
                     if (eotSeen && result_.received == result_.header.size) return ReceiveOutcome::Complete;
                     if (Overdue()) return Abort(ReceiveOutcome::TimedOut);
-                    if (!streaming_ && !reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
+                    if (streaming_) {
+                        // Silence in a stream: before the first data block our start
+                        // character may have been lost, so it goes again; later the
+                        // stream has broken off.
+                        if (expected != 1) return Abort(ReceiveOutcome::StreamError);
+                        if (!reader_.WriteByte(options_.startChar)) return ReceiveOutcome::LineLost;
+                        continue;
+                    }
+                    if (!(windowed_ ? AskAgain(expected) : reader_.WriteByte(kNak))) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Corrupt:
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
+                    if (windowed_) {
+                        // The blocks behind it are on their way and are dropped;
+                        // the NAK sends the sender back to the one expected.
+                        if (!AskAgain(expected)) return ReceiveOutcome::LineLost;
+                        continue;
+                    }
                     if (!SkipDamage()) return ReceiveOutcome::LineLost;
                     if (!reader_.WriteByte(kNak)) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Eot:
+                    // In window mode damage is read byte by byte: an EOT before
+                    // every announced byte is in is one of its bytes.
+                    if (windowed_ && result_.received < result_.header.size) {
+                        if (!AskAgain(expected)) return ReceiveOutcome::LineLost;
+                        continue;
+                    }
                     lastValid_ = SteadyClock::now();
                     if (eotSeen) {
                         if (!reader_.WriteByte(kAck)) return ReceiveOutcome::LineLost;
@@ -141,18 +185,28 @@ private:
                     break;
             }
             eotSeen = false;
+            // How far the block is behind the one expected: a repeat of one we have.
+            const std::uint8_t behind = static_cast<std::uint8_t>(expected - block.number);
             if (block.number == expected) {
                 // Every announced byte is in: a sender that goes on is not sending this file.
                 if (result_.received >= result_.header.size) return Abort(ReceiveOutcome::ProtocolError);
                 lastValid_ = SteadyClock::now();
                 if (!Store(block.data)) return Abort(ReceiveOutcome::SinkFailed);
+                const bool acknowledged =
+                    streaming_ || (windowed_ ? Numbered(kAck, expected) : reader_.WriteByte(kAck));
                 ++expected;
-                if (!streaming_ && !reader_.WriteByte(kAck)) return ReceiveOutcome::LineLost;
-            } else if (!streaming_ && block.number == static_cast<std::uint8_t>(expected - 1)) {
+                if (!acknowledged) return ReceiveOutcome::LineLost;
+            } else if (!streaming_ && behind >= 1 && behind <= (windowed_ ? kWindowBlocks : 1)) {
                 // Our ACK was lost and the sender repeats the block; block 0
                 // also needs the start character it waits for.
                 const std::uint8_t reply[] = {kAck, options_.startChar};
-                if (!reader_.Write(reply, expected == 1 ? 2 : 1)) return ReceiveOutcome::LineLost;
+                const bool answered = windowed_ && expected != 1 ? Numbered(kAck, expected - 1)
+                                                                 : reader_.Write(reply, expected == 1 ? 2 : 1);
+                if (!answered) return ReceiveOutcome::LineLost;
+            } else if (windowed_) {
+                // A block sent after one that went wrong: dropped, with a NAK
+                // that sends the sender back unless one just went.
+                if (!AskAgain(expected)) return ReceiveOutcome::LineLost;
             } else {
                 return Abort(streaming_ ? ReceiveOutcome::StreamError : ReceiveOutcome::ProtocolError);
             }
@@ -171,9 +225,11 @@ private:
     ReceiveSink& sink_;
     const ReceiveOptions& options_;
     const bool streaming_;
+    const bool windowed_;
     const milliseconds quietGap_;
     SteadyClock::time_point lastValid_ = SteadyClock::now();
     SteadyClock::time_point phaseEnd_;
+    SteadyClock::time_point lastNak_;
     ReceiveResult result_;
 };
 

@@ -1,6 +1,8 @@
 #include "tether/core/ymodem_sender.h"
 
 #include <algorithm>
+#include <algorithm>
+#include <deque>
 #include <functional>
 
 #include "tether/core/ymodem.h"
@@ -8,7 +10,7 @@
 namespace bayhaul::tether::ymodem {
 namespace {
 
-constexpr milliseconds kAnswerWait{3000};  // for one ACK or NAK
+constexpr milliseconds kAnswerWait{3000};  // for one ACK or NAK, when the line's speed is not known
 constexpr milliseconds kGiveUp{10000};     // without any answer at all
 constexpr int kMaxTries = 200;             // of one block
 constexpr int kMaxEotTries = 10;
@@ -46,6 +48,30 @@ Reply AwaitReply(LineReader& reader, SteadyClock::time_point deadline) {
     }
 }
 
+// An answer of the window mode: ACK or NAK with the block number after it.
+struct NumberedReply {
+    Reply kind = Reply::Timeout;
+    std::uint8_t number = 0;
+};
+
+NumberedReply AwaitNumberedReply(LineReader& reader, SteadyClock::time_point deadline) {
+    CancelWatch cancel;
+    for (;;) {
+        std::uint8_t byte = 0;
+        Wait w = reader.Next(byte, deadline);
+        if (w == Wait::Closed) return {Reply::Closed};
+        if (w != Wait::Byte) return {Reply::Timeout};
+        if (byte == kAck || byte == kNak) {
+            std::uint8_t number = 0;
+            w = reader.Next(number, deadline);
+            if (w == Wait::Closed) return {Reply::Closed};
+            if (w != Wait::Byte) return {Reply::Timeout};
+            return {byte == kAck ? Reply::Ack : Reply::Nak, number};
+        }
+        if (cancel.Saw(byte)) return {Reply::Cancel};
+    }
+}
+
 // True when the receiver has sent CAN CAN. Never waits, and looks at no
 // more than a few bytes, so a receiver that babbles cannot hold it.
 bool CancelPending(LineReader& reader) {
@@ -58,22 +84,33 @@ bool CancelPending(LineReader& reader) {
     return false;
 }
 
+// 200 ms and the time of three large blocks on the line; 3 s when the
+// line's speed is not known.
+milliseconds AnswerWait(int bitsPerSecond) {
+    if (bitsPerSecond <= 0) return kAnswerWait;
+    return milliseconds(200 + 3 * 1029 * 10 * 1000 / bitsPerSecond);
+}
+
 class Sender {
 public:
     Sender(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source,
            const SendOptions& options)
         : reader_(reader),
           streaming_(startChar == kStreamMode),
+          windowed_(startChar == kWindowMode),
           name_(name),
           source_(source),
           size_(source.Size()),
-          rule_(options.afterError, options.blocks) {
+          rule_(options.afterError, options.blocks),
+          answerWait_(AnswerWait(options.bitsPerSecond)),
+          bitsPerSecond_(options.bitsPerSecond) {
         result_.dataSent = std::min(options.offset, size_);
     }
 
     SendResult Run() {
         SendOutcome outcome = SendHeader();
         if (outcome == SendOutcome::Sent) outcome = AwaitNextStart();
+        if (outcome == SendOutcome::Sent && windowed_) outcome = SendWindowed();
         std::uint8_t number = 1;
         while (outcome == SendOutcome::Sent && result_.dataSent < size_) {
             outcome = SendDataBlock(number++);
@@ -115,9 +152,9 @@ private:
                                  const std::function<std::vector<std::uint8_t>()>& resized = nullptr) {
         const auto giveUp = SteadyClock::now() + kGiveUp;
         for (int tries = 0; tries < kMaxTries; ++tries) {
+            if (!acknowledged) return Stream(block);
             if (!reader_.Write(block)) return SendOutcome::LineLost;
-            if (!acknowledged) return CancelPending(reader_) ? SendOutcome::Cancelled : SendOutcome::Sent;
-            switch (AwaitReply(reader_, std::min(SteadyClock::now() + kAnswerWait, giveUp))) {
+            switch (AwaitReply(reader_, std::min(SteadyClock::now() + answerWait_, giveUp))) {
                 case Reply::Ack:
                     return SendOutcome::Sent;
                 case Reply::Cancel:
@@ -136,14 +173,94 @@ private:
         return SendOutcome::NoAnswer;
     }
 
-    // The block at the current offset; empty when its bytes cannot be read.
-    std::vector<std::uint8_t> DataBlock(std::uint8_t number) {
-        const std::uint64_t left = size_ - result_.dataSent;
+    // A streamed block goes out in pieces, with a look for the receiver's
+    // cancel after each, so that a broken stream stops within a piece.
+    SendOutcome Stream(const std::vector<std::uint8_t>& block) {
+        constexpr std::size_t kPiece = 128;
+        for (std::size_t at = 0; at < block.size(); at += kPiece) {
+            if (!reader_.Write(block.data() + at, std::min(kPiece, block.size() - at))) return SendOutcome::LineLost;
+            if (CancelPending(reader_)) return SendOutcome::Cancelled;
+        }
+        return SendOutcome::Sent;
+    }
+
+    // The block at `offset` (the current one when not given); empty when
+    // its bytes cannot be read. Its data size is left in blockData_.
+    std::vector<std::uint8_t> DataBlock(std::uint8_t number) { return DataBlockAt(number, result_.dataSent); }
+    std::vector<std::uint8_t> DataBlockAt(std::uint8_t number, std::uint64_t offset) {
+        const std::uint64_t left = size_ - offset;
         const std::size_t size = left <= kSmallTail ? 128 : rule_.Size();
         blockData_ = static_cast<std::size_t>(std::min<std::uint64_t>(left, size));
         std::uint8_t bytes[1024];
-        if (!source_.ReadAt(result_.dataSent, bytes, blockData_)) return {};
+        if (!source_.ReadAt(offset, bytes, blockData_)) return {};
         return EncodeBlock(number, bytes, blockData_, size);
+    }
+
+    // Acknowledged blocks with up to kWindowBlocks on the line before their
+    // ACKs, so the line stays busy while the answers travel. The answers are
+    // numbered: ACK n settles every block up to n; NAK e, or no answer within
+    // the wait, sends again from block e (or the oldest unsettled one). The
+    // wait is the line time of the unsettled blocks and 50 ms for the way
+    // back, when the line's speed is known.
+    SendOutcome SendWindowed() {
+        struct OnLine {
+            std::uint8_t number;
+            std::uint64_t offset;
+            std::size_t size;
+        };
+        std::deque<OnLine> unsettled;
+        std::uint8_t number = 1;
+        std::uint64_t next = result_.dataSent;  // the first byte not yet on the line
+        const auto find = [&](std::uint8_t wanted) {
+            return std::find_if(unsettled.begin(), unsettled.end(),
+                                [&](const OnLine& b) { return b.number == wanted; });
+        };
+        const auto settleBefore = [&](std::deque<OnLine>::iterator end) {
+            for (auto it = unsettled.begin(); it != end; ++it) rule_.Delivered();
+            unsettled.erase(unsettled.begin(), end);
+            result_.dataSent = unsettled.empty() ? next : unsettled.front().offset;
+        };
+        auto lastAnswer = SteadyClock::now();
+        for (int tries = 0;;) {
+            while (unsettled.size() < kWindowBlocks && next < size_) {
+                const std::vector<std::uint8_t> block = DataBlockAt(number, next);
+                if (block.empty()) return SendOutcome::ReadFailed;
+                if (!reader_.Write(block)) return SendOutcome::LineLost;
+                unsettled.push_back({number++, next, blockData_});
+                next += blockData_;
+            }
+            if (unsettled.empty()) return SendOutcome::Sent;
+            std::size_t onLine = 0;
+            for (const OnLine& block : unsettled) onLine += block.size + 5;
+            const auto wait = bitsPerSecond_ > 0
+                                  ? std::min<SteadyClock::duration>(
+                                        answerWait_, std::chrono::microseconds(onLine * 10 * 1000000 / bitsPerSecond_) +
+                                                         milliseconds(50))
+                                  : SteadyClock::duration(answerWait_);
+            const NumberedReply reply = AwaitNumberedReply(reader_, SteadyClock::now() + wait);
+            if (reply.kind == Reply::Cancel) return SendOutcome::Cancelled;
+            if (reply.kind == Reply::Closed) return SendOutcome::LineLost;
+            const auto named = find(reply.number);
+            if (reply.kind == Reply::Ack && named != unsettled.end()) {
+                settleBefore(std::next(named));
+                lastAnswer = SteadyClock::now();
+                tries = 0;
+                continue;
+            }
+            if (reply.kind == Reply::Nak && named == unsettled.end()) {
+                if (reply.number == number) settleBefore(unsettled.end());  // all arrived, the rest is wanted
+                continue;                                                   // otherwise a stale or damaged one
+            }
+            if (reply.kind == Reply::Ack) continue;  // a number we do not know: damaged
+            if (reply.kind == Reply::Nak) {
+                settleBefore(named);
+                rule_.Error();
+            }
+            if (++tries >= kMaxTries || SteadyClock::now() - lastAnswer >= kGiveUp) return SendOutcome::NoAnswer;
+            number = unsettled.front().number;
+            next = unsettled.front().offset;
+            unsettled.clear();
+        }
     }
 
     SendOutcome SendDataBlock(std::uint8_t number) {
@@ -163,7 +280,7 @@ private:
     SendOutcome SendEot() {
         for (int tries = 0; tries < kMaxEotTries; ++tries) {
             if (!reader_.WriteByte(kEot)) return SendOutcome::LineLost;
-            switch (AwaitReply(reader_, SteadyClock::now() + kAnswerWait)) {
+            switch (AwaitReply(reader_, SteadyClock::now() + answerWait_)) {
                 case Reply::Ack:
                     return SendOutcome::Sent;
                 case Reply::Cancel:
@@ -179,18 +296,21 @@ private:
 
     // The empty block 0 that ends the batch, if the receiver asks for it.
     void CloseBatch() {
-        const std::uint8_t start = AwaitStart(reader_, SteadyClock::now() + kAnswerWait);
-        if (start != kCrcMode && start != kStreamMode) return;
-        if (start == kCrcMode) Settle();
+        const std::uint8_t start = AwaitStart(reader_, SteadyClock::now() + answerWait_);
+        if (start == 0 || start == kCan) return;
+        if (start != kStreamMode) Settle();
         reader_.Write(EncodeHeaderBlock("", 0));  // its ACK changes nothing, so it is not awaited
     }
 
     LineReader& reader_;
     const bool streaming_;
+    const bool windowed_;
     const std::string& name_;
     SendSource& source_;
     const std::uint64_t size_;
     BlockSizeRule rule_;
+    const milliseconds answerWait_;
+    const int bitsPerSecond_;
     std::size_t blockData_ = 0;
     SendResult result_;
 };
@@ -202,7 +322,7 @@ std::uint8_t AwaitStart(LineReader& reader, SteadyClock::time_point deadline) {
     for (;;) {
         std::uint8_t byte = 0;
         if (reader.Next(byte, deadline) != Wait::Byte) return 0;
-        if (byte == kCrcMode || byte == kStreamMode) return byte;
+        if (byte == kCrcMode || byte == kStreamMode || byte == kWindowMode) return byte;
         if (cancel.Saw(byte)) return kCan;
     }
 }

@@ -62,6 +62,9 @@ struct SendOptions {
     std::uint64_t offset = 0;  // the first byte to send; the receiver holds those before it
     bool afterError = false;   // the phase follows an error: start with small blocks
     BlockSizeRule::Choice blocks = BlockSizeRule::Choice::Follow;
+    // The line's speed, when known: an answer is then awaited only as long
+    // as a few blocks take on it, so a lost ACK or NAK costs little.
+    int bitsPerSecond = 0;
 };
 
 struct SendResult {

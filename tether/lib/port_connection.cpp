@@ -14,8 +14,8 @@ namespace {
 
 constexpr milliseconds kFallbackQuiet{100};
 constexpr milliseconds kFallbackDrainLimit{3000};
-// A streamed phase that brings less than this before an error shows that
-// errors persist: the rest comes with acknowledged blocks.
+// Two streamed phases in a row that each bring less than this before an
+// error show that errors persist: the rest comes with acknowledged blocks.
 constexpr std::uint64_t kWorthStreaming = 2048;
 
 std::int16_t TransferCode(ymodem::ReceiveOutcome outcome) {
@@ -191,8 +191,9 @@ std::int16_t PortConnection::StartDownload(const std::string& localPath, const s
 // asked at once for the rest, from the first byte not yet received, as
 // often as it takes within the file phase's limit; whatever of the broken
 // stream is still on the line is skipped while the answer is awaited. While
-// errors persist (a streamed phase that brought little) the rest comes with
-// acknowledged blocks ('C'), each error then costing one block. An older
+// errors persist (two streamed phases in a row that brought little) the
+// rest comes with acknowledged blocks, a few of them on the line at once
+// ('W'), each error then costing a few blocks. An older
 // terminal is asked for the whole file again with acknowledged blocks.
 void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
     Progress progress;
@@ -200,12 +201,13 @@ void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string 
     std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, progress, streamFailed);
     const bool canResume = version_ >= msg::kResumeVersion && name.size() + 4 <= kMaxPayload;
     std::uint64_t phaseStart = 0;
+    int shortPhases = 0;  // in a row
     while (streamFailed && canResume) {
-        const bool persisting = progress.received - phaseStart < kWorthStreaming;
+        shortPhases = progress.received - phaseStart < kWorthStreaming ? shortPhases + 1 : 0;
         phaseStart = progress.received;
         progress.resuming = true;
-        code =
-            DownloadAttempt(*file, name, persisting ? ymodem::kCrcMode : ymodem::kStreamMode, progress, streamFailed);
+        const std::uint8_t mode = shortPhases >= 2 ? ymodem::kWindowMode : ymodem::kStreamMode;
+        code = DownloadAttempt(*file, name, mode, progress, streamFailed);
     }
     if (streamFailed) {
         const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
