@@ -22,5 +22,15 @@ TEST(CopyFigure, AnEfficiencyOnlyForCopiesThatAreDoneAndIdentical) {
     EXPECT_EQ(Describe(failed), "FAILED: the transfer failed (library status 7)");
 }
 
+TEST(CopyFigure, AnotherProgramsFailedRunsAreCountedAndLeftOutOfItsMedian) {
+    const CopyRun bad{false, false, 99.0, "rz exit status 128"};
+    const CopyFigure some = JudgeOther({bad, {true, true, 20.0, ""}, {true, true, 10.0, ""}}, 115200, 115200);
+    EXPECT_TRUE(some.counts);
+    EXPECT_DOUBLE_EQ(some.seconds, 20.0) << "the median of the two that succeeded";
+    EXPECT_EQ(Describe(some), "   20.00 s  0.500 (1 of 3 runs failed)");
+    EXPECT_EQ(Describe(JudgeOther({bad, bad}, 115200, 115200)),
+              "FAILED in all 2 runs: the transfer failed (rz exit status 128)");
+}
+
 }  // namespace
 }  // namespace bayhaul::bench

@@ -216,9 +216,25 @@ TEST(BlockSizeRule, SmallBlocksWhileErrorsPersistThenLargeAfterACleanRun) {
         step == 'e' ? rule.Error() : rule.Delivered();
     }
     EXPECT_EQ(sizes, "L" + std::string(16, 's') + "L" + "Ls" + "s" + std::string(16, 's'));
-    EXPECT_EQ(rule.Size(), 1024u) << "sixteen clean blocks in a row";
+    EXPECT_EQ(rule.Size(), 128u) << "the large block failed right after the return: 32 clean ones needed now";
 
     EXPECT_EQ(BlockSizeRule(true).Size(), 128u) << "a phase that resumes after an error";
+
+    // A large block that fails at once after the return doubles the next clean run.
+    BlockSizeRule backing(true);
+    const auto deliver = [&](int blocks) {
+        for (int i = 0; i < blocks; ++i) backing.Delivered();
+    };
+    deliver(16);
+    backing.Error();
+    deliver(31);
+    EXPECT_EQ(backing.Size(), 128u) << "now 32 clean blocks are needed";
+    deliver(1);
+    EXPECT_EQ(backing.Size(), 1024u);
+    deliver(16);  // large blocks go through
+    backing.Error();
+    deliver(16);
+    EXPECT_EQ(backing.Size(), 1024u) << "back to a run of 16";
     BlockSizeRule fixed(true, BlockSizeRule::Choice::Always1024);
     fixed.Error();
     EXPECT_EQ(fixed.Size(), 1024u);

@@ -342,13 +342,23 @@ std::size_t BlockSizeRule::Size() const {
 
 void BlockSizeRule::Error() {
     if (choice_ != Choice::Follow) return;
+    if (returned_) needed_ = std::min(2 * needed_, kLongestRun);  // back to large blocks too soon
+    returned_ = false;
     small_ = true;
     clean_ = 0;
 }
 
 void BlockSizeRule::Delivered() {
-    if (choice_ != Choice::Follow || !small_) return;
-    if (++clean_ >= kCleanRun) small_ = false;
+    if (choice_ != Choice::Follow) return;
+    ++clean_;
+    if (small_ && clean_ >= needed_) {
+        small_ = false;
+        returned_ = true;
+        clean_ = 0;
+    } else if (returned_ && clean_ == kCleanRun) {
+        returned_ = false;
+        needed_ = kCleanRun;  // large blocks go through: the line is clean again
+    }
 }
 
 SendResult SendFile(LineReader& reader, std::uint8_t startChar, const std::string& name, SendSource& source,

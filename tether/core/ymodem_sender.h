@@ -41,10 +41,14 @@ private:
 // How the sender picks its block size, so that it follows the line: 1024-
 // byte blocks while the line is clean; after an error (a NAK, or a phase
 // that resumes after one) 128-byte blocks, which an error costs less, until
-// kCleanRun blocks in a row have gone through; then 1024 again.
+// a run of clean blocks has gone through; then 1024 again. The run is
+// kCleanRun blocks; each time a large block fails right after such a
+// return it doubles (up to kLongestRun), and kCleanRun large blocks that
+// go through bring it back to kCleanRun.
 class BlockSizeRule {
 public:
     static constexpr int kCleanRun = 16;
+    static constexpr int kLongestRun = 512;
     enum class Choice { Follow, Always1024, Always128 };
 
     explicit BlockSizeRule(bool afterError = false, Choice choice = Choice::Follow);
@@ -55,7 +59,9 @@ public:
 private:
     Choice choice_;
     bool small_;
-    int clean_ = 0;  // blocks through since the last error, while small
+    int clean_ = 0;           // blocks through in a row, of the size in use
+    int needed_ = kCleanRun;  // small blocks through before large ones again
+    bool returned_ = false;   // back to large blocks, not yet kCleanRun of them through
 };
 
 struct SendOptions {
