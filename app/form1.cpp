@@ -62,17 +62,17 @@ Form1::~Form1() = default;
 
 template <typename Control>
 Control* Form1::Make(const char* name) {
-    const ControlSpec& spec = MainWindowControl(name);
+    const ControlSpec& layout = MainWindowControl(name);
     auto* control = new Control(this);
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(TwipsToPixels(spec.place, *this));
+    control->setGeometry(TwipsToPixels(layout.place, *this));
     if constexpr (std::is_same_v<Control, QCheckBox>) {
         // The box shows no caption; the label beside it carries the text, and
         // clicking the label leaves the box alone.
-        control->setAccessibleName(QString::fromLatin1(spec.text));
+        control->setAccessibleName(QString::fromLatin1(layout.text));
         control->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
     } else if constexpr (!std::is_same_v<Control, QProgressBar>) {
-        control->setText(QString::fromLatin1(spec.text));
+        control->setText(QString::fromLatin1(layout.text));
     }
     return control;
 }

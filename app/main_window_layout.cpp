@@ -31,8 +31,8 @@ const std::vector<ControlSpec>& MainWindowControls() {
 }
 
 const ControlSpec& MainWindowControl(std::string_view name) {
-    for (const ControlSpec& spec : MainWindowControls()) {
-        if (name == spec.name) return spec;
+    for (const ControlSpec& layout : MainWindowControls()) {
+        if (name == layout.name) return layout;
     }
     throw std::out_of_range("no main-window control named " + std::string(name));
 }

@@ -127,14 +127,6 @@ FileResult DurableFile::Commit() {
     return renamed;
 }
 
-FileResult ReplaceFileContent(const std::string& path, const std::string& content) {
-    FileResult result;
-    auto file = DurableFile::Create(path, result);
-    if (!file) return result;
-    if (!file->Append(content.data(), content.size())) return Failure("cannot write " + path, errno);
-    return file->Commit();
-}
-
 FileResult MoveFileOver(const std::string& from, const std::string& to) {
     Replaced replaced;
     if (auto refused = CheckReplaceable(to, replaced)) return *refused;

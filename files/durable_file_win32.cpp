@@ -100,14 +100,6 @@ FileResult DurableFile::Commit() {
     return renamed;
 }
 
-FileResult ReplaceFileContent(const std::string& path, const std::string& content) {
-    FileResult result;
-    auto file = DurableFile::Create(path, result);
-    if (!file) return result;
-    if (!file->Append(content.data(), content.size())) return Failure("cannot write " + path);
-    return file->Commit();
-}
-
 FileResult MoveFileOver(const std::string& from, const std::string& to) {
     if (auto refused = CheckReplaceable(to)) return *refused;
     const HANDLE file =

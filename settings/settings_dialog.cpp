@@ -53,14 +53,14 @@ Settings::Settings(SettingsDialogState& state, QWidget* parent, FolderChooser* c
 
 template <typename Control>
 Control* Settings::Make(const char* name) {
-    const SettingsControlSpec& spec = SettingsDialogControl(name);
-    QWidget* parent = spec.frame ? findChild<QWidget*>(QString::fromLatin1(spec.frame)) : this;
+    const SettingsControlSpec& layout = SettingsDialogControl(name);
+    QWidget* parent = layout.frame ? findChild<QWidget*>(QString::fromLatin1(layout.frame)) : this;
     auto* control = new Control(parent);
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(TwipsToPixels(spec.place, *this));
+    control->setGeometry(TwipsToPixels(layout.place, *this));
     if constexpr (std::is_same_v<Control, QLabel> || std::is_same_v<Control, QRadioButton> ||
                   std::is_same_v<Control, QPushButton>)
-        control->setText(QString::fromLatin1(spec.text));
+        control->setText(QString::fromLatin1(layout.text));
     return control;
 }
 

@@ -37,8 +37,8 @@ const std::vector<SettingsControlSpec>& SettingsDialogControls() {
 }
 
 const SettingsControlSpec& SettingsDialogControl(std::string_view name) {
-    for (const SettingsControlSpec& spec : SettingsDialogControls()) {
-        if (name == spec.name) return spec;
+    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
+        if (name == layout.name) return layout;
     }
     throw std::out_of_range("no Settings dialog control named " + std::string(name));
 }

@@ -127,20 +127,20 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
     const double dpiX = window.logicalDpiX();
     const double dpiY = window.logicalDpiY();
     EXPECT_EQ(window.size(), QSize(TwipsToPixels(7380, dpiX), TwipsToPixels(6840, dpiY)));
-    for (const ControlSpec& spec : MainWindowControls()) {
-        SCOPED_TRACE(spec.name);
-        QWidget* control = Control<QWidget>(window, spec.name);
+    for (const ControlSpec& layout : MainWindowControls()) {
+        SCOPED_TRACE(layout.name);
+        QWidget* control = Control<QWidget>(window, layout.name);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->geometry(),
-                  QRect(TwipsToPixels(spec.place.left, dpiX), TwipsToPixels(spec.place.top, dpiY),
-                        TwipsToPixels(spec.place.width, dpiX), TwipsToPixels(spec.place.height, dpiY)));
-        const QString text = QString::fromLatin1(spec.text);
+                  QRect(TwipsToPixels(layout.place.left, dpiX), TwipsToPixels(layout.place.top, dpiY),
+                        TwipsToPixels(layout.place.width, dpiX), TwipsToPixels(layout.place.height, dpiY)));
+        const QString text = QString::fromLatin1(layout.text);
         if (auto* box = qobject_cast<QCheckBox*>(control)) {
             EXPECT_EQ(box->text(), "");
             EXPECT_EQ(box->accessibleName(), text);
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(button->text(), text);
-        } else if (auto* label = qobject_cast<QLabel*>(control); label && std::string(spec.name) != "Label1") {
+        } else if (auto* label = qobject_cast<QLabel*>(control); label && std::string(layout.name) != "Label1") {
             EXPECT_EQ(label->text(), text) << "Label1 shows the clock once loaded";
         }
     }

@@ -33,12 +33,12 @@ TEST(MainWindowLayout, CaptionsTextsAndPlacesAreTheDesigns) {
     };
     ASSERT_EQ(MainWindowControls().size(), std::size(design));
     for (const Expected& e : design) {
-        const ControlSpec& spec = MainWindowControl(e.name);
-        EXPECT_EQ(std::string(spec.text), e.text) << e.name;
-        EXPECT_EQ(spec.place.left, e.place.left) << e.name;
-        EXPECT_EQ(spec.place.top, e.place.top) << e.name;
-        EXPECT_EQ(spec.place.width, e.place.width) << e.name;
-        EXPECT_EQ(spec.place.height, e.place.height) << e.name;
+        const ControlSpec& layout = MainWindowControl(e.name);
+        EXPECT_EQ(std::string(layout.text), e.text) << e.name;
+        EXPECT_EQ(layout.place.left, e.place.left) << e.name;
+        EXPECT_EQ(layout.place.top, e.place.top) << e.name;
+        EXPECT_EQ(layout.place.width, e.place.width) << e.name;
+        EXPECT_EQ(layout.place.height, e.place.height) << e.name;
     }
     EXPECT_EQ(std::string(kMainWindowCaption), "Bayhaul");
     EXPECT_EQ(kMainWindowWidthTwips, 7380);

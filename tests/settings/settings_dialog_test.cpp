@@ -39,14 +39,14 @@ TEST_F(SettingsDialogTest, ControlsFollowTheLayoutTableInADialogCentredOnTheScre
     const QRect screen = dialog->screen()->geometry();
     EXPECT_EQ(dialog->pos(), QPoint(screen.left() + (screen.width() - dialog->width()) / 2,
                                     screen.top() + (screen.height() - dialog->height()) / 2));
-    for (const SettingsControlSpec& spec : SettingsDialogControls()) {
-        SCOPED_TRACE(spec.name);
-        QWidget* control = Control<QWidget>(*dialog, spec.name);
+    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
+        SCOPED_TRACE(layout.name);
+        QWidget* control = Control<QWidget>(*dialog, layout.name);
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->geometry(), TwipsToPixels(spec.place, *dialog));
-        EXPECT_EQ(control->parentWidget()->objectName(), QString::fromLatin1(spec.frame ? spec.frame : "Settings"));
+        EXPECT_EQ(control->geometry(), TwipsToPixels(layout.place, *dialog));
+        EXPECT_EQ(control->parentWidget()->objectName(), QString::fromLatin1(layout.frame ? layout.frame : "Settings"));
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            EXPECT_EQ(button->text(), spec.text);
+            EXPECT_EQ(button->text(), layout.text);
         }
         if (auto* frame = qobject_cast<QGroupBox*>(control)) {
             EXPECT_EQ(frame->title(), "");

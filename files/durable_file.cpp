@@ -1,0 +1,13 @@
+#include "files/durable_file.h"
+
+namespace bayhaul {
+
+FileResult ReplaceFileContent(const std::string& path, const std::string& content) {
+    FileResult result;
+    auto file = DurableFile::Create(path, result);
+    if (!file) return result;
+    if (!file->Append(content.data(), content.size())) return {false, "cannot write " + path, false};
+    return file->Commit();
+}
+
+}  // namespace bayhaul
