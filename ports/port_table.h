@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-namespace bayhaul {
+#include "ports/com_number.h"
 
-constexpr int kMaxComNumber = 256;
+namespace bayhaul {
 
 enum class PortKind { Uart, UsbSerial, Virtual };
 

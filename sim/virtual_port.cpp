@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "ports/port_table.h"
-#include "tether/core/serial_port.h"
 
 namespace bayhaul::sim {
 
@@ -110,7 +109,20 @@ bool VirtualPort::Renew(std::string& error) {
 int VirtualPort::LineSpeed() const {
     termios tio{};
     if (tcgetattr(master_->fd(), &tio) != 0) return 0;
-    return tether::BitsPerSecond(cfgetospeed(&tio));
+    switch (cfgetospeed(&tio)) {
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace bayhaul::sim

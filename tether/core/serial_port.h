@@ -1,27 +1,24 @@
 // Opens a serial device for the link: raw 8N1 at the given speed, no flow
-// control, exclusive (ioctl TIOCEXCL plus flock, which also holds for root),
-// stale input and output discarded.
+// control, exclusive, stale input and output discarded. One implementation
+// per platform: termios on POSIX (exclusive by TIOCEXCL plus flock, which
+// also holds for root), the communications API on Windows.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "tether/core/fd_line.h"
+#include "tether/core/byte_line.h"
 
 namespace bayhaul::tether {
 
 enum class OpenError { None, Busy, Failed };
 
 struct OpenedPort {
-    std::unique_ptr<FdLine> line;
+    std::unique_ptr<ByteLine> line;
     OpenError error = OpenError::None;
 };
 
+// `device` as the platform names it: /dev/ttyUSB0, or \\.\COM3.
 OpenedPort OpenSerialPort(const std::string& device, int bitsPerSecond);
-
-// The termios speed constant for 9600 or 115200; 0 for anything else.
-unsigned SpeedConstant(int bitsPerSecond);
-// The bit rate a termios speed constant stands for; 0 when unknown.
-int BitsPerSecond(unsigned speedConstant);
 
 }  // namespace bayhaul::tether

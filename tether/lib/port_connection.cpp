@@ -2,11 +2,12 @@
 
 #include <random>
 
-#include "ports/port_table.h"
+#include "ports/com_number.h"
 #include "tether/core/link_messages.h"
 #include "tether/core/serial_port.h"
 #include "tether/core/ymodem.h"
 #include "tether/core/ymodem_receiver.h"
+#include "tether/lib/com_device.h"
 #include "files/durable_file.h"
 
 namespace bayhaul::tether {
@@ -80,7 +81,7 @@ std::int16_t PortConnection::Connect() {
     if (Downloading()) return result::kBusy;
     if (com_ == 0) return result::kNotSetUp;
     CloseLine();
-    const auto device = DevicePathForCom(com_, SystemPortRoots());
+    const auto device = ComDevicePath(com_);
     if (!device) return result::kNoSuchPort;
     OpenedPort port = OpenSerialPort(*device, bitsPerSecond_);
     if (port.error == OpenError::Busy) return result::kPortBusy;

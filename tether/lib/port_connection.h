@@ -9,12 +9,10 @@
 #include <string>
 #include <thread>
 
-#include "tether/core/fd_line.h"
+#include "tether/core/byte_line.h"
 #include "tether/core/line_reader.h"
 #include "tether/core/request_exchange.h"
 #include "tether/lib/result_codes.h"
-
-namespace bayhaul::tether {}  // namespace bayhaul::tether
 
 namespace bayhaul {
 class DurableFile;
@@ -63,7 +61,7 @@ private:
     int com_ = 0;
     int bitsPerSecond_ = 0;
     std::uint8_t version_ = 0;  // the protocol version the terminal answered with
-    std::unique_ptr<FdLine> line_;
+    std::unique_ptr<ByteLine> line_;
     std::unique_ptr<LineReader> reader_;
     std::uint8_t seq_ = 0;
 

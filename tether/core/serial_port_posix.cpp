@@ -1,5 +1,7 @@
 #include "tether/core/serial_port.h"
 
+#include "tether/core/fd_line.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -9,8 +11,10 @@
 #include <cerrno>
 
 namespace bayhaul::tether {
+namespace {
 
-unsigned SpeedConstant(int bitsPerSecond) {
+// The termios speed constant for 9600 or 115200; 0 for anything else.
+speed_t SpeedConstant(int bitsPerSecond) {
     switch (bitsPerSecond) {
         case 9600:
             return B9600;
@@ -21,22 +25,7 @@ unsigned SpeedConstant(int bitsPerSecond) {
     }
 }
 
-int BitsPerSecond(unsigned speedConstant) {
-    switch (speedConstant) {
-        case B9600:
-            return 9600;
-        case B19200:
-            return 19200;
-        case B38400:
-            return 38400;
-        case B57600:
-            return 57600;
-        case B115200:
-            return 115200;
-        default:
-            return 0;
-    }
-}
+}  // namespace
 
 OpenedPort OpenSerialPort(const std::string& device, int bitsPerSecond) {
     const speed_t speed = SpeedConstant(bitsPerSecond);
