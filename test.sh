@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds the Linux tree and both Windows trees, and
+# runs every test: the Linux suite, the Windows suite under wine64, and the
+# static checks of the 32-bit build. Arguments go to the Linux ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/build.sh
-cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+scripts/build-windows.sh
+(cd build && ctest --output-on-failure -j"$(nproc)" "$@")
+(cd build-win64 && ctest --output-on-failure -j"$(nproc)")
+(cd build-win32 && ctest --output-on-failure -j"$(nproc)")

@@ -12,6 +12,10 @@ packages=(
   libgtest-dev libgmock-dev
   lrzsz
   fonts-liberation
+  # The Windows trees: MinGW-w64 with POSIX threads, GoogleTest's sources,
+  # wine64 to run the 64-bit tests, and Xvfb with xdotool for their windows.
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+  wine64 xvfb xauth xdotool
 )
 case "${1:-}" in
   "") ;;

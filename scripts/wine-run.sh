@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# Runs a Windows program under wine64 in the build's own Wine prefix, made
-# on first use. Windows tests reach their programs through this script (the
-# x86_64 toolchain's emulator).
+# Runs a Windows program under wine64 in the build's own Wine prefix,
+# build-win64/wine, made on first use (once per clean build). Windows tests
+# reach their programs through this script, the x86_64 toolchain's emulator.
+# Concurrent first uses wait for one another rather than race. The prefix
+# has a home of its own, so the Windows desktop and documents folders are
+# $prefix/home/Desktop and $prefix/home/Documents, never the user's.
 set -euo pipefail
 prefix="${BAYHAUL_WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build-win64/wine}"
-export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-if [ ! -f "$prefix/system.reg" ]; then
-  mkdir -p "$prefix"
-  /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+export WINEPREFIX="$prefix" HOME="$prefix/home" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+wine=/usr/lib/wine/wine64
+if [ ! -f "$prefix/.made" ]; then
+  mkdir -p "$prefix/home/Desktop" "$prefix/home/Documents"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -f "$prefix/.made" ]; then
+    "$wine" wineboot --init >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+    touch "$prefix/.made"
+  fi
+  exec 9>&-
 fi
-exec /usr/lib/wine/wine64 "$@"
+exec "$wine" "$@"
