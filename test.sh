@@ -4,7 +4,7 @@
 # static checks of the 32-bit build. Arguments go to the Linux ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/install-deps.sh windows
 scripts/build.sh
 scripts/build-windows.sh
 (cd build && ctest --output-on-failure -j"$(nproc)" "$@")

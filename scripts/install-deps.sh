@@ -4,6 +4,8 @@
 #   scripts/install-deps.sh        what ./run.sh, ./test.sh and the sanitizer
 #                                  builds need
 #   scripts/install-deps.sh fuzz   that, and clang with libFuzzer
+#   scripts/install-deps.sh windows  that, and what the Windows trees and
+#                                  their tests need (./test.sh)
 set -euo pipefail
 
 packages=(
@@ -12,16 +14,17 @@ packages=(
   libgtest-dev libgmock-dev
   lrzsz
   fonts-liberation
-  # The Windows trees: MinGW-w64 with POSIX threads, GoogleTest's sources,
-  # wine64 to run the 64-bit tests, and Xvfb with xdotool for their windows.
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
-  wine64 xvfb xauth xdotool
 )
 case "${1:-}" in
   "") ;;
   fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+  # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
+  # 64-bit tests, and Xvfb with xdotool for their windows.
+  windows)
+    packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth xdotool)
+    ;;
   *)
-    echo "usage: scripts/install-deps.sh [fuzz]" >&2
+    echo "usage: scripts/install-deps.sh [fuzz|windows]" >&2
     exit 2
     ;;
 esac
