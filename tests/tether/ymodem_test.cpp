@@ -19,10 +19,6 @@ using testing::PtyPair;
 using testing::RandomBytes;
 using namespace ymodem;
 
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
 TEST(YmodemHeader, EncodedHeaderRoundTripsAndLongNamesUseABigBlock) {
     const auto block = EncodeHeaderBlock("FORM.DAT", 1048576);
     ASSERT_EQ(block.size(), 3u + 128 + 2);
