@@ -13,6 +13,11 @@ namespace bayhaul {
 namespace {
 
 static_assert(sizeof(RawGuid) == sizeof(GUID), "RawGuid must match GUID");
+#ifdef _WIN64
+static_assert(sizeof(SP_DEVINFO_DATA) == 32, "64-bit SP_DEVINFO_DATA is 32 bytes");
+#else
+static_assert(sizeof(SP_DEVINFO_DATA) == 28, "32-bit SP_DEVINFO_DATA is 28 bytes");
+#endif
 static_assert(sizeof(DeviceInfoData) == sizeof(SP_DEVINFO_DATA), "DeviceInfoData must match SP_DEVINFO_DATA");
 static_assert(offsetof(DeviceInfoData, ClassGuid) == offsetof(SP_DEVINFO_DATA, ClassGuid), "ClassGuid offset");
 static_assert(offsetof(DeviceInfoData, DevInst) == offsetof(SP_DEVINFO_DATA, DevInst), "DevInst offset");

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "link/recording_tether.h"
+#include "settings/output_naming.h"
 #include "ports/fake_device_platform.h"
 #include "support/fixed_time.h"
 #include "support/temp_dir.h"
@@ -62,7 +63,7 @@ public:
         tether.files.push_back(content);
     }
 
-    std::string Desktop(const std::string& name) const { return desktop / name; }
+    std::string Desktop(const std::string& name) const { return desktop.Path() + kPathSeparator + name; }
 
     std::string Finished(int count) const {
         return "Finished download " + std::to_string(count) + " file(s) at 12/8/2023 10:56:03 AM";

@@ -1,5 +1,6 @@
 #include "app/main_window_state.h"
 #include "link/recording_tether.h"
+#include "settings/output_naming.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 #include "support/fixed_time.h"
@@ -7,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace bayhaul {
 namespace {
@@ -75,13 +76,13 @@ TEST_F(MainWindowStateTest, EachBoxRewritesItsOwnLineWhateverTheOrder) {
 
 TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept) {
     state.Load();
-    ::chmod(settingsPath.c_str(), 0444);
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     state.Check2Click(true);
     EXPECT_EQ(state.Label2.rfind("Settings not saved: ", 0), 0u) << state.Label2;
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(state.Check2);
 
-    ::chmod(settingsPath.c_str(), 0644);
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     state.Check1Click(false);
     EXPECT_EQ(state.Label2, "");
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
@@ -129,26 +130,28 @@ TEST_F(MainWindowStateTest, TickCounterStopsAtItsLargestValue) {
 }
 
 TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter) {
+    // Folder and name are joined with the platform's separator.
+    const auto In = [](const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; };
     state.Load();
-    EXPECT_EQ(state.BuildSavePath(0), "/home/me/Desktop/FORM.DAT");
-    EXPECT_EQ(state.BuildSavePath(1), "/home/me/Desktop/FORM02.DAT");
-    EXPECT_EQ(state.BuildSavePath(18), "/home/me/Desktop/FORM19.DAT");
-    EXPECT_EQ(state.BuildSavePath(25), "/home/me/Desktop/FORM26.DAT");
+    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Desktop", "FORM.DAT"));
+    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Desktop", "FORM02.DAT"));
+    EXPECT_EQ(state.BuildSavePath(18), In("/home/me/Desktop", "FORM19.DAT"));
+    EXPECT_EQ(state.BuildSavePath(25), In("/home/me/Desktop", "FORM26.DAT"));
     EXPECT_EQ(state.SaveFolder, "/home/me/Desktop");
     EXPECT_EQ(state.SaveBaseName, "FORM");
 
     state.Settings = {"1", "0", "My Docunments", "%T", "TXT"};
     clock.moment = {2023, 12, 8, 9, 5, 7};
-    EXPECT_EQ(state.BuildSavePath(0), "/home/me/Documents/20231208090507.TXT");
+    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Documents", "20231208090507.TXT"));
     clock.moment = {2023, 12, 8, 9, 5, 12};
-    EXPECT_EQ(state.BuildSavePath(1), "/home/me/Documents/2023120809051202.TXT");
+    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Documents", "2023120809051202.TXT"));
     EXPECT_EQ(state.LastStamp, "20231208090512");
     EXPECT_EQ(state.SaveBaseName, "20231208090512");
 
-    state.Settings = {"1", "0", "/srv/data/", "FORM", ""};
-    EXPECT_EQ(state.BuildSavePath(0), "/srv/data/FORM.");
+    state.Settings = {"1", "0", In("/srv/data", ""), "FORM", ""};
+    EXPECT_EQ(state.BuildSavePath(0), In("/srv/data", "FORM."));
     state.Settings.diradd = "My Documents";
-    EXPECT_EQ(state.BuildSavePath(0), "My Documents/FORM.");
+    EXPECT_EQ(state.BuildSavePath(0), In("My Documents", "FORM."));
 }
 
 }  // namespace

@@ -37,22 +37,22 @@ void Scribble(char* buffer, std::size_t size, const std::string& text) {
 
 extern "C" {
 
-LinkHandle Create() {
+LinkHandle TETHER_CALL Create() {
     Record("Create");
     return Next(active->handles, 0);
 }
 
-std::int16_t SetupEx(LinkHandle h, std::int16_t port, std::uint8_t speed, std::uint8_t stop, std::uint8_t parity) {
+std::int16_t TETHER_CALL SetupEx(LinkHandle h, std::int16_t port, std::uint8_t speed, std::uint8_t stop, std::uint8_t parity) {
     Record("SetupEx " + Num(h) + " " + Num(port) + " " + std::string{char(speed), ' ', char(stop), ' ', char(parity)});
     return 0;
 }
 
-std::int16_t Connect(LinkHandle h) {
+std::int16_t TETHER_CALL Connect(LinkHandle h) {
     Record("Connect " + Num(h));
     return Next(active->connects, std::int16_t{0});
 }
 
-std::int16_t EscJ(LinkHandle h, std::int16_t letter, char* name, std::uint8_t* length) {
+std::int16_t TETHER_CALL EscJ(LinkHandle h, std::int16_t letter, char* name, std::uint8_t* length) {
     Record("ESC_J " + Num(h) + " " + Num(letter) + " " + name + " " + Num(*length));
     if (!active->queryScribble.empty()) {
         Scribble(name, std::strlen(name) + 1, active->queryScribble);
@@ -61,7 +61,7 @@ std::int16_t EscJ(LinkHandle h, std::int16_t letter, char* name, std::uint8_t* l
     return Next(active->queries, std::int16_t{0});
 }
 
-std::int16_t UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* remote, std::int16_t reserved,
+std::int16_t TETHER_CALL UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* remote, std::int16_t reserved,
                     std::int16_t mode) {
     Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " + Num(mode));
     const std::int16_t result = Next(active->uploads, std::int16_t{0});
@@ -74,7 +74,7 @@ std::int16_t UpLoad(LinkHandle h, std::int16_t letter, char* local, const char* 
     return result;
 }
 
-std::int16_t StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received, std::int32_t* total) {
+std::int16_t TETHER_CALL StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received, std::int32_t* total) {
     Record("StLoad " + Num(h) + " " + Num(selector));
     if (active->announced) {
         *received = lastFileSize;
@@ -86,24 +86,24 @@ std::int16_t StLoad(LinkHandle h, std::int16_t selector, std::int32_t* received,
     return lastPoll;
 }
 
-std::int16_t EscE(LinkHandle h, std::int16_t letter, const char* name, std::int16_t length) {
+std::int16_t TETHER_CALL EscE(LinkHandle h, std::int16_t letter, const char* name, std::int16_t length) {
     Record("ESC_E " + Num(h) + " " + Num(letter) + " " + name + " " + Num(length));
     return 0;
 }
 
-std::int16_t EscM(LinkHandle h, std::int16_t letter, char* stamp) {
+std::int16_t TETHER_CALL EscM(LinkHandle h, std::int16_t letter, char* stamp) {
     Record("ESC_M " + Num(h) + " " + Num(letter) + " " + stamp);
     if (!active->clockReply.empty()) Scribble(stamp, std::strlen(stamp) + 1, active->clockReply);
     return 0;
 }
 
-std::int16_t Disconnect(LinkHandle h) {
+std::int16_t TETHER_CALL Disconnect(LinkHandle h) {
     Record("Disconnect " + Num(h));
     if (active->duringDisconnect) active->duringDisconnect();
     return 0;
 }
 
-std::int16_t Destroy(LinkHandle h) {
+std::int16_t TETHER_CALL Destroy(LinkHandle h) {
     Record("Destroy " + Num(h));
     return 0;
 }

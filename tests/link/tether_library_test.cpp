@@ -1,16 +1,21 @@
 #include "link/tether_library.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
 #include "link/terminal_session.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace bayhaul {
+
+// Whether `reason` is the system's own for a library file that is not
+// there (one file per platform).
+bool IsMissingFileReason(const std::string& reason);
+
 namespace {
 
 const fs::path kComplete = STUB_COMPLETE_DIR;
@@ -19,18 +24,10 @@ const fs::path kLacking = STUB_LACKING_DIR;
 // A fresh empty folder for one test, removed afterwards.
 class ScratchFolder {
 public:
-    ScratchFolder() : path_(fs::path(testing::TempDir()) / ("bayhaul_link_" + UniqueName())) {
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
+    fs::path path() const { return fs::path(dir_.Path()); }
 
 private:
-    static std::string UniqueName() {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        return std::string(test->name()) + "_" + std::to_string(::getpid());
-    }
-    fs::path path_;
+    TempDir dir_;
 };
 
 // Runs the rest of the test inside `folder`, then returns to where it was.
@@ -67,15 +64,15 @@ TEST(TetherLibraryTest, MissingLibraryIsReportedWithItsPathAndTheSystemReason) {
     TetherLibrary library(empty.path());
     LoadError error;
     EXPECT_EQ(library.Functions(error), nullptr);
-    EXPECT_EQ(error.path, (empty.path() / "TetherDll.so").string());
-    EXPECT_NE(error.reason.find("No such file"), std::string::npos) << error.reason;
+    EXPECT_EQ(error.path, (empty.path() / kTetherLibraryFile).string());
+    EXPECT_TRUE(IsMissingFileReason(error.reason)) << error.reason;
 }
 
 TEST(TetherLibraryTest, LibraryLackingAFunctionIsRefusedAndTheFunctionNamed) {
     TetherLibrary library(kLacking);
     LoadError error;
     EXPECT_EQ(library.Functions(error), nullptr);
-    EXPECT_EQ(error.path, (kLacking / "TetherDll.so").string());
+    EXPECT_EQ(error.path, (kLacking / kTetherLibraryFile).string());
     EXPECT_EQ(error.reason, "the library lacks Tether_ESC_M");
 }
 
@@ -84,7 +81,7 @@ TEST(TetherLibraryTest, LibraryPutInPlaceAfterAFailedLoadIsPickedUp) {
     TetherLibrary library(folder.path());
     LoadError error;
     ASSERT_EQ(library.Functions(error), nullptr);
-    fs::copy_file(kComplete / "TetherDll.so", folder.path() / "TetherDll.so");
+    fs::copy_file(kComplete / kTetherLibraryFile, folder.path() / kTetherLibraryFile);
     const TetherFunctions* functions = library.Functions(error);
     ASSERT_NE(functions, nullptr) << error.Message();
     EXPECT_EQ(functions->Tether_Create(), 4242);
@@ -98,12 +95,18 @@ TEST(TetherLibraryTest, ProgramFolderIsTheExecutablesFolder) {
 }
 
 TEST(TetherLibraryTest, LibraryInTheCurrentDirectoryIsNeverLoaded) {
-    InsideFolder planted(kComplete);  // holds a loadable TetherDll.so
+    for (const fs::path& planted : {kComplete, fs::path(REAL_LIBRARY_DIR)}) {
+        SCOPED_TRACE(planted.string());
+        InsideFolder inside(planted);  // holds a loadable library
 
-    TetherLibrary fromProgramFolder;
+        TetherLibrary fromProgramFolder;
+        LoadError error;
+        EXPECT_EQ(fromProgramFolder.Functions(error), nullptr);
+        EXPECT_TRUE(fs::equivalent(fs::path(error.path).parent_path(), TEST_BINARY_DIR)) << error.path;
+        EXPECT_TRUE(IsMissingFileReason(error.reason)) << error.reason;
+    }
+    InsideFolder planted(kComplete);
     LoadError error;
-    EXPECT_EQ(fromProgramFolder.Functions(error), nullptr);
-    EXPECT_EQ(fs::path(error.path).parent_path(), fs::path(TEST_BINARY_DIR));
 
     TetherLibrary fromRelativeFolder(".");
     EXPECT_EQ(fromRelativeFolder.Functions(error), nullptr);
@@ -128,7 +131,7 @@ TEST(TetherLibraryTest, SessionOverAMissingLibraryReturnsTheLoadError) {
     TerminalSession session(library, currentLink, lastStamp);
     const OpenResult result = session.Connect(3);
     EXPECT_EQ(result.status, OpenStatus::NoLibrary);
-    EXPECT_EQ(result.loadError.path, (empty.path() / "TetherDll.so").string());
+    EXPECT_EQ(result.loadError.path, (empty.path() / kTetherLibraryFile).string());
     EXPECT_EQ(result.loadError.Message().rfind("Cannot load " + result.loadError.path + ": ", 0), 0u);
 }
 

@@ -1,6 +1,8 @@
 // Sets environment variables for one test and puts back what was there.
 #pragma once
 
+#include <stdlib.h>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -14,9 +16,9 @@ public:
     ~ScopedEnv() {
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
             if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+                Put(it->first, *it->second);
             else
-                ::unsetenv(it->first.c_str());
+                Remove(it->first);
         }
     }
     ScopedEnv(const ScopedEnv&) = delete;
@@ -24,15 +26,25 @@ public:
 
     void Set(const std::string& name, const std::string& value) {
         Save(name);
-        ::setenv(name.c_str(), value.c_str(), 1);
+        Put(name, value);
     }
 
     void Unset(const std::string& name) {
         Save(name);
-        ::unsetenv(name.c_str());
+        Remove(name);
     }
 
 private:
+    // Windows has no setenv; its _putenv_s with an empty value removes the
+    // variable, so an empty value cannot be set there.
+#ifdef _WIN32
+    static void Put(const std::string& name, const std::string& value) { ::_putenv_s(name.c_str(), value.c_str()); }
+    static void Remove(const std::string& name) { ::_putenv_s(name.c_str(), ""); }
+#else
+    static void Put(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+    static void Remove(const std::string& name) { ::unsetenv(name.c_str()); }
+#endif
+
     void Save(const std::string& name) {
         const char* old = std::getenv(name.c_str());
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);

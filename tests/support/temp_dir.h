@@ -5,18 +5,30 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
-
 class TempDir {
 public:
+    // A folder of a random name under the system's temporary folder; one
+    // that already exists is never reused. Path() is empty if none could be made.
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "bayhaul-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        if (error) return;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate = base / ("bayhaul-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, error)) {
+                path_ = candidate.generic_string();
+                return;
+            }
+        }
     }
     ~TempDir() {
+        if (path_.empty()) return;
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                      ignored);
