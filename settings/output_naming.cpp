@@ -25,7 +25,8 @@ std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLook
 std::string JoinSavePath(const std::string& folder, const std::string& baseName, const std::string& suffix,
                          const std::string& extension, char separator) {
     std::string path = folder;
-    if (path.empty() || path.back() != separator) path += separator;
+    // "/" ends a folder on either platform (Windows accepts both).
+    if (path.empty() || (path.back() != separator && path.back() != '/')) path += separator;
     return path + baseName + suffix + "." + extension;
 }
 

@@ -32,7 +32,7 @@ std::vector<std::string> BuildNameSuffixes();
 // two keywords (exact, case-sensitive), otherwise `diradd` itself.
 std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLookup& specialFolder);
 
-// folder + separator (unless the folder already ends in one) + base name +
+// folder + separator (unless the folder already ends in it or in "/") + base name +
 // suffix + "." + extension.
 std::string JoinSavePath(const std::string& folder, const std::string& baseName, const std::string& suffix,
                          const std::string& extension, char separator = kPathSeparator);

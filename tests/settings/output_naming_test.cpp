@@ -35,6 +35,8 @@ TEST(JoinSavePath, BuildsThePathWithThePlatformsSeparator) {
         {"C:\\Users\\me\\Desktop", "FORM", "19", "DAT", '\\', "C:\\Users\\me\\Desktop\\FORM19.DAT"},
         {"D:\\Data\\", "20231208090507", "", "TXT", '\\', "D:\\Data\\20231208090507.TXT"},
         {"D:\\Data", "20231208090512", "02", "TXT", '\\', "D:\\Data\\2023120809051202.TXT"},
+        // Windows takes "/" as a separator too, so a folder typed with one needs no other.
+        {"C:/data/", "FORM", "", "DAT", '\\', "C:/data/FORM.DAT"},
         {"/home/me/Desktop", "FORM", "", "DAT", '/', "/home/me/Desktop/FORM.DAT"},
         {"/home/me/Desktop", "FORM", "02", "DAT", '/', "/home/me/Desktop/FORM02.DAT"},
         {"/srv/data/", "20231208090507", "", "TXT", '/', "/srv/data/20231208090507.TXT"},
