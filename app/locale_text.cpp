@@ -23,6 +23,20 @@ std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale) {
     return text;
 }
 
+std::string WithFourDigitYear(const std::string& format) {
+    std::string widened;
+    bool quoted = false;
+    for (std::size_t i = 0; i < format.size();) {
+        const char c = format[i];
+        if (c == '\'') quoted = !quoted;  // '' inside or outside a quote toggles twice
+        std::size_t run = 1;
+        while (!quoted && c == 'y' && i + run < format.size() && format[i + run] == c) ++run;
+        widened += !quoted && c == 'y' && run == 2 ? std::string("yyyy") : format.substr(i, run);
+        i += run;
+    }
+    return widened;
+}
+
 std::string ClockText(const LocalTime& moment, const LocaleText& locale) {
     return FirstCharacters(locale.WeekdayName(moment), 3) + ", " + GeneralDateTime(moment, locale);
 }

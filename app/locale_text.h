@@ -25,4 +25,10 @@ std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale);
 // ", ", then the general date-and-time text, e.g. "Fri, 12/8/2023 10:56:03 AM".
 std::string ClockText(const LocalTime& moment, const LocaleText& locale);
 
+// A short date format with a two-digit year widened to four ("M/d/yy"
+// becomes "M/d/yyyy"); everything else, quoted text included, stays as the
+// locale has it. Qt's and Windows' date pictures share these rules: "yy" is
+// the two-digit year, and text between single quotes is literal.
+std::string WithFourDigitYear(const std::string& format);
+
 }  // namespace bayhaul
