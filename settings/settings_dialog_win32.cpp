@@ -161,6 +161,11 @@ void Settings::ShowState() {
     ShowWindowText(controls_.at("lblError"), state_.lblError);
 }
 
+HWND Settings::Control(const std::string& name) const {
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
 void Settings::cmdOK_Click() {
     if (state_.Save())
         DestroyWindow(Handle());
@@ -228,16 +233,25 @@ LRESULT Settings::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK Settings::Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                             DWORD_PTR self) {
+    auto* dialog = reinterpret_cast<Settings*>(self);
     switch (message) {
+        case BM_CLICK: {
+            // A click made by the keyboard or a program, which presses the
+            // button with a mouse message of its own: a click, not a press.
+            dialog->clicking_ = true;
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            dialog->clicking_ = false;
+            return result;
+        }
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
         case WM_MBUTTONDBLCLK: {
+            if (dialog->clicking_) break;
             // The press is taken here, so the button never stays pressed
             // under the chooser; the state selects it instead.
-            auto* dialog = reinterpret_cast<Settings*>(self);
             SetFocus(hwnd);
             dialog->state_.Option6MouseDown(*dialog->chooser_);
             if (dialog->Handle() != nullptr) dialog->ShowState();

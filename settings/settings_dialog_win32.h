@@ -27,6 +27,10 @@ public:
     void cmdApply_Click();   // saves and stays open
     void cmdCancel_Click();  // closes without saving; the main window calls it when it closes
 
+    // The control of that designer name (null for the picture and the
+    // frames, which are drawn on the background).
+    HWND Control(const std::string& name) const;
+
 private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void BuildControls();
@@ -48,6 +52,7 @@ private:
     std::map<std::string, HWND> controls_;  // by designer name
     std::map<int, std::string> names_;      // designer name by control id
     bool showing_ = false;                  // the text boxes are being filled, not edited
+    bool clicking_ = false;                 // Option6 is clicked by the keyboard or a program
 };
 
 }  // namespace bayhaul
