@@ -254,6 +254,13 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DrawDownloadButton(item);
             return TRUE;
         }
+        case DM_GETDEFID: {
+            // Enter presses the focused button; the window has no default one.
+            HWND focus = GetFocus();
+            if (focus == Command4 || focus == Command6 || focus == Command7)
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            return 0;
+        }
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == Command4) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));

@@ -2,8 +2,6 @@
 
 #include "settings/settings_dialog_layout.h"
 
-#include <commctrl.h>
-
 #include <functional>
 #include <utility>
 
@@ -119,7 +117,10 @@ void Settings::BuildControls() {
         names_[controlId] = layout.name;
     }
     // A press on Option6 opens the folder chooser, whichever mouse button.
-    SetWindowSubclass(controls_.at("Option6"), Option6Procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    HWND option6 = controls_.at("Option6");
+    SetWindowLongPtrA(option6, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    option6Default_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(option6, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Option6Procedure)));
 }
 
 void Settings::PaintBackdrop() {
@@ -214,6 +215,14 @@ LRESULT Settings::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case DM_GETDEFID: {
+            // Enter presses the focused button, and OK anywhere else.
+            HWND focus = GetFocus();
+            const int id = focus == controls_.at("cmdCancel") || focus == controls_.at("cmdApply")
+                               ? GetDlgCtrlID(focus)
+                               : IDOK;
+            return MAKELRESULT(id, DC_HASDEFID);
+        }
         case WM_CLOSE:
             cmdCancel_Click();
             return 0;
@@ -231,15 +240,15 @@ LRESULT Settings::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT CALLBACK Settings::Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR self) {
-    auto* dialog = reinterpret_cast<Settings*>(self);
+LRESULT CALLBACK Settings::Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = reinterpret_cast<Settings*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    const WNDPROC button = dialog->option6Default_;
     switch (message) {
         case BM_CLICK: {
             // A click made by the keyboard or a program, which presses the
             // button with a mouse message of its own: a click, not a press.
             dialog->clicking_ = true;
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            const LRESULT result = CallWindowProcA(button, hwnd, message, wParam, lParam);
             dialog->clicking_ = false;
             return result;
         }
@@ -257,13 +266,10 @@ LRESULT CALLBACK Settings::Option6Procedure(HWND hwnd, UINT message, WPARAM wPar
             if (dialog->Handle() != nullptr) dialog->ShowState();
             return 0;
         }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, Option6Procedure, 0);
-            break;
         default:
             break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallWindowProcA(button, hwnd, message, wParam, lParam);
 }
 
 }  // namespace bayhaul

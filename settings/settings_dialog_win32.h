@@ -39,8 +39,8 @@ private:
     // Copies the state onto the controls.
     void ShowState();
     void OnCommand(int id, int code);
-    static LRESULT CALLBACK Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR self);
+    // Option6's window procedure, in front of the button's own.
+    static LRESULT CALLBACK Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     SettingsDialogState& state_;
     Win32FolderChooser shellChooser_;
@@ -52,6 +52,7 @@ private:
     std::map<std::string, HWND> controls_;  // by designer name
     std::map<int, std::string> names_;      // designer name by control id
     bool showing_ = false;                  // the text boxes are being filled, not edited
+    WNDPROC option6Default_ = nullptr;
     bool clicking_ = false;                 // Option6 is clicked by the keyboard or a program
 };
 

@@ -189,6 +189,15 @@ TEST_F(SettingsWindowTest, EnterSavesAndClosesApplyStaysEscapeDropsTheRest) {
     EXPECT_EQ(dialog_->Handle(), nullptr);
     EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_EQ(mainSettings_.diradd, "Desktop");
+
+    // Enter on a focused button presses that button: Cancel saves nothing.
+    Open("0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    Type("Text2", "other");
+    SetFocus(Control("cmdCancel"));
+    PostMessageA(Control("cmdCancel"), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(dialog_->Handle());
+    EXPECT_EQ(dialog_->Handle(), nullptr);
+    EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
 }
 
 TEST_F(SettingsWindowTest, AFileThatCannotBeWrittenKeepsTheDialogOpenAndSaysWhy) {
