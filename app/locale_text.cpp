@@ -2,10 +2,7 @@
 
 namespace bayhaul {
 
-namespace {
-
-// The first `count` characters of a UTF-8 text, never cutting one apart.
-std::string FirstCharacters(const std::string& text, std::size_t count) {
+std::string LocaleText::FirstCharacters(const std::string& text, std::size_t count) const {
     std::size_t end = 0;
     for (std::size_t seen = 0; end < text.size(); ++end) {
         const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
@@ -13,8 +10,6 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
     }
     return text.substr(0, end);
 }
-
-}  // namespace
 
 std::string GeneralDateTime(const LocalTime& moment, const LocaleText& locale) {
     const bool midnight = moment.hour == 0 && moment.minute == 0 && moment.second == 0;
@@ -38,7 +33,7 @@ std::string WithFourDigitYear(const std::string& format) {
 }
 
 std::string ClockText(const LocalTime& moment, const LocaleText& locale) {
-    return FirstCharacters(locale.WeekdayName(moment), 3) + ", " + GeneralDateTime(moment, locale);
+    return locale.FirstCharacters(locale.WeekdayName(moment), 3) + ", " + GeneralDateTime(moment, locale);
 }
 
 }  // namespace bayhaul

@@ -15,6 +15,9 @@ public:
     virtual std::string ShortDate(const LocalTime& moment) const = 0;    // e.g. "12/8/2023"
     virtual std::string LongTime(const LocalTime& moment) const = 0;     // e.g. "10:56:03 AM"
     virtual std::string Number(long long value) const = 0;               // e.g. "12,345"
+    // The first `count` characters of a text in the locale's encoding,
+    // never cutting one apart: UTF-8 unless a platform says otherwise.
+    virtual std::string FirstCharacters(const std::string& text, std::size_t count) const;
 };
 
 // The general date-and-time text: short date, a blank and long time; the

@@ -90,4 +90,10 @@ std::string Win32LocaleText::Number(long long value) const {
     return text.empty() ? digits : text;
 }
 
+std::string Win32LocaleText::FirstCharacters(const std::string& text, std::size_t count) const {
+    const char* end = text.c_str();
+    for (std::size_t seen = 0; seen < count && *end != '\0'; ++seen) end = CharNextExA(CP_ACP, end, 0);
+    return std::string(text.c_str(), end);
+}
+
 }  // namespace bayhaul

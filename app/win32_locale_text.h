@@ -12,6 +12,9 @@ public:
     std::string ShortDate(const LocalTime& moment) const override;  // its year widened to four digits
     std::string LongTime(const LocalTime& moment) const override;
     std::string Number(long long value) const override;
+    // In the ANSI code page, where a character is one byte or, in the East
+    // Asian code pages, a lead byte and a trail byte.
+    std::string FirstCharacters(const std::string& text, std::size_t count) const override;
 };
 
 }  // namespace bayhaul

@@ -250,5 +250,15 @@ TEST(Win32LocaleText, GivesTheUsersFormatsWithAFourDigitYear) {
     EXPECT_EQ(locale.Number(7), "7");
 }
 
+// The clock cuts the weekday to three characters of the ANSI code page: a
+// byte that would continue a UTF-8 character is a character of its own.
+TEST(Win32LocaleText, CutsTextsByTheCharactersOfTheAnsiCodePage) {
+    const Win32LocaleText locale;
+    ASSERT_EQ(GetACP(), 1252u) << "the test assumes Western European text";
+    EXPECT_EQ(locale.FirstCharacters("\x9C" "uvre", 3), "\x9C" "uv");
+    EXPECT_EQ(locale.FirstCharacters("s\xE1" "bado", 3), "s\xE1" "b");
+    EXPECT_EQ(locale.FirstCharacters("Mo", 3), "Mo");
+}
+
 }  // namespace
 }  // namespace bayhaul
