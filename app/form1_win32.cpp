@@ -101,9 +101,16 @@ void Form1::BuildControls() {
     SendMessageA(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
 }
 
+// A picture drawn at `left`, `top`: its pixels are those of a 96 DPI
+// screen, so it grows with the controls on a finer one.
+RECT Form1::PicturePlace(const Win32Picture& picture, int left, int top) const {
+    return {left, top, left + MulDiv(picture.Width(), dpi_.x, 96), top + MulDiv(picture.Height(), dpi_.y, 96)};
+}
+
 void Form1::PaintBackdrop() {
-    // The picture from the top left corner, at its own size.
-    backdrop_.Build(Handle(), RGB(0xFF, 0xFF, 0xFF), [this](HDC dc) { background_.Draw(dc, 0, 0); });
+    // The picture from the top left corner.
+    backdrop_.Build(Handle(), RGB(0xFF, 0xFF, 0xFF),
+                    [this](HDC dc) { background_.DrawStretched(dc, PicturePlace(background_, 0, 0)); });
 }
 
 void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
@@ -112,9 +119,10 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
     MapWindowPoints(item.hwndItem, Handle(), reinterpret_cast<POINT*>(&inWindow), 2);
     backdrop_.PaintPart(item.hDC, inWindow);
     const int pressed = (item.itemState & ODS_SELECTED) ? 1 : 0;
-    const int left = (place.right - place.left - kDownloadPictureWidth) / 2 + pressed;
-    const int top = (place.bottom - place.top - kDownloadPictureHeight) / 2 + pressed;
-    downloadPicture_.Draw(item.hDC, left, top);
+    const RECT picture = PicturePlace(downloadPicture_, 0, 0);
+    const int left = (place.right - place.left - picture.right) / 2 + pressed;
+    const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
+    downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
     if (item.itemState & ODS_FOCUS) {
         RECT focus = place;
         InflateRect(&focus, -1, -1);

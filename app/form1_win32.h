@@ -30,6 +30,7 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void BuildControls();
     HWND Make(const char* name, const char* className, DWORD style);
+    RECT PicturePlace(const Win32Picture& picture, int left, int top) const;
     void PaintBackdrop();
     void DrawDownloadButton(const DRAWITEMSTRUCT& item);
     // Copies the state onto the controls.
