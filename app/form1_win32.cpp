@@ -245,9 +245,13 @@ void Form1::Dispatch(MSG& message) {
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        case WM_COMMAND: {
+            // Only a control's own notices: Enter and Escape on a box come
+            // as IDOK and IDCANCEL, which the window does not use.
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (control != nullptr && GetDlgCtrlID(control) == LOWORD(wParam)) OnCommand(control, HIWORD(wParam));
             return 0;
+        }
         case WM_TIMER:
             if (wParam == kTimer1) {
                 state_.Timer1Tick();

@@ -138,10 +138,6 @@ int Win32Picture::Height() const {
     return bitmap_ ? static_cast<int>(bitmap_->GetHeight()) : 0;
 }
 
-void Win32Picture::Draw(HDC dc, int left, int top) const {
-    DrawStretched(dc, {left, top, left + Width(), top + Height()});
-}
-
 void Win32Picture::DrawStretched(HDC dc, const RECT& place) const {
     if (!bitmap_) return;
     Gdiplus::Graphics graphics(dc);

@@ -76,9 +76,7 @@ public:
     explicit Win32Picture(int resourceId);
     ~Win32Picture();
     bool Loaded() const { return bitmap_ != nullptr; }
-    // Draws it, blending its transparent parts, at its own size in pixels.
-    void Draw(HDC dc, int left, int top) const;
-    // Draws it stretched over the rectangle.
+    // Draws it over the rectangle, blending its transparent parts.
     void DrawStretched(HDC dc, const RECT& place) const;
     int Width() const;
     int Height() const;
