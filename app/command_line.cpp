@@ -1,13 +1,13 @@
 #include "app/command_line.h"
 
-#include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "app/download_window.h"
 #include "app/main_window_state.h"
-#include "app/qt_locale_text.h"
+#include "app/command_line_platform.h"
 #include "link/tether_library.h"
 #include "settings/settings_file.h"
 #include "shell/special_folder.h"
@@ -32,13 +32,6 @@ constexpr char kUsage[] =
     "  2  nothing could run: no terminal library, the ports could not be\n"
     "     listed, the save folder is missing, or the arguments are wrong\n";
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void Interrupt(int signal) {
-    interrupted = 1;
-    std::signal(signal, SIG_DFL);  // a second interrupt ends the program at once
-}
-
 // The download's window on a terminal: status lines go to standard output
 // as they come, the per-port report once at the end.
 class ConsoleWindow final : public DownloadWindow {
@@ -53,7 +46,7 @@ public:
     void StartTimer2() override {}  // no timer here: no yield is ever held up
     void YieldOnce(std::chrono::milliseconds wait) override {
         if (wait.count() > 0) std::this_thread::sleep_for(wait);
-        if (interrupted) state_.RequestClose();
+        if (InterruptRequested()) state_.RequestClose();
     }
 
 private:
@@ -84,12 +77,11 @@ int RunCommandLine(int argc, const char* const* argv) {
         return 2;
     }
 
-    std::signal(SIGINT, Interrupt);
-    std::signal(SIGTERM, Interrupt);
+    CatchInterrupts();
     const SystemClock clock;
-    const QtLocaleText locale;
+    const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     TetherLibrary library;
-    MainWindowState state({clock, locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform});
+    MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform});
     state.Load();
     ConsoleWindow window(state, std::cout);
     const DownloadResult result = *state.Command4Click(window);

@@ -22,26 +22,13 @@ QString LongTimeFormat(const QLocale& locale) {
 
 }  // namespace
 
-QString WithFourDigitYear(const QString& format) {
-    QString widened;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size();) {
-        const QChar c = format[i];
-        if (c == QLatin1Char('\'')) quoted = !quoted;  // '' inside or outside a quote toggles twice
-        qsizetype run = 1;
-        while (!quoted && c == QLatin1Char('y') && i + run < format.size() && format[i + run] == c) ++run;
-        widened += !quoted && c == QLatin1Char('y') && run == 2 ? QStringLiteral("yyyy") : format.mid(i, run);
-        i += run;
-    }
-    return widened;
-}
-
 std::string QtLocaleText::WeekdayName(const LocalTime& moment) const {
     return locale_.toString(DateOf(moment), QStringLiteral("dddd")).toStdString();
 }
 
 std::string QtLocaleText::ShortDate(const LocalTime& moment) const {
-    return locale_.toString(DateOf(moment), WithFourDigitYear(locale_.dateFormat(QLocale::ShortFormat))).toStdString();
+    const std::string format = WithFourDigitYear(locale_.dateFormat(QLocale::ShortFormat).toStdString());
+    return locale_.toString(DateOf(moment), QString::fromStdString(format)).toStdString();
 }
 
 std::string QtLocaleText::LongTime(const LocalTime& moment) const {

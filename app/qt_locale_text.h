@@ -23,9 +23,4 @@ private:
     QLocale locale_;
 };
 
-// The locale's short date format with a two-digit year widened to four
-// ("M/d/yy" becomes "M/d/yyyy"); everything else, quoted text included,
-// stays as the locale has it.
-QString WithFourDigitYear(const QString& format);
-
 }  // namespace bayhaul

@@ -18,11 +18,5 @@ TEST(QtLocaleText, ShortDateHasAFourDigitYearInRealLocales) {
     EXPECT_EQ(GeneralDateTime(kMoment, QtLocaleText(QLocale("en_US"))), "12/8/2023 10:56:03 AM");
 }
 
-TEST(QtLocaleText, OnlyATwoDigitYearOutsideQuotesIsWidened) {
-    EXPECT_EQ(WithFourDigitYear("M/d/yy"), "M/d/yyyy");
-    EXPECT_EQ(WithFourDigitYear("dd.MM.yyyy"), "dd.MM.yyyy");
-    EXPECT_EQ(WithFourDigitYear("yy-MM-dd 'yy' ''yy"), "yyyy-MM-dd 'yy' ''yyyy");
-}
-
 }  // namespace
 }  // namespace bayhaul

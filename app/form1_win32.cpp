@@ -1,0 +1,302 @@
+#include "app/form1_win32.h"
+
+#include "app/main_window_layout.h"
+#include "app/win32_resources.h"
+#include "shell/special_folder.h"
+
+#include <commctrl.h>
+
+namespace bayhaul {
+
+namespace {
+
+constexpr char kClassName[] = "BayhaulForm1";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimer2 = 2;
+constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+int ControlId(const char* name) {
+    const std::vector<ControlSpec>& controls = MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (std::string_view(controls[i].name) == name) return kFirstControlId + static_cast<int>(i);
+    }
+    return 0;
+}
+
+}  // namespace
+
+Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform)
+    : state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
+      dpi_(QueryScreenDpi()),
+      icon_(static_cast<HICON>(
+          LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
+      // The controls are laid out for a small dialog font.
+      font_(MakeFont("Arial", 8, false, dpi_)),
+      titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
+      background_(BAYHAUL_MAIN_BACKGROUND),
+      downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE) {
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
+    Create(kClassName, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
+           TwipsToPixels(kMainWindowHeightTwips, dpi_.y), nullptr, icon_);
+    BuildControls();
+    PaintBackdrop();
+
+    state_.Load();
+    ShowState();
+    SetTimer(Handle(), kTimer1, kTimerIntervalMs, nullptr);
+    SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr);
+    timer2Running_ = true;
+}
+
+Form1::~Form1() {
+    settings_.reset();
+    about_.reset();
+    if (Handle() != nullptr) DestroyWindow(Handle());
+    DeleteObject(font_);
+    DeleteObject(titleFont_);
+    if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+HWND Form1::Make(const char* name, const char* className, DWORD style) {
+    const ControlSpec& layout = MainWindowControl(name);
+    const char* text = layout.kind == ControlKind::PictureButton ? kDownloadButtonName : layout.text;
+    return MakeControl(Handle(), className, text, style, 0, TwipsToPixels(layout.place, dpi_), ControlId(name),
+                       font_);
+}
+
+void Form1::BuildControls() {
+    Label4 = Make("Label4", "STATIC", SS_LEFT | SS_NOPREFIX);
+    SendMessageA(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+    Label3 = Make("Label3", "STATIC", SS_LEFT | SS_NOPREFIX);  // wraps over its lines
+    // The picture button draws itself; its text is the name assistive tools read.
+    Command4 = Make("Command4", "BUTTON", BS_OWNERDRAW | WS_TABSTOP);
+    // Label2 takes the mouse, so its tooltip shows.
+    Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
+    // The check boxes are only as wide as their box: their captions, which
+    // assistive tools read, are cut off, and the labels beside them carry
+    // the text. Clicking a label leaves its box alone.
+    Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
+    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Label1 = Make("Label1", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Check2 = Make("Check2", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
+    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Command6 = Make("Command6", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+    Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+    ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
+    SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
+
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
+    tool.lpszText = const_cast<char*>("");
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, 1000);  // lines break only where the report breaks them
+    SendMessageA(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+}
+
+// A picture drawn at `left`, `top`: its pixels are those of a 96 DPI
+// screen, so it grows with the controls on a finer one.
+RECT Form1::PicturePlace(const Win32Picture& picture, int left, int top) const {
+    return {left, top, left + MulDiv(picture.Width(), dpi_.x, 96), top + MulDiv(picture.Height(), dpi_.y, 96)};
+}
+
+void Form1::PaintBackdrop() {
+    // The picture from the top left corner.
+    backdrop_.Build(Handle(), RGB(0xFF, 0xFF, 0xFF),
+                    [this](HDC dc) { background_.DrawStretched(dc, PicturePlace(background_, 0, 0)); });
+}
+
+void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
+    const RECT& place = item.rcItem;
+    RECT inWindow = place;
+    MapWindowPoints(item.hwndItem, Handle(), reinterpret_cast<POINT*>(&inWindow), 2);
+    backdrop_.PaintPart(item.hDC, inWindow);
+    const int pressed = (item.itemState & ODS_SELECTED) ? 1 : 0;
+    const RECT picture = PicturePlace(downloadPicture_, 0, 0);
+    const int left = (place.right - place.left - picture.right) / 2 + pressed;
+    const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
+    downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = place;
+        InflateRect(&focus, -1, -1);
+        DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+void Form1::ShowState() {
+    ShowWindowText(Label1, state_.Label1);
+    ShowStatusText(state_.Label2);
+    ShowReport(state_.Label2Report);
+    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
+    // Showing the state is not a click: BM_SETCHECK sends no notification.
+    SendMessageA(Check1, BM_SETCHECK, state_.Check1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(Check2, BM_SETCHECK, state_.Check2 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form1::ShowStatusText(const std::string& text) {
+    ShowWindowText(Label2, text);
+}
+
+void Form1::OnCommand(HWND control, int code) {
+    if (code != BN_CLICKED) return;
+    if (control == Check1) {
+        state_.Check1Click(SendMessageA(Check1, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        ShowState();
+    } else if (control == Check2) {
+        state_.Check2Click(SendMessageA(Check2, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        ShowState();
+    } else if (control == Command4) {
+        Command4_Click();
+    } else if (control == Command6) {
+        Command6_Click();
+    } else if (control == Command7) {
+        Command7_Click();
+    }
+}
+
+void Form1::Command4_Click() {
+    state_.Command4Click(*this);
+    if (state_.CloseRequested && Handle() != nullptr) OnClose();  // the window was closed during the press
+}
+
+void Form1::Command6_Click() {
+    // An open dialog is only brought forward: it reads nothing again. A
+    // closed one is replaced, and the new opening reads the file.
+    if (!settings_ || settings_->Handle() == nullptr)
+        settings_ = std::make_unique<Settings>(state_.SettingsDialog, Handle(), BAYHAUL_SETTINGS_BACKGROUND, icon_);
+    SetForegroundWindow(settings_->Handle());
+}
+
+void Form1::Command7_Click() {
+    if (!about_ || about_->Handle() == nullptr) about_ = std::make_unique<frmAbout>(Handle(), icon_);
+    SetForegroundWindow(about_->Handle());
+}
+
+void Form1::OnClose() {
+    if (!state_.RequestClose()) return;  // the press stops at its next yield and closes the window then
+    if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
+    if (about_) about_->cmdOK_Click();
+    DestroyWindow(Handle());
+}
+
+void Form1::ShowStatus(const std::string& text) {
+    ShowStatusText(text);
+    UpdateWindow(Label2);  // the press blocks between yields: show it now
+}
+
+void Form1::ShowReport(const std::string& report) {
+    if (report == toolTipText_) return;
+    toolTipText_ = report;
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
+    tool.lpszText = toolTipText_.data();
+    SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::ShowProgress(int percent) {
+    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);  // painted at the next yield
+}
+
+bool Form1::Check1Ticked() const {
+    return state_.Check1;
+}
+
+bool Form1::Check2Ticked() const {
+    return state_.Check2;
+}
+
+void Form1::StartTimer2() {
+    // Setting a running timer again would restart its second: leave it.
+    if (!timer2Running_) timer2Running_ = SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr) != 0;
+}
+
+void Form1::YieldOnce(std::chrono::milliseconds wait) {
+    // Sleeps until a message is queued or the wait is over, then handles
+    // what is pending once, so a polling caller never spins.
+    if (wait.count() > 0)
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // for the message loop to see
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+void Form1::Dispatch(MSG& message) {
+    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr, Handle()};
+    for (HWND window : windows) {
+        if (window != nullptr && IsDialogMessageA(window, &message)) return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            // Only a control's own notices: Enter and Escape on a box come
+            // as IDOK and IDCANCEL, which the window does not use.
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (control != nullptr && GetDlgCtrlID(control) == LOWORD(wParam)) OnCommand(control, HIWORD(wParam));
+            return 0;
+        }
+        case WM_TIMER:
+            if (wParam == kTimer1) {
+                state_.Timer1Tick();
+                ShowState();
+            } else if (wParam == kTimer2) {
+                state_.Timer2Tick();
+            }
+            return 0;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.hwndItem != Command4) break;
+            DrawDownloadButton(item);
+            return TRUE;
+        }
+        case DM_GETDEFID: {
+            // Enter presses the focused button; the window has no default one.
+            HWND focus = GetFocus();
+            if (focus == Command4 || focus == Command6 || focus == Command7)
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == Command4) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_ERASEBKGND:
+            backdrop_.Paint(reinterpret_cast<HDC>(wParam));
+            return 1;
+        case WM_CTLCOLORSTATIC:
+            return reinterpret_cast<LRESULT>(
+                backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(Handle(), kTimer1);
+            KillTimer(Handle(), kTimer2);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return Win32Window::OnMessage(message, wParam, lParam);
+}
+
+}  // namespace bayhaul

@@ -1,0 +1,85 @@
+// Windows: Bayhaul's main window. It shows the state of MainWindowState and
+// forwards clicks and timer ticks to it, and it is the window the download
+// runs in. It also owns the modeless Settings dialog and About box, and
+// gives each message to their keyboard handling before dispatching it.
+#pragma once
+
+#include "about/frm_about_win32.h"
+#include "app/download_window.h"
+#include "app/main_window_state.h"
+#include "app/win32_locale_text.h"
+#include "settings/settings_dialog_win32.h"
+#include "settings/win32_window.h"
+
+#include <memory>
+
+namespace bayhaul {
+
+class Form1 final : public Win32Window, private DownloadWindow {
+public:
+    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform);
+    ~Form1() override;
+
+    MainWindowState& State() { return state_; }
+
+    // One message from the queue: Tab, Enter and Escape of the open
+    // windows are handled as in a dialog box; anything else is dispatched.
+    void Dispatch(MSG& message);
+
+private:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void BuildControls();
+    HWND Make(const char* name, const char* className, DWORD style);
+    RECT PicturePlace(const Win32Picture& picture, int left, int top) const;
+    void PaintBackdrop();
+    void DrawDownloadButton(const DRAWITEMSTRUCT& item);
+    // Copies the state onto the controls.
+    void ShowState();
+    void ShowStatusText(const std::string& text);
+    void OnCommand(HWND control, int code);
+    void OnClose();
+
+    void Command4_Click();
+    void Command6_Click();
+    void Command7_Click();
+
+    // What the download sees of this window.
+    void ShowStatus(const std::string& text) override;
+    void ShowReport(const std::string& report) override;
+    void ShowProgress(int percent) override;
+    bool Check1Ticked() const override;
+    bool Check2Ticked() const override;
+    void StartTimer2() override;
+    void YieldOnce(std::chrono::milliseconds wait) override;
+
+    Win32LocaleText locale_;
+    MainWindowState state_;
+    ScreenDpi dpi_;
+    HICON icon_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    Win32Picture background_;
+    Win32Picture downloadPicture_;
+    Win32Backdrop backdrop_;
+    bool timer2Running_ = false;
+
+    HWND Label4 = nullptr;
+    HWND Label3 = nullptr;
+    HWND Command4 = nullptr;
+    HWND Label2 = nullptr;
+    HWND Check1 = nullptr;
+    HWND Label5 = nullptr;
+    HWND Label1 = nullptr;
+    HWND Check2 = nullptr;
+    HWND Label6 = nullptr;
+    HWND Command6 = nullptr;
+    HWND Command7 = nullptr;
+    HWND ProgressBar1 = nullptr;
+    HWND toolTip_ = nullptr;  // Label2's: what the last press did on each port
+    std::string toolTipText_;
+
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<frmAbout> about_;
+};
+
+}  // namespace bayhaul

@@ -1,0 +1,13 @@
+// Windows: Bayhaul.exe is a windowed program, so its --download mode finds
+// its console itself.
+#pragma once
+
+namespace bayhaul {
+
+// Output that was redirected (to a file or a pipe) stays where it goes.
+// Otherwise the output goes to the console of the program that started
+// Bayhaul, or to a console of its own when there is none. Joining the
+// parent's console also brings its Ctrl+C to this program.
+void UseConsoleForOutput();
+
+}  // namespace bayhaul

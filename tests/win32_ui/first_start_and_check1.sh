@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Bayhaul.exe under wine64 on a virtual display: started in an empty folder
+# it writes the default settings.ini byte for byte, and each click on Check1
+# rewrites line 1 to the box's new state.
+# Usage: first_start_and_check1.sh BAYHAUL_EXE WINE_RUN [SCREENSHOT]
+# Run it inside xvfb-run. The window is laid out at Wine's 96 DPI, where
+# Check1 (480, 5280 twips, 200 by 200) is the 13-pixel box at (32, 352).
+set -euo pipefail
+exe=$1
+wine_run=$2
+screenshot=${3:-}
+folder=$(mktemp -d)
+program=
+finish() {
+  if [ -n "$program" ] && kill -0 "$program" 2>/dev/null; then kill "$program"; fi
+  rm -rf "$folder"
+}
+trap finish EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Waits until settings.ini holds exactly the expected bytes.
+await_settings() {
+  local expected=$1 what=$2
+  for _ in $(seq 100); do
+    if [ -f "$folder/settings.ini" ] && [ "$(od -An -c "$folder/settings.ini")" = "$(printf '%b' "$expected" | od -An -c)" ]; then
+      return 0
+    fi
+    sleep 0.2
+  done
+  echo "settings.ini holds:" >&2
+  od -c "$folder/settings.ini" >&2 || true
+  fail "$what"
+}
+
+cd "$folder"
+"$wine_run" "$exe" &
+program=$!
+window=$(timeout 60 xdotool search --sync --name '^Bayhaul$' | head -1)
+[ -n "$window" ] || fail "no window named Bayhaul appeared"
+
+await_settings '1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "the first start did not write the default settings.ini"
+
+xdotool mousemove --window "$window" 38 358 click 1
+await_settings '0\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "clearing Check1 did not write 0 on line 1"
+xdotool mousemove --window "$window" 38 358 click 1
+await_settings '1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "ticking Check1 again did not write 1 on line 1"
+
+if [ -n "$screenshot" ]; then
+  xdotool mousemove --window "$window" 250 120  # off the controls
+  sleep 1.5  # the clock has ticked
+  import -window "$window" "$screenshot"
+fi
+
+# Closing the window (Alt+F4, as there is no window manager) ends the program.
+xdotool mousemove --window "$window" 250 120 click 1
+xdotool key alt+F4
+for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$program" 2>/dev/null; then fail "the program did not end when its window closed"; fi
+wait "$program" || fail "the program ended with code $?"
+program=
+echo "ok"

@@ -1,0 +1,264 @@
+// The native Windows windows under wine64 on a virtual display: what their
+// controls show and where they sit, and that clicks, edits and keys reach
+// the same logic the Qt windows use.
+#include "about/frm_about_win32.h"
+#include "about/version_resource_win32.h"
+#include "app/win32_locale_text.h"
+#include "settings/settings_dialog_layout.h"
+#include "settings/settings_dialog_win32.h"
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace bayhaul {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Text(HWND window) {
+    return WindowText(window);
+}
+
+bool Checked(HWND option) {
+    return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// Hands every queued message to the dialog's keyboard handling, as the
+// program's message loop does.
+void Pump(HWND dialog) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageA(dialog, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+class FakeChooser final : public FolderChooser {
+public:
+    std::optional<std::string> picked;
+    int asked = 0;
+    std::optional<std::string> ChooseFolder() override {
+        ++asked;
+        return picked;
+    }
+};
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    SettingsWindowTest() { fs::create_directories(folder_); }
+    ~SettingsWindowTest() override {
+        dialog_.reset();
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+
+    void Open(const std::string& content) {
+        std::ofstream(settingsPath_, std::ios::binary) << content;
+        dialog_ = std::make_unique<Settings>(state_, nullptr, 0, nullptr, &chooser_);
+    }
+    HWND Control(const char* name) { return dialog_->Control(name); }
+    std::string FileContent() {
+        std::ifstream in(settingsPath_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // Types into a box as the user would: the box's own change notice.
+    void Type(const char* box, const char* text) { SetWindowTextA(Control(box), text); }
+    void Click(const char* name) { SendMessageA(Control(name), BM_CLICK, 0, 0); }
+
+    fs::path folder_ = fs::temp_directory_path() / ("bayhaul-win32-ui-" + std::to_string(GetCurrentProcessId()));
+    std::string settingsPath_ = (folder_ / "settings.ini").string();
+    AppSettings mainSettings_;
+    SettingsDialogState state_{{[](int id) { return std::string(id == 5 ? "C:\\Docs" : "C:\\Desk"); },
+                                [] { return std::string("20231208105603"); }, settingsPath_, mainSettings_}};
+    FakeChooser chooser_;
+    std::unique_ptr<Settings> dialog_;
+};
+
+TEST_F(SettingsWindowTest, OpensWithTheFileShownAndEveryControlAtItsPlace) {
+    Open("1\r\n0\r\nDesktop\r\n%T\r\nabc\r\n");
+    EXPECT_EQ(Text(dialog_->Handle()), "Settings");
+    EXPECT_EQ(Text(Control("Text1")), "C:\\Desk");
+    EXPECT_EQ(Text(Control("Text2")), "20231208105603");
+    EXPECT_EQ(Text(Control("Text3")), "abc");
+    EXPECT_TRUE(Checked(Control("Option5")));
+    EXPECT_TRUE(Checked(Control("Option8")));
+    EXPECT_TRUE(Checked(Control("Option12")));
+    EXPECT_FALSE(Checked(Control("Option4")) || Checked(Control("Option7")) || Checked(Control("Option10")));
+
+    // Client area and controls in pixels at the screen's resolution; the
+    // options sit inside their frames.
+    const ScreenDpi dpi = QueryScreenDpi();
+    RECT client;
+    GetClientRect(dialog_->Handle(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(kSettingsDialogWidthTwips, dpi.x));
+    EXPECT_EQ(client.bottom, TwipsToPixels(kSettingsDialogHeightTwips, dpi.y));
+    for (const char* name : {"Text1", "Option6", "Option11", "cmdApply"}) {
+        const SettingsControlSpec& layout = SettingsDialogControl(name);
+        TwipsRect expected = layout.place;
+        if (layout.frame) {
+            expected.left += SettingsDialogControl(layout.frame).place.left;
+            expected.top += SettingsDialogControl(layout.frame).place.top;
+        }
+        RECT shown;
+        GetWindowRect(Control(name), &shown);
+        MapWindowPoints(nullptr, dialog_->Handle(), reinterpret_cast<POINT*>(&shown), 2);
+        const RECT want = TwipsToPixels(expected, dpi);
+        EXPECT_EQ(shown.left, want.left) << name;
+        EXPECT_EQ(shown.top, want.top) << name;
+        EXPECT_EQ(shown.right, want.right) << name;
+        EXPECT_EQ(shown.bottom, want.bottom) << name;
+        if (std::string(layout.text) != "") {
+            EXPECT_EQ(Text(Control(name)), layout.text) << name;
+        }
+    }
+}
+
+TEST_F(SettingsWindowTest, EditsAndOptionClicksReachTheRules) {
+    Open("1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    Type("Text3", "csv");
+    EXPECT_TRUE(Checked(Control("Option12")));  // a custom extension
+    Type("Text3", "TXT");
+    EXPECT_TRUE(Checked(Control("Option12")));  // a keyword's text leaves the choice alone
+    Click("Option10");
+    EXPECT_EQ(Text(Control("Text3")), "DAT");
+    EXPECT_TRUE(Checked(Control("Option10")));
+
+    // The TimeStamp choice fills the name box and stays selected; typing
+    // another name selects "Custom".
+    Click("Option8");
+    EXPECT_EQ(Text(Control("Text2")), "20231208105603");
+    EXPECT_TRUE(Checked(Control("Option8")));
+    EXPECT_FALSE(Checked(Control("Option9")));
+    Type("Text2", "mine");
+    EXPECT_TRUE(Checked(Control("Option9")));
+
+    Click("Option4");
+    EXPECT_EQ(Text(Control("Text1")), "C:\\Docs");
+}
+
+TEST_F(SettingsWindowTest, AnyMouseButtonOnCustomAsksForAFolderAndCancelKeepsTheBox) {
+    Open("1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    chooser_.picked = "D:\\Picked";
+    SendMessageA(Control("Option6"), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(chooser_.asked, 1);
+    EXPECT_EQ(Text(Control("Text1")), "D:\\Picked");
+    EXPECT_TRUE(Checked(Control("Option6")));
+
+    chooser_.picked.reset();  // the user cancels
+    SendMessageA(Control("Option6"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(chooser_.asked, 2);
+    EXPECT_EQ(Text(Control("Text1")), "D:\\Picked");
+
+    // Selecting it from the keyboard opens no chooser.
+    Click("Option5");
+    SetFocus(Control("Option5"));
+    PostMessageA(Control("Option5"), WM_KEYDOWN, VK_RIGHT, 0);
+    Pump(dialog_->Handle());
+    EXPECT_EQ(chooser_.asked, 2);
+}
+
+TEST_F(SettingsWindowTest, EnterSavesAndClosesApplyStaysEscapeDropsTheRest) {
+    Open("0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    Type("Text3", "txt");
+    Click("cmdApply");
+    EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\ntxt\r\n");
+    EXPECT_EQ(mainSettings_.fileext, "txt");
+    EXPECT_NE(dialog_->Handle(), nullptr);
+
+    // Escape cancels: what changed since Apply is dropped.
+    Type("Text2", "other");
+    SetFocus(Control("Text2"));
+    PostMessageA(Control("Text2"), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump(dialog_->Handle());
+    EXPECT_EQ(dialog_->Handle(), nullptr);
+    EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\ntxt\r\n");
+
+    // Enter in a box is OK: saves the boxes, keyword for the desktop path.
+    Open("0\r\n1\r\nC:\\Else\r\nFORM\r\nDAT\r\n");
+    Type("Text1", "C:\\Desk");
+    SetFocus(Control("Text1"));
+    PostMessageA(Control("Text1"), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(dialog_->Handle());
+    EXPECT_EQ(dialog_->Handle(), nullptr);
+    EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    EXPECT_EQ(mainSettings_.diradd, "Desktop");
+
+    // Enter on a focused button presses that button: Cancel saves nothing.
+    Open("0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    Type("Text2", "other");
+    SetFocus(Control("cmdCancel"));
+    PostMessageA(Control("cmdCancel"), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(dialog_->Handle());
+    EXPECT_EQ(dialog_->Handle(), nullptr);
+    EXPECT_EQ(FileContent(), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+}
+
+TEST_F(SettingsWindowTest, AFileThatCannotBeWrittenKeepsTheDialogOpenAndSaysWhy) {
+    Open("1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    SetFileAttributesA(settingsPath_.c_str(), FILE_ATTRIBUTE_READONLY);
+    Type("Text3", "new");
+    Click("cmdOK");
+    EXPECT_NE(dialog_->Handle(), nullptr);
+    EXPECT_NE(Text(Control("lblError")), "");
+    EXPECT_NE(mainSettings_.fileext, "new");
+    EXPECT_EQ(FileContent(), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    SetFileAttributesA(settingsPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The test program carries Bayhaul.exe's own resources.
+TEST(AboutWindow, ShowsTheNameAndVersionOfTheVersionResource) {
+    const std::optional<BuildVersion> version = ReadVersionResource(BAYHAUL_EXE);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->title, "Bayhaul");
+    EXPECT_EQ(version->major, 1);
+    EXPECT_EQ(version->minor, 1);
+    EXPECT_EQ(version->revision, 2);
+    EXPECT_FALSE(ReadVersionResource("C:\\no such program.exe").has_value());
+
+    frmAbout about(nullptr, nullptr);
+    EXPECT_EQ(Text(about.Handle()), "About Bayhaul");
+    std::vector<std::string> labels;
+    for (HWND child = GetWindow(about.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        labels.push_back(Text(child));
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "Bayhaul"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "Version 1.1.2"), labels.end());
+    about.cmdOK_Click();
+    EXPECT_EQ(about.Handle(), nullptr);
+}
+
+TEST(Win32LocaleText, GivesTheUsersFormatsWithAFourDigitYear) {
+    const Win32LocaleText locale;
+    const LocalTime friday{2023, 12, 8, 10, 56, 3};
+    const std::string date = locale.ShortDate(friday);
+    EXPECT_NE(date.find("2023"), std::string::npos) << date;
+    // The weekday is worked out from the date, not left at Sunday.
+    char name[80];
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDAYNAME5, name, sizeof name);
+    EXPECT_EQ(locale.WeekdayName(friday), name);
+    EXPECT_NE(locale.WeekdayName({2023, 12, 9, 0, 0, 0}), name);
+    EXPECT_NE(locale.LongTime(friday).find("56"), std::string::npos);
+    char thousands[8];
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousands, sizeof thousands);
+    EXPECT_EQ(locale.Number(12345), std::string("12") + thousands + "345");
+    EXPECT_EQ(locale.Number(7), "7");
+}
+
+// The clock cuts the weekday to three characters of the ANSI code page: a
+// byte that would continue a UTF-8 character is a character of its own.
+TEST(Win32LocaleText, CutsTextsByTheCharactersOfTheAnsiCodePage) {
+    const Win32LocaleText locale;
+    ASSERT_EQ(GetACP(), 1252u) << "the test assumes Western European text";
+    EXPECT_EQ(locale.FirstCharacters("\x9C" "uvre", 3), "\x9C" "uv");
+    EXPECT_EQ(locale.FirstCharacters("s\xE1" "bado", 3), "s\xE1" "b");
+    EXPECT_EQ(locale.FirstCharacters("Mo", 3), "Mo");
+}
+
+}  // namespace
+}  // namespace bayhaul
