@@ -19,9 +19,9 @@ case "${1:-}" in
   "") ;;
   fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
   # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
-  # 64-bit tests, and Xvfb with xdotool for their windows.
+  # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
   windows)
-    packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth xdotool)
+    packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb x11-utils xdotool)
     ;;
   *)
     echo "usage: scripts/install-deps.sh [fuzz|windows]" >&2

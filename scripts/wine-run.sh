@@ -20,4 +20,9 @@ if [ ! -f "$prefix/.made" ]; then
   fi
   exec 9>&-
 fi
+# A wineserver that holds a pseudo-terminal of a test's simulated terminal
+# gets a hang-up when the simulator ends, and dumps its objects to stderr:
+# start it ourselves (lingering 3 s after its last program, as by default),
+# so that goes to a log rather than into test output.
+/usr/lib/wine/wineserver -p3 2>>"$prefix/wineserver.log" || true
 exec "$wine" "$@"

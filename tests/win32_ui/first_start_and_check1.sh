@@ -3,7 +3,7 @@
 # it writes the default settings.ini byte for byte, and each click on Check1
 # rewrites line 1 to the box's new state.
 # Usage: first_start_and_check1.sh BAYHAUL_EXE WINE_RUN [SCREENSHOT]
-# Run it inside xvfb-run. The window is laid out at Wine's 96 DPI, where
+# Run it with DISPLAY set (ctest gives the run's shared virtual display). The window is laid out at Wine's 96 DPI, where
 # Check1 (480, 5280 twips, 200 by 200) is the 13-pixel box at (32, 352).
 set -euo pipefail
 exe=$1

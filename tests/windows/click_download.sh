@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Inside Xvfb: starts Bayhaul.exe, clicks the download button once, waits
+# On $DISPLAY: starts Bayhaul.exe, clicks the download button once, waits
 # for TARGET to appear and to stop growing, then closes the window.
 #   click_download.sh WINE_RUN BAYHAUL_EXE TARGET
 set -euo pipefail
@@ -9,22 +9,14 @@ wine_run=$1 bayhaul=$2 target=$3
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^Bayhaul$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-  sleep 0.1
-done
+window=$(timeout 60 xdotool search --sync --name '^Bayhaul$' | head -1)
 [ -n "$window" ] || { echo "no Bayhaul window" >&2; exit 1; }
 sleep 1  # let the window paint and settle
 
 # The button's centre, from its place in twips (4920, 4680, 1515 x 605) at
-# 96 dots per inch, in a client area of 492 x 456 pixels. Without a window
-# manager, Wine's X window may include its own frame: the client area sits
-# at the bottom, centred across.
-eval "$(xdotool getwindowgeometry --shell "$window")"
-left=$(((WIDTH - 492) / 2))
-top=$((HEIGHT - 456 - left))
-xdotool mousemove --window "$window" $((left + 328 + 50)) $((top + 312 + 20)) click 1
+# Wine's 96 dots per inch. With no window manager, the X window is the
+# client area.
+xdotool mousemove --window "$window" $((328 + 50)) $((312 + 20)) click 1
 
 last=-1
 for _ in $(seq 120); do
@@ -35,7 +27,8 @@ for _ in $(seq 120); do
   fi
   sleep 0.5
 done
-xdotool windowclose "$window" 2>/dev/null || true
+[ -n "${BAYHAUL_TEST_SCREENSHOT:-}" ] && import -window root "$BAYHAUL_TEST_SCREENSHOT"
+xdotool key alt+F4  # no window manager: no close box
 for _ in $(seq 50); do
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
