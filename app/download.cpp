@@ -15,6 +15,9 @@ namespace {
 constexpr char kPortsClass[] = "Ports";
 constexpr char kListedOk[] = "OK";
 constexpr char kPartSuffix[] = ".part";
+// Serial devices on Linux belong to the dialout group.
+constexpr char kNoPortPermission[] =
+    "you may not open this port: join the dialout group (sudo usermod -aG dialout $USER), then log in again";
 
 // The size of a regular file, or nothing when there is none at `path`.
 std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
@@ -115,6 +118,9 @@ DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int
             return StepEnd::Next;
         case OpenStatus::NotConnected:
             Report(port, Outcome::NoTerminal, "no terminal answered");
+            return StepEnd::Next;
+        case OpenStatus::NoPermission:
+            Report(port, Outcome::NoTerminal, kNoPortPermission);
             return StepEnd::Next;
         case OpenStatus::Connected:
             break;

@@ -62,8 +62,9 @@ OpenResult TerminalSession::OpenLink(std::int16_t comPort, LinkSetting setting) 
         return {OpenStatus::NoHandle, {}};
     }
     functions_->Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
-    const bool connected = functions_->Tether_Connect(handle_) == tether_contract::kConnected;
-    return {connected ? OpenStatus::Connected : OpenStatus::NotConnected, {}};
+    const std::int16_t connected = functions_->Tether_Connect(handle_);
+    if (connected == tether_contract::kConnected) return {OpenStatus::Connected, {}};
+    return {connected == tether_contract::kPortNoPermission ? OpenStatus::NoPermission : OpenStatus::NotConnected, {}};
 }
 
 OpenResult TerminalSession::Reopen(std::int16_t comPort) {

@@ -26,6 +26,7 @@ enum class LinkSetting : char { Eight = '8', Nine = '9' };
 enum class OpenStatus {
     Connected,     // the terminal answered
     NotConnected,  // a link is open but the terminal did not answer
+    NoPermission,  // the user may not open the port; no terminal was asked
     NoHandle,      // the library gave no handle: the session has ended
     NoLibrary,     // the library could not be loaded: the session has ended
 };
@@ -78,6 +79,7 @@ public:
     // OpenLink with setting "8"; a link that opens but does not connect is
     // re-opened with "9". NotConnected means neither setting connected; the
     // link is still open until CloseLink or the end of the session.
+    // NoPermission ends it at once: "9" would open the same device.
     OpenResult Connect(std::int16_t comPort);
 
     // Disconnects and releases the open link; nothing when none is open.

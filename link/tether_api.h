@@ -21,6 +21,8 @@ namespace bayhaul::tether_contract {
 inline constexpr std::int16_t kLetterCode = 65;
 // Tether_Connect: the terminal answered.
 inline constexpr std::int16_t kConnected = 1;
+// Tether_Connect, our library only: the user may not open the port.
+inline constexpr std::int16_t kPortNoPermission = -11;
 // Tether_ESC_J: the file can be fetched, with data or empty.
 inline constexpr std::int16_t kFileHasData = 8;
 inline constexpr std::int16_t kFileEmpty = 6;

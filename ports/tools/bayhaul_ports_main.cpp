@@ -1,7 +1,12 @@
 // bayhaul-ports: lists every present serial port, one line each:
-//   COM<n> <TAB> friendly name <TAB> device path
+//   COM<n> <TAB> friendly name <TAB> device path [<TAB> why it cannot be opened]
 // It asks the device enumerator for the "Ports" class, exactly as the
 // download does, and the port table for the path behind each COM number.
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -23,6 +28,18 @@ std::optional<int> ComNumberOf(const std::string& name) {
     return std::stoi(digits);
 }
 
+// "" when this user may open the device; otherwise what to do about it.
+std::string PermissionProblem(const std::string& device) {
+    if (access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES) return "";
+    // The group is worth joining only when it may read and write the device.
+    struct stat info {};
+    const bool groupMayUse = stat(device.c_str(), &info) == 0 && (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    const group* owner = groupMayUse ? getgrgid(info.st_gid) : nullptr;
+    if (!owner) return "\tno permission to open it";
+    const std::string name = owner->gr_name;
+    return "\tno permission: join the " + name + " group (sudo usermod -aG " + name + " $USER), then log in again";
+}
+
 int Fail(const std::string& what, const std::string& status) {
     std::fprintf(stderr, "bayhaul-ports: %s: %s\n", what.c_str(), status.c_str());
     return 1;
@@ -32,7 +49,7 @@ int Fail(const std::string& what, const std::string& status) {
 
 int main(int argc, char** argv) {
     if (argc > 1) {
-        std::fprintf(stderr, "usage: %s\nLists the present serial ports: COM number, name, device path.\n", argv[0]);
+        std::fprintf(stderr, "usage: %s\nLists the present serial ports: COM number, name, device path, and\nwhy this user may not open one.\n", argv[0]);
         return 2;
     }
     bayhaul::DevLister lister;
@@ -54,7 +71,7 @@ int main(int argc, char** argv) {
         // A port that went away since it was listed has no path any more.
         const std::optional<std::string> device = com ? bayhaul::DevicePathForCom(*com, roots) : std::nullopt;
         if (!device) continue;
-        std::printf("COM%d\t%s\t%s\n", *com, name.c_str(), device->c_str());
+        std::printf("COM%d\t%s\t%s%s\n", *com, name.c_str(), device->c_str(), PermissionProblem(*device).c_str());
     }
     return 0;
 }

@@ -157,6 +157,17 @@ TEST_F(DownloadTest, APassThatReceivesNothingIsRunOnceMoreOverTheSameList) {
     EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)");
 }
 
+TEST_F(DownloadTest, APortTheUserMayNotOpenSaysHowToGetPermission) {
+    ports = testing::PortsWithNames({"Communications Port (COM1)"});
+    tether.handles = {7, 8};  // both passes
+    tether.connects = {tether_contract::kPortNoPermission, tether_contract::kPortNoPermission};
+
+    EXPECT_EQ(Press().saved, 0);
+    EXPECT_EQ(window.report,
+              "COM1: you may not open this port: join the dialout group (sudo usermod -aG dialout $USER), "
+              "then log in again");
+}
+
 TEST_F(DownloadTest, AFileReceivedMeansNoSecondPass) {
     ports = testing::PortsWithNames({"Communications Port (COM1)", "Communications Port (COM2)"});
     Terminal(7, "data");

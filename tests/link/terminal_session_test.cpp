@@ -74,6 +74,15 @@ TEST_F(TerminalSessionTest, TerminalThatNeverConnectsIsClosedAfterTheReopen) {
               Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
+TEST_F(TerminalSessionTest, APortTheUserMayNotOpenIsNotTriedAgainAtNine) {
+    tether.handles = {7};
+    tether.connects = {tether_contract::kPortNoPermission};
+    session.emplace(tether, currentLink, lastStamp);
+
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NoPermission);
+    EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
+}
+
 // Every operation a download may still attempt after an open went wrong.
 void TryEverything(TerminalSession& session) {
     session.Reopen(3);

@@ -11,7 +11,9 @@
 
 namespace bayhaul::tether {
 
-enum class OpenError { None, Busy, Failed };
+// NoPermission: the user may not open the device (on Linux, not in the
+// group that owns serial ports).
+enum class OpenError { None, Busy, NoPermission, Failed };
 
 struct OpenedPort {
     std::unique_ptr<ByteLine> line;

@@ -31,7 +31,11 @@ OpenedPort OpenSerialPort(const std::string& device, int bitsPerSecond) {
     const speed_t speed = SpeedConstant(bitsPerSecond);
     if (speed == 0) return {nullptr, OpenError::Failed};
     const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return {nullptr, errno == EBUSY ? OpenError::Busy : OpenError::Failed};
+    if (fd < 0) {
+        if (errno == EBUSY) return {nullptr, OpenError::Busy};
+        if (errno == EACCES || errno == EPERM) return {nullptr, OpenError::NoPermission};
+        return {nullptr, OpenError::Failed};
+    }
     auto line = std::make_unique<FdLine>(fd);
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return {nullptr, errno == EWOULDBLOCK ? OpenError::Busy : OpenError::Failed};
     if (ioctl(fd, TIOCEXCL) != 0) return {nullptr, OpenError::Failed};

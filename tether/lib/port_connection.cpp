@@ -85,6 +85,7 @@ std::int16_t PortConnection::Connect() {
     if (!device) return result::kNoSuchPort;
     OpenedPort port = OpenSerialPort(*device, bitsPerSecond_);
     if (port.error == OpenError::Busy) return result::kPortBusy;
+    if (port.error == OpenError::NoPermission) return result::kPortNoPermission;
     if (!port.line) return result::kPortError;
     line_ = std::move(port.line);
     reader_ = std::make_unique<LineReader>(*line_, &cancel_);

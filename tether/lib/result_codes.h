@@ -19,6 +19,7 @@ constexpr std::int16_t kBadArgument = -7;
 constexpr std::int16_t kBusy = -8;
 constexpr std::int16_t kNoAnswer = -9;
 constexpr std::int16_t kRefused = -10;
+constexpr std::int16_t kPortNoPermission = tether_contract::kPortNoPermission;
 
 // Tether_Connect
 constexpr std::int16_t kNobodyAnswered = 0;
