@@ -4,9 +4,9 @@
 # starts it in %APPDATA%\Bayhaul; Bayhaul.exe started there writes
 # settings.ini there; the silent uninstaller removes the program, its
 # shortcut and its Add/Remove entry, and leaves that folder as it was.
-# Usage: install_under_wine.sh PACKAGE_SCRIPT SETUP_EXE BIN READ_SHORTCUT_EXE WINE_RUN PREFIX VERSION
+# Usage: install_under_wine.sh PACKAGE_SCRIPT SETUP_EXE PACKED_FOLDER READ_SHORTCUT_EXE WINE_RUN PREFIX VERSION
 set -euo pipefail
-package_script=$1 setup=$2 bin=$3 read_shortcut=$4 wine_run=$5 prefix=$6 version=$7
+package_script=$1 setup=$2 packed=$3 read_shortcut=$4 wine_run=$5 prefix=$6 version=$7
 fail() { echo "FAIL: $*" >&2; exit 1; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bayhaul'
 
@@ -31,7 +31,7 @@ appdata=$(wine_text cmd /c echo '%APPDATA%')
 program_files=$(wine_text cmd /c echo '%ProgramFiles%')
 installed=$(unix_path "$program_files\\Bayhaul")
 for f in Bayhaul.exe TetherDll.dll; do
-  cmp "$bin/$f" "$installed/$f" || fail "$f in $installed is not the build's"
+  cmp "$packed/$f" "$installed/$f" || fail "$f in $installed is not the one packed"
 done
 [ -f "$installed/uninstall.exe" ] || fail "no uninstall.exe in $installed"
 
