@@ -22,6 +22,7 @@ case "${1:-}" in
   # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
   windows)
     packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb x11-utils xdotool)
+    packages+=(nsis zip)  # the installer and the portable zip (scripts/package-windows.sh)
     ;;
   *)
     echo "usage: scripts/install-deps.sh [fuzz|windows]" >&2
