@@ -5,7 +5,10 @@
 #                                  builds need
 #   scripts/install-deps.sh fuzz   that, and clang with libFuzzer
 #   scripts/install-deps.sh windows  that, and what the Windows trees and
-#                                  their tests need (./test.sh)
+#                                  their tests need
+#   scripts/install-deps.sh package  that, and what the Debian package and
+#                                  its test need
+# Modes add up: ./test.sh asks for "windows package".
 set -euo pipefail
 
 packages=(
@@ -15,20 +18,24 @@ packages=(
   lrzsz
   fonts-liberation
 )
-case "${1:-}" in
-  "") ;;
-  fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-  # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
-  # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
-  windows)
-    packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb x11-utils xdotool)
-    packages+=(nsis zip)  # the installer and the portable zip (scripts/package-windows.sh)
-    ;;
-  *)
-    echo "usage: scripts/install-deps.sh [fuzz|windows]" >&2
-    exit 2
-    ;;
-esac
+for mode in "$@"; do
+  case "$mode" in
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
+    # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
+    windows)
+      packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb x11-utils xdotool)
+      packages+=(nsis zip)  # the installer and the portable zip (scripts/package-windows.sh)
+      ;;
+    # CPack's dependency list (dpkg-shlibdeps, file), the package's checks,
+    # and pgrep for the test's user.
+    package) packages+=(dpkg-dev file lintian appstream desktop-file-utils procps) ;;
+    *)
+      echo "usage: scripts/install-deps.sh [fuzz|windows|package]..." >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

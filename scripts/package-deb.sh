@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the Linux tree in build/ (only the
+# programs it ships; installs what is missing first) and prints its path,
+# build/package/bayhaul_<version>_amd64.deb. What goes into it:
+# packaging/CMakeLists.txt.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh package
+cmake -S . -B build -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build build -j"$(nproc)" --target bayhaul TetherDll bayhaul-ports bayhaul-terminal
+rm -f build/package/*.deb
+(cd build && cpack -G DEB >/dev/null)
+ls build/package/*.deb
