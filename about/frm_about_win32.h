@@ -2,27 +2,22 @@
 // modeless window. Its texts come from the program's version resource.
 #pragma once
 
-#include <windows.h>
+#include "settings/win32_window.h"
 
 namespace bayhaul {
 
-class frmAbout {
+class frmAbout : public Win32Window {
 public:
     // Opens the box owned by `owner`, showing `icon` (16 by 16).
     frmAbout(HWND owner, HICON icon);
-    ~frmAbout();
-    frmAbout(const frmAbout&) = delete;
-    frmAbout& operator=(const frmAbout&) = delete;
-
-    HWND Handle() const { return hwnd_; }  // null once closed
+    ~frmAbout() override;
 
     // Closes the box; the main window calls it when it closes.
     void cmdOK_Click();
 
 private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    HWND hwnd_ = nullptr;
     HWND picIcon = nullptr;
     HWND lblTitle = nullptr;
     HWND lblVersion = nullptr;
