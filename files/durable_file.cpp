@@ -6,7 +6,7 @@ FileResult ReplaceFileContent(const std::string& path, const std::string& conten
     FileResult result;
     auto file = DurableFile::Create(path, result);
     if (!file) return result;
-    if (!file->Append(content.data(), content.size())) return {false, "cannot write " + path, false};
+    if (!file->Append(content.data(), content.size())) return file->LastFailure();
     return file->Commit();
 }
 

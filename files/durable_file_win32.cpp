@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -13,17 +14,70 @@ struct DurableFile::Handle {
 
 namespace {
 
-FileResult Failure(const std::string& what) {
-    const DWORD code = GetLastError();
-    return {false, what + " (error " + std::to_string(code) + ")", code == ERROR_ACCESS_DENIED};
+FileProblem ProblemOf(DWORD code) {
+    switch (code) {
+        case ERROR_ACCESS_DENIED:
+            return FileProblem::NoPermission;
+        case ERROR_WRITE_PROTECT:
+            return FileProblem::ReadOnly;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return FileProblem::DiskFull;
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
+            return FileProblem::PathTooLong;
+        default:
+            return FileProblem::Other;
+    }
+}
+
+// The system's text for `code`, without its line end.
+std::string SystemText(DWORD code) {
+    char buffer[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                        buffer, sizeof buffer, nullptr);
+    std::string text(buffer, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text.empty() ? "error " + std::to_string(code) : text;
+}
+
+FileResult Failure(const std::string& what, DWORD code = GetLastError()) {
+    return {false, what + ": " + SystemText(code), ProblemOf(code)};
+}
+
+// Removes the temporary files of `target` that processes which no longer
+// run left behind: "<target>.new-<process>-<n>".
+void RemoveLeftovers(const std::string& target) {
+    const std::string prefix = target + ".new-";
+    const std::size_t slash = target.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    const std::string namePrefix = prefix.substr(folder.size());
+    do {
+        const std::string name = found.cFileName;
+        const char* digits = name.c_str() + namePrefix.size();
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(digits, &end, 10);
+        if (end == digits || *end != '-' || pid == 0 || pid == GetCurrentProcessId()) continue;
+        const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (process != nullptr) {
+            CloseHandle(process);
+            continue;
+        }
+        if (GetLastError() == ERROR_INVALID_PARAMETER) DeleteFileA((folder + name).c_str());  // no such process
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 // Why `target` may not be replaced, if it may not.
 std::optional<FileResult> CheckReplaceable(const std::string& target) {
     const DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileResult{false, target + " is not a regular file", false};
-    if (attributes & FILE_ATTRIBUTE_READONLY) return FileResult{false, target + " is read-only", false};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileResult{false, target + " is not a regular file", FileProblem::InTheWay};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return FileResult{false, target + " is read-only", FileProblem::InTheWay};
     return std::nullopt;
 }
 
@@ -57,6 +111,7 @@ std::unique_ptr<DurableFile> DurableFile::Create(const std::string& target, File
         result = *refused;
         return nullptr;
     }
+    RemoveLeftovers(target);
     auto handle = std::make_unique<Handle>();
     std::string temp;
     for (int attempt = 0; attempt < 16 && handle->file == INVALID_HANDLE_VALUE; ++attempt) {
@@ -79,17 +134,23 @@ DurableFile::~DurableFile() {
 }
 
 bool DurableFile::Append(const void* data, std::size_t size) {
-    return handle_->file != INVALID_HANDLE_VALUE && WriteAll(handle_->file, data, size);
+    if (handle_->file != INVALID_HANDLE_VALUE && WriteAll(handle_->file, data, size)) return true;
+    failure_ = Failure("cannot write " + target_);
+    return false;
 }
 
 bool DurableFile::Restart() {
-    return handle_->file != INVALID_HANDLE_VALUE &&
-           SetFilePointer(handle_->file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-           SetEndOfFile(handle_->file);
+    if (handle_->file != INVALID_HANDLE_VALUE &&
+        SetFilePointer(handle_->file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+        SetEndOfFile(handle_->file)) {
+        return true;
+    }
+    failure_ = Failure("cannot write " + target_);
+    return false;
 }
 
 FileResult DurableFile::Commit() {
-    if (handle_->file == INVALID_HANDLE_VALUE) return {false, temp_ + " is closed", false};
+    if (handle_->file == INVALID_HANDLE_VALUE) return {false, target_ + " is closed", FileProblem::Other};
     const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);
     const bool flushed = FlushFileBuffers(file);
     FileResult failure = flushed ? FileResult{} : Failure("cannot write " + target_);
