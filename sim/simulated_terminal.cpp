@@ -101,6 +101,10 @@ private:
             Say("ignored: line at " + std::to_string(speed) + " bit/s");
             return;
         }
+        if (options_.ignoreQueries && request.type == msg::kQueryFile) {
+            Say("query ignored");
+            return;
+        }
         Reply reply = server_.Serve(request);
         Say(reply.log);
         const auto answer = EncodeFrame(reply.answer);
