@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -11,26 +13,56 @@
 #include "link/tether_library.h"
 #include "settings/settings_file.h"
 #include "shell/special_folder.h"
+#include "shell/state_folder.h"
 
 namespace bayhaul {
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: bayhaul [--download | --help]\n"
+    "usage: bayhaul [--download [--expect N] | --help]\n"
     "\n"
     "Without options Bayhaul opens its window. With --download it runs one\n"
     "press of the download button without a window: it tries a terminal on\n"
     "every serial port and saves each terminal's FORM.DAT where settings.ini\n"
     "in the current folder says (created with the defaults when missing),\n"
     "deleting the file on the terminal and setting its clock when the\n"
-    "settings ask for it. It prints each status line, then one line per port.\n"
+    "settings ask for it. It prints each status line, then one line per port\n"
+    "and a summary; what went wrong goes to standard error as well.\n"
+    "--expect N makes a press that saved fewer than N files end with 3.\n"
     "\n"
     "Exit codes:\n"
     "  0  every terminal that had a file was saved (or there was none)\n"
-    "  1  a terminal had a file that was not saved, or the run was interrupted\n"
+    "  1  a terminal had a file that was not saved, a port was in use by\n"
+    "     another program, or the run was interrupted\n"
     "  2  nothing could run: no terminal library, the ports could not be\n"
-    "     listed, the save folder is missing, or the arguments are wrong\n";
+    "     listed, the save folder is missing, another press is running, or\n"
+    "     the arguments are wrong\n"
+    "  3  fewer files were saved than --expect asks for\n";
+
+// What the arguments ask for.
+struct Request {
+    bool help = false;
+    int expect = 0;  // files a press must save
+};
+
+std::optional<Request> ParseArguments(int argc, const char* const* argv) {
+    Request request;
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        request.help = true;
+        return request;
+    }
+    if (argc < 2 || std::string(argv[1]) != "--download") return std::nullopt;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) != "--expect" || i + 1 >= argc) return std::nullopt;
+        const std::string count = argv[++i];
+        char* end = nullptr;
+        const long value = std::strtol(count.c_str(), &end, 10);
+        if (count.empty() || *end != '\0' || value < 0 || value > 10000) return std::nullopt;
+        request.expect = static_cast<int>(value);
+    }
+    return request;
+}
 
 // The download's window on a terminal: status lines go to standard output
 // as they come, the per-port report once at the end.
@@ -41,6 +73,7 @@ public:
     void ShowStatus(const std::string& text) override { out_ << text << std::endl; }
     void ShowReport(const std::string&) override {}
     void ShowProgress(int) override {}
+    void ShowProblem(const std::string&) override {}  // the summary tells, at the end
     bool Check1Ticked() const override { return state_.Check1; }
     bool Check2Ticked() const override { return state_.Check2; }
     void StartTimer2() override {}  // no timer here: no yield is ever held up
@@ -54,9 +87,24 @@ private:
     std::ostream& out_;
 };
 
-int ExitCode(const DownloadResult& result) {
+std::string Plural(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// One line that sums the press up, e.g. "Saved 2, not saved 1, 3 ports
+// without a terminal."
+std::string Summary(const DownloadResult& result) {
+    std::string text = "Saved " + std::to_string(result.saved) + ", not saved " + std::to_string(result.NotSaved());
+    if (const int noFile = result.Count(PortOutcome::NoFile); noFile > 0)
+        text += ", " + Plural(noFile, "terminal", "terminals") + " without FORM.DAT";
+    text += ", " + Plural(result.Count(PortOutcome::NoTerminal), "port", "ports") + " without a terminal.";
+    return text;
+}
+
+int ExitCode(const DownloadResult& result, int expect) {
     if (result.couldNotRun) return 2;
-    if (result.notSaved > 0 || result.stopped) return 1;
+    if (result.NotSaved() > 0 || result.stopped) return 1;
+    if (result.saved < expect) return 3;
     return 0;
 }
 
@@ -67,27 +115,37 @@ bool WantsCommandLine(int argc, const char* const* argv) {
 }
 
 int RunCommandLine(int argc, const char* const* argv) {
-    const std::string option = argc > 1 ? argv[1] : "";
-    if (argc == 2 && (option == "--help" || option == "-h")) {
-        std::cout << kUsage;
-        return 0;
-    }
-    if (argc != 2 || option != "--download") {
+    const std::optional<Request> request = ParseArguments(argc, argv);
+    if (!request) {
         std::cerr << "bayhaul: unknown arguments\n" << kUsage;
         return 2;
+    }
+    if (request->help) {
+        std::cout << kUsage;
+        return 0;
     }
 
     CatchInterrupts();
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     TetherLibrary library;
-    MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform});
+    MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform,
+                           std::chrono::steady_clock::now, FilePressLock(UserStateFolder(), "bayhaul --download")});
     state.Load();
     ConsoleWindow window(state, std::cout);
     const DownloadResult result = *state.Command4Click(window);
-    if (!state.Label2Report.empty()) std::cout << state.Label2Report << "\n";
+    for (const PortReport& line : result.ports) {
+        std::cout << line.text << "\n";
+        if (line.outcome == PortOutcome::NotSaved || line.warning) std::cerr << "bayhaul: " << line.text << "\n";
+    }
+    if (result.couldNotRun) std::cerr << "bayhaul: " << state.ProblemLine << "\n";
     if (result.stopped) std::cout << "Interrupted.\n";
-    return ExitCode(result);
+    if (!result.couldNotRun) std::cout << Summary(result) << "\n";
+    if (result.saved < request->expect && !result.couldNotRun) {
+        std::cerr << "bayhaul: " << result.saved << " of the " << request->expect << " files expected were saved\n";
+    }
+    std::cout.flush();
+    return ExitCode(result, request->expect);
 }
 
 }  // namespace bayhaul

@@ -5,8 +5,10 @@
 #include <system_error>
 
 #include "app/com_port_name.h"
-#include "settings/app_settings.h"
 #include "files/durable_file.h"
+#include "link/tether_codes.h"
+#include "link/tether_result_text.h"
+#include "settings/app_settings.h"
 
 namespace bayhaul {
 
@@ -15,9 +17,6 @@ namespace {
 constexpr char kPortsClass[] = "Ports";
 constexpr char kListedOk[] = "OK";
 constexpr char kPartSuffix[] = ".part";
-// Serial devices on Linux belong to the dialout group.
-constexpr char kNoPortPermission[] =
-    "you may not open this port: join the dialout group (sudo usermod -aG dialout $USER), then log in again";
 
 // The size of a regular file, or nothing when there is none at `path`.
 std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
@@ -28,9 +27,32 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
     return size;
 }
 
-void RemoveQuietly(const std::string& path) {
+// Removes a file; a folder or anything else at `path` stays.
+void RemoveFileQuietly(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored))) {
+        std::filesystem::remove(path, ignored);
+    }
+}
+
+// What a delete on the terminal that gave `result` adds to the port's line.
+std::string DeleteTrouble(std::int16_t result) {
+    namespace r = tether::result;
+    switch (result) {
+        case r::kOk:
+            return "";
+        case r::kFileChanged:
+            return "; the terminal's file changed during the copy and was kept";
+        case r::kNoSuchFile:
+            return "; the terminal's file was gone before it could be deleted";
+        default:
+            return "; deleting it on the terminal failed: " + RequestFailureText(result);
+    }
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
 }  // namespace
@@ -66,13 +88,11 @@ DownloadResult DownloadFromAllTerminals::Run() {
         }
     } else {
         result_.couldNotRun = true;
-        report_.push_back({0, Outcome::NoTerminal, "Listing the serial ports failed: " + listed});
+        result_.ports.push_back({0, PortOutcome::NoTerminal, "Listing the serial ports failed: " + listed});
         ShowReport();
     }
     state_.RepeatPass = 0;
     Progress(0);
-    result_.notSaved = static_cast<int>(std::count_if(
-        report_.begin(), report_.end(), [](const ReportLine& line) { return line.outcome == Outcome::NotSaved; }));
     // A missing library keeps its message on the status line.
     if (!libraryMissing_) {
         Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
@@ -114,45 +134,82 @@ DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int
             result_.couldNotRun = true;
             return StepEnd::StopPress;
         case OpenStatus::NoHandle:
-            Report(port, Outcome::NoTerminal, "the terminal library gave no handle");
+            Report(port, PortOutcome::NoTerminal, "the terminal library gave no handle");
             return StepEnd::Next;
         case OpenStatus::NotConnected:
-            Report(port, Outcome::NoTerminal, "no terminal answered");
+            Report(port, PortOutcome::NoTerminal, "no terminal answered");
             return StepEnd::Next;
-        case OpenStatus::NoPermission:
-            Report(port, Outcome::NoTerminal, kNoPortPermission);
+        case OpenStatus::PortBusy:
+            // A terminal may be there, and its file was not saved.
+            Report(port, PortOutcome::NotSaved, RequestFailureText(opened.code), RequestFailureText(opened.code));
+            return StepEnd::Next;
+        case OpenStatus::PortFailed:
+            Report(port, PortOutcome::NoTerminal, RequestFailureText(opened.code));
             return StepEnd::Next;
         case OpenStatus::Connected:
             break;
     }
+    if (!TerminalHasFile(session, port)) return StepEnd::Next;
 
-    if (!session.QueryFile(kTerminalDataFile)) {
-        // Asked once more on a fresh link at the other setting.
-        session.Reopen(port);
-        if (window_.Check1Ticked()) SetTerminalClockNow(session);
-        if (!session.QueryFile(kTerminalDataFile)) {
-            Report(port, Outcome::NoFile, std::string("the terminal has no ") + kTerminalDataFile);
-            return StepEnd::Next;
-        }
-    }
-
-    if (!Fetch(session, port)) return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
+    const std::optional<std::string> saved = Fetch(session, port);
+    if (!saved) return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
     ++result_.saved;
     state_.RepeatPass = 0;
-    if (window_.Check2Ticked()) session.DeleteOnTerminal(kTerminalDataFile);
-    if (window_.Check1Ticked()) SetTerminalClockNow(session);
+    const std::string trouble = AfterSaving(session);
+    Report(port, PortOutcome::Saved, *saved + trouble, "", !trouble.empty());
     return StepEnd::Next;
 }
 
-void DownloadFromAllTerminals::SetTerminalClockNow(TerminalSession& session) {
-    state_.SetDate();
-    session.SetTerminalClock();
+bool DownloadFromAllTerminals::TerminalHasFile(TerminalSession& session, std::int16_t port) {
+    const FileQuery first = session.QueryFile(kTerminalDataFile);
+    if (first.answer == FileAnswer::Ready) return true;
+    // Asked once more on a fresh link at the other setting.
+    const OpenResult reopened = session.Reopen(port);
+    if (window_.Check1Ticked()) SetTerminalClockNow(session);
+    const FileQuery second = session.QueryFile(kTerminalDataFile);
+    if (second.answer == FileAnswer::Ready) return true;
+
+    // A terminal that said it has no such file has none; a question that
+    // did not get through either time leaves its file unsaved.
+    const std::string noFile = std::string("the terminal has no ") + kTerminalDataFile;
+    if (!session.OurCodes()) {
+        Report(port, PortOutcome::NoFile, noFile + " (library result " + std::to_string(first.code) + ")");
+    } else if (first.answer == FileAnswer::Absent || second.answer == FileAnswer::Absent) {
+        Report(port, PortOutcome::NoFile, noFile);
+    } else {
+        // The first question was asked on the link that answered; the second
+        // fails at once when the terminal does not speak at the other setting.
+        const FileQuery& told = reopened.status == OpenStatus::Connected ? second : first;
+        NotSaved(port, std::string("asking the terminal for ") + kTerminalDataFile +
+                           " failed: " + RequestFailureText(told.code));
+    }
+    return false;
 }
 
-bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port) {
+std::string DownloadFromAllTerminals::AfterSaving(TerminalSession& session) {
+    std::string trouble;
+    // The terminal maker's library gives no results to rely on here.
+    if (window_.Check2Ticked()) {
+        const std::int16_t deleted = session.DeleteOnTerminal(kTerminalDataFile);
+        if (session.OurCodes()) trouble += DeleteTrouble(deleted);
+    }
+    if (window_.Check1Ticked()) {
+        const std::int16_t set = SetTerminalClockNow(session);
+        if (session.OurCodes() && set != tether::result::kOk)
+            trouble += "; setting the terminal's clock failed: " + RequestFailureText(set);
+    }
+    return trouble;
+}
+
+std::int16_t DownloadFromAllTerminals::SetTerminalClockNow(TerminalSession& session) {
+    state_.SetDate();
+    return session.SetTerminalClock();
+}
+
+std::optional<std::string> DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port) {
     if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
         NotSaved(port, problem);
-        return false;
+        return std::nullopt;
     }
     // A name changed during the press (an Apply in Settings) could lead back
     // to a file this press saved already; the next suffix is taken instead.
@@ -162,7 +219,11 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
         target = state_.BuildSavePath(++counter);
     }
     const std::string part = target + kPartSuffix;
-    RemoveQuietly(part);  // left by an earlier run that was cut short
+    RemoveFileQuietly(part);  // left by an earlier run that was cut short
+    if (Exists(part)) {
+        NotSaved(port, part + " is in the way: it is not a file, so the file cannot arrive there");
+        return std::nullopt;
+    }
 
     Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(port));
     givenUp_.clear();
@@ -173,37 +234,41 @@ bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port
         [this](std::int16_t status, const TransferProgress& progress) { return PollStep(status, progress); });
 
     const std::optional<std::uintmax_t> size = RegularFileSize(part);
-    std::string why = WhyNotReceived(end, size);
+    std::string why = WhyNotReceived(session, end, size);
     if (why.empty()) {
         if (const FileResult moved = MoveFileOver(part, target); !moved.ok) why = "could not save: " + moved.error;
     }
     if (!why.empty()) {
         session.CloseLink();  // a library still writing stops before its file is removed
-        RemoveQuietly(part);
+        RemoveFileQuietly(part);
         NotSaved(port, why);
-        return false;
+        return std::nullopt;
     }
     savedPaths_.push_back(target);
-    Report(port, Outcome::Saved,
-           "saved " + target + " (" + state_.NumberText(static_cast<long long>(*size)) + " bytes)");
-    return true;
+    return "saved " + target + " (" + state_.NumberText(static_cast<long long>(*size)) + " bytes)";
 }
 
-std::string DownloadFromAllTerminals::WhyNotReceived(const TransferEnd& end,
+std::string DownloadFromAllTerminals::WhyNotReceived(const TerminalSession& session, const TransferEnd& end,
                                                      const std::optional<std::uintmax_t>& size) const {
     const TransferProgress& got = end.progress;
     if (result_.stopped) return "the program was closed before the file arrived";
     if (!givenUp_.empty()) return "transfer given up: " + givenUp_;
-    if (!end.finished) return "the transfer did not start";
+    const std::string bytes = got.bytesTotal > 0 ? state_.NumberText(got.bytesReceived) + " of " +
+                                                       state_.NumberText(got.bytesTotal) + " bytes"
+                                                 : std::string();
+    if (!end.finished) {
+        return session.OurCodes() && end.status > tether_contract::kTransferDone ? TransferFailureText(end.status, "")
+                                                                                  : "the transfer did not start";
+    }
     if (end.status != tether_contract::kTransferDone || !size) {
-        const std::string bytes = got.bytesTotal > 0 ? ", " + state_.NumberText(got.bytesReceived) + " of " +
-                                                           state_.NumberText(got.bytesTotal) + " bytes"
-                                                     : std::string();
-        return "transfer failed (library status " + std::to_string(end.status) + bytes + ")";
+        if (session.OurCodes() && end.status > tether_contract::kTransferDone)
+            return TransferFailureText(end.status, bytes);
+        return "transfer failed (library status " + std::to_string(end.status) + (bytes.empty() ? "" : ", " + bytes) +
+               ")";
     }
     if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
-        return "transfer failed (" + state_.NumberText(static_cast<long long>(*size)) + " of " +
-               state_.NumberText(got.bytesTotal) + " bytes arrived)";
+        return "only " + state_.NumberText(static_cast<long long>(*size)) + " of " +
+               state_.NumberText(got.bytesTotal) + " bytes arrived";
     }
     return "";
 }
@@ -250,19 +315,21 @@ std::string DownloadFromAllTerminals::SaveFolderProblem() const {
     return missing.empty() ? missing : missing + " Choose a folder in Settings.";
 }
 
-void DownloadFromAllTerminals::Report(std::int16_t port, Outcome outcome, const std::string& text) {
-    ReportLine line{port, outcome, "COM" + std::to_string(port) + ": " + text};
+void DownloadFromAllTerminals::Report(std::int16_t port, PortOutcome outcome, const std::string& text,
+                                      const std::string& why, bool warning) {
+    PortReport line{port, outcome, "COM" + std::to_string(port) + ": " + text, why, warning};
+    std::vector<PortReport>& report = result_.ports;
     const auto same =
-        std::find_if(report_.begin(), report_.end(), [port](const ReportLine& old) { return old.port == port; });
-    if (same == report_.end())
-        report_.push_back(std::move(line));
+        std::find_if(report.begin(), report.end(), [port](const PortReport& old) { return old.port == port; });
+    if (same == report.end())
+        report.push_back(std::move(line));
     else if (outcome >= same->outcome)
         *same = std::move(line);
     ShowReport();
 }
 
 void DownloadFromAllTerminals::NotSaved(std::int16_t port, const std::string& why) {
-    Report(port, Outcome::NotSaved, why + "; the terminal keeps its data");
+    Report(port, PortOutcome::NotSaved, "not saved: " + why + "; the terminal keeps its data", why);
 }
 
 void DownloadFromAllTerminals::ShowPassProgress(double portsDone) {
@@ -276,7 +343,7 @@ void DownloadFromAllTerminals::Status(const std::string& text) {
 
 void DownloadFromAllTerminals::ShowReport() {
     std::string text;
-    for (const ReportLine& line : report_) text += (text.empty() ? "" : "\n") + line.text;
+    for (const PortReport& line : result_.ports) text += (text.empty() ? "" : "\n") + line.text;
     state_.Label2Report = text;
     window_.ShowReport(text);
 }

@@ -47,21 +47,27 @@ private:
     void RunPass(DevLister& lister);
     StepEnd DeviceStep(DevLister& lister, std::int32_t position);
     StepEnd TryTerminal(std::int16_t port);
-    // Fetches the file of the connected terminal; true when it is in place.
-    bool Fetch(TerminalSession& session, std::int16_t port);
+    // Whether the connected terminal has its data file, asking once more
+    // on a fresh link at the other setting; reports the port when it has not.
+    bool TerminalHasFile(TerminalSession& session, std::int16_t port);
+    // Fetches the file of the connected terminal; the report line's text
+    // when it is in place.
+    std::optional<std::string> Fetch(TerminalSession& session, std::int16_t port);
     std::int16_t PollStep(std::int16_t status, const TransferProgress& progress);
     // Why a transfer that ended so, leaving a file of `size` bytes (none
     // when nothing), did not bring the whole file; "" when it did.
-    std::string WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size) const;
-    // Sets the terminal's clock to this moment.
-    void SetTerminalClockNow(TerminalSession& session);
+    std::string WhyNotReceived(const TerminalSession& session, const TransferEnd& end,
+                               const std::optional<std::uintmax_t>& size) const;
+    // Deletes the file on the terminal and sets its clock, as the boxes
+    // ask; what did not go as asked, to add to the port's line.
+    std::string AfterSaving(TerminalSession& session);
+    // Sets the terminal's clock to this moment; what Tether_ESC_M gave.
+    std::int16_t SetTerminalClockNow(TerminalSession& session);
     // Why received files cannot be saved where the settings say; "" when they can.
     std::string SaveFolderProblem() const;
 
-    // How far a terminal got, in rising order: the report keeps the
-    // furthest outcome of the two passes on each port.
-    enum class Outcome { NoTerminal, NoFile, NotSaved, Saved };
-    void Report(std::int16_t port, Outcome outcome, const std::string& text);
+    void Report(std::int16_t port, PortOutcome outcome, const std::string& text, const std::string& why = "",
+                bool warning = false);
     void NotSaved(std::int16_t port, const std::string& why);
     void ShowPassProgress(double portsDone);
     // Store in the main window's state and show.
@@ -74,14 +80,7 @@ private:
     TetherSource& library_;
     const DevicePlatformFactory& devices_;
 
-    DownloadResult result_;
-    struct ReportLine {
-        std::int16_t port;  // 0: the press itself
-        Outcome outcome;
-        std::string text;
-    };
-    // One line per port, in the order the ports were first tried.
-    std::vector<ReportLine> report_;
+    DownloadResult result_;                // its ports are the report, a line per port
     std::vector<std::string> savedPaths_;  // the files this press has put in place
     std::int32_t position_ = 0;            // of the device being handled, from 1
     std::int32_t count_ = 0;               // devices in the list

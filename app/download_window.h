@@ -16,6 +16,8 @@ public:
     virtual void ShowStatus(const std::string& text) = 0;    // the status line, Label2
     virtual void ShowReport(const std::string& report) = 0;  // its tooltip: a line per port tried
     virtual void ShowProgress(int percent) = 0;              // ProgressBar1, 0 to 100
+    // The line that tells at a glance what went wrong; "" hides it.
+    virtual void ShowProblem(const std::string& text) = 0;
 
     // The two option boxes as they are at this moment.
     virtual bool Check1Ticked() const = 0;  // set the terminal's clock

@@ -36,10 +36,28 @@ QString PlainToolTip(const std::string& lines) {
 
 }  // namespace
 
+namespace {
+
+MainWindowState::Environment WindowEnvironment(const Clock& clock, const LocaleText& locale, std::string settingsPath,
+                                               TetherSource& library, DevicePlatformFactory devicePlatform,
+                                               PressLockTaker pressLock) {
+    MainWindowState::Environment environment{clock, locale, fGetSpecialFolder, std::move(settingsPath), library,
+                                             std::move(devicePlatform)};
+    if (pressLock) environment.pressLock = std::move(pressLock);
+    return environment;
+}
+
+QString Rgb(unsigned colour) {
+    return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
+}
+
+}  // namespace
+
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-             QWidget* parent)
+             PressLockTaker pressLock, QWidget* parent)
     : QWidget(parent),
-      state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
+      state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+                               std::move(pressLock))),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kMainWindowCaption));
@@ -113,6 +131,14 @@ void Form1::BuildControls() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
 
+    ProblemLine = Make<QLabel>("ProblemLine");
+    ProblemLine->setWordWrap(true);
+    ProblemLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ProblemLine->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; border: 1px solid %1; "
+                                              "padding: 0 4px; }")
+                                   .arg(Rgb(kProblemTextColour), Rgb(kProblemBackColour)));
+    ProblemLine->hide();
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kTimerIntervalMs);
@@ -142,6 +168,7 @@ void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
     Label2->setText(Text(state_.Label2));
     Label2->setToolTip(PlainToolTip(state_.Label2Report));
+    ShowProblem(state_.ProblemLine);
     ProgressBar1->setValue(state_.ProgressBar1);
     // Showing the state is not a click: the boxes' handlers stay silent.
     const QSignalBlocker quiet1(Check1);
@@ -153,6 +180,12 @@ void Form1::ShowState() {
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
     if (state_.CloseRequested) close();  // the window was closed during the press
+}
+
+void Form1::ShowProblem(const std::string& text) {
+    ProblemLine->setText(Text(text));
+    ProblemLine->setToolTip(PlainToolTip(state_.Label2Report));
+    ProblemLine->setVisible(!text.empty());
 }
 
 void Form1::Command6_Click() {

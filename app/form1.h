@@ -28,8 +28,9 @@ class Form1 : public QWidget, private DownloadWindow {
 public:
     // `clock`, `settingsPath`, `library` and `devicePlatform` are the
     // program's own unless a test supplies others.
+    // `pressLock` keeps two presses from running at once; empty, nothing does.
     Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-          QWidget* parent = nullptr);
+          PressLockTaker pressLock = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
@@ -56,6 +57,7 @@ private:
     void ShowStatus(const std::string& text) override;
     void ShowReport(const std::string& report) override;
     void ShowProgress(int percent) override;
+    void ShowProblem(const std::string& text) override;
     bool Check1Ticked() const override;
     bool Check2Ticked() const override;
     void StartTimer2() override;
@@ -76,6 +78,7 @@ private:
     QPushButton* Command6 = nullptr;
     QPushButton* Command7 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QLabel* ProblemLine = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 

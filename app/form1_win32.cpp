@@ -16,6 +16,10 @@ constexpr UINT_PTR kTimer2 = 2;
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
+COLORREF ColourRef(unsigned rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 int ControlId(const char* name) {
     const std::vector<ControlSpec>& controls = MainWindowControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -26,14 +30,17 @@ int ControlId(const char* name) {
 
 }  // namespace
 
-Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform)
-    : state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
+Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+             PressLockTaker pressLock)
+    : state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform),
+              std::chrono::steady_clock::now, std::move(pressLock)}),
       dpi_(QueryScreenDpi()),
       icon_(static_cast<HICON>(
           LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
       // The controls are laid out for a small dialog font.
       font_(MakeFont("Arial", 8, false, dpi_)),
       titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
+      problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))),
       background_(BAYHAUL_MAIN_BACKGROUND),
       downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE) {
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
@@ -56,6 +63,7 @@ Form1::~Form1() {
     if (Handle() != nullptr) DestroyWindow(Handle());
     DeleteObject(font_);
     DeleteObject(titleFont_);
+    DeleteObject(problemBrush_);
     if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
@@ -86,6 +94,8 @@ void Form1::BuildControls() {
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
     SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
+    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | WS_BORDER);
+    ShowWindow(ProblemLine, SW_HIDE);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
@@ -134,6 +144,7 @@ void Form1::ShowState() {
     ShowWindowText(Label1, state_.Label1);
     ShowStatusText(state_.Label2);
     ShowReport(state_.Label2Report);
+    ShowProblem(state_.ProblemLine);
     SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
     // Showing the state is not a click: BM_SETCHECK sends no notification.
     SendMessageA(Check1, BM_SETCHECK, state_.Check1 ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -200,6 +211,11 @@ void Form1::ShowReport(const std::string& report) {
     tool.uId = reinterpret_cast<UINT_PTR>(Label2);
     tool.lpszText = toolTipText_.data();
     SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::ShowProblem(const std::string& text) {
+    ShowWindowText(ProblemLine, text);
+    ShowWindow(ProblemLine, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void Form1::ShowProgress(int percent) {
@@ -283,6 +299,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             backdrop_.Paint(reinterpret_cast<HDC>(wParam));
             return 1;
         case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
+                SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));
+                SetBkColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemBackColour));
+                return reinterpret_cast<LRESULT>(problemBrush_);
+            }
             return reinterpret_cast<LRESULT>(
                 backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         case WM_CLOSE:

@@ -17,7 +17,8 @@ namespace bayhaul {
 
 class Form1 final : public Win32Window, private DownloadWindow {
 public:
-    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform);
+    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+          PressLockTaker pressLock);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
@@ -47,6 +48,7 @@ private:
     void ShowStatus(const std::string& text) override;
     void ShowReport(const std::string& report) override;
     void ShowProgress(int percent) override;
+    void ShowProblem(const std::string& text) override;
     bool Check1Ticked() const override;
     bool Check2Ticked() const override;
     void StartTimer2() override;
@@ -75,6 +77,8 @@ private:
     HWND Command6 = nullptr;
     HWND Command7 = nullptr;
     HWND ProgressBar1 = nullptr;
+    HWND ProblemLine = nullptr;
+    HBRUSH problemBrush_ = nullptr;
     HWND toolTip_ = nullptr;  // Label2's: what the last press did on each port
     std::string toolTipText_;
 

@@ -5,6 +5,7 @@
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace bayhaul {
@@ -51,12 +52,42 @@ void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked) {
     box = checked;
     field = checked ? "1" : "0";
     SettingsWriteResult written = WriteSettingsFile(Settings, environment_.settingsPath);
-    if (!written.ok)
-        Label2 = "Settings not saved: " + written.error;
-    else if (showingSettingsError_)
-        Label2.clear();
-    showingSettingsError_ = !written.ok;
+    // A successful write takes back only what a failed one showed: a line
+    // a press wrote meanwhile stays.
+    if (!settingsError_.empty()) {
+        if (Label2 == settingsError_) Label2.clear();
+        if (ProblemLine == settingsError_) ProblemLine.clear();
+        settingsError_.clear();
+    }
+    if (!written.ok) {
+        settingsError_ = "Settings not saved: " + written.error;
+        Label2 = ProblemLine = settingsError_;
+    }
 }
+
+namespace {
+
+// The problem line after a press: why it could not run, else which
+// terminals were not saved and why; "" when everything went as asked.
+std::string ProblemAfter(const DownloadResult& result, const std::string& status) {
+    if (result.couldNotRun) {
+        const auto listing = std::find_if(result.ports.begin(), result.ports.end(),
+                                          [](const PortReport& line) { return line.port == 0; });
+        return listing != result.ports.end() ? listing->text : status;
+    }
+    const int notSaved = result.NotSaved();
+    if (notSaved == 0) return "";
+    std::string text = std::to_string(notSaved) + (notSaved == 1 ? " terminal" : " terminals") + " not saved: ";
+    std::string separator;
+    for (const PortReport& line : result.ports) {
+        if (line.outcome != PortOutcome::NotSaved) continue;
+        text += separator + "COM" + std::to_string(line.port) + " (" + line.why + ")";
+        separator = ", ";
+    }
+    return text;
+}
+
+}  // namespace
 
 std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& window) {
     if (downloadRunning_) return std::nullopt;
@@ -65,7 +96,30 @@ std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& win
         bool& flag;
         ~Running() { flag = false; }
     } running{downloadRunning_};
-    return DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform).Run();
+
+    std::string why;
+    const std::unique_ptr<PressLock> lock = environment_.pressLock(why);
+    if (!lock) {
+        ShowProblem(window, why);
+        DownloadResult refused;
+        refused.couldNotRun = true;
+        return refused;
+    }
+    ShowProblem(window, "");
+    settingsError_.clear();
+    DownloadResult result =
+        DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform).Run();
+    ProblemLine = ProblemAfter(result, Label2);
+    window.ShowProblem(ProblemLine);
+    return result;
+}
+
+void MainWindowState::ShowProblem(DownloadWindow& window, const std::string& text) {
+    ProblemLine = text;
+    window.ShowProblem(text);
+    if (text.empty()) return;
+    Label2 = text;
+    window.ShowStatus(text);
 }
 
 bool MainWindowState::RequestClose() {

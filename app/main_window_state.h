@@ -6,6 +6,7 @@
 #include "app/download_result.h"
 #include "app/download_window.h"
 #include "app/locale_text.h"
+#include "app/press_lock.h"
 #include "link/tether_api.h"
 #include "link/tether_source.h"
 #include "ports/device_platform.h"
@@ -35,6 +36,9 @@ public:
         DevicePlatformFactory devicePlatform;
         // A clock for how long things take, never set back.
         std::function<std::chrono::steady_clock::time_point()> steadyNow = std::chrono::steady_clock::now;
+        // One press at a time for the user; the program's front ends take
+        // the lock in the user's state folder.
+        PressLockTaker pressLock = [](std::string&) { return std::make_unique<PressLock>(); };
     };
 
     explicit MainWindowState(Environment environment);
@@ -60,6 +64,10 @@ public:
     std::string Label1;        // the clock
     std::string Label2;        // the status line
     std::string Label2Report;  // its tooltip: what the last press did on each port, a line each
+    // What went wrong, in full, for a person glancing at the window: the
+    // last press's terminals that were not saved, or why it could not run,
+    // or why the settings were not saved. Empty when nothing did.
+    std::string ProblemLine;
     int ProgressBar1 = 0;
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal
@@ -81,7 +89,9 @@ public:
     void Check2Click(bool checked);
 
     // A click on the download button: runs one press, or nothing (and
-    // gives nothing) while a press runs already.
+    // gives nothing) while a press runs already in this window. A press of
+    // the same user elsewhere stops this one from starting: the status line
+    // says so, and the result says it could not run.
     std::optional<DownloadResult> Command4Click(DownloadWindow& window);
     bool DownloadRunning() const { return downloadRunning_; }
 
@@ -106,9 +116,11 @@ public:
 
 private:
     void StoreFlag(std::string& field, bool& box, bool checked);
+    // Shows `text` on the status line and the problem line.
+    void ShowProblem(DownloadWindow& window, const std::string& text);
 
     Environment environment_;
-    bool showingSettingsError_ = false;
+    std::string settingsError_;  // what a failed check-box write put on the status line
     bool downloadRunning_ = false;
 };
 

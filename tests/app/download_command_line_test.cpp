@@ -64,7 +64,7 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
     terminals.Start(43, data, {"--hangup-after", "2000"});
     ProgramRun run = Bayhaul("--download");
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("COM43: transfer failed"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("COM43: not saved: the terminal hung up after "), std::string::npos) << run.output;
 
     std::filesystem::remove(terminals.home / "Desktop");
     run = Bayhaul("--download");
@@ -84,7 +84,8 @@ TEST_F(CommandLineTest, AnInterruptDuringATransferStopsSafely) {
         if (line == "Downloading FORM.DAT from COM43") program.Signal(SIGINT);
     });
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("COM43: the program was closed before the file arrived; the terminal keeps its data"),
+    EXPECT_NE(run.output.find("COM43: not saved: the program was closed before the file arrived; the terminal keeps "
+                              "its data"),
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("\nInterrupted.\n"), std::string::npos) << run.output;

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "link/recording_tether.h"
+#include "link/tether_codes.h"
 #include "settings/output_naming.h"
 #include "ports/fake_device_platform.h"
 #include "support/fixed_time.h"
@@ -23,6 +24,7 @@ class RecordingWindow final : public DownloadWindow {
 public:
     std::vector<std::string> statuses;
     std::string report;
+    std::string problem;
     std::vector<int> progress;
     bool check1 = true;  // read at each test, so a test may change them during a yield
     bool check2 = false;
@@ -34,6 +36,7 @@ public:
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
     void ShowReport(const std::string& text) override { report = text; }
     void ShowProgress(int percent) override { progress.push_back(percent); }
+    void ShowProblem(const std::string& text) override { problem = text; }
     bool Check1Ticked() const override { return check1; }
     bool Check2Ticked() const override { return check2; }
     void StartTimer2() override {}
@@ -158,6 +161,7 @@ TEST_F(DownloadTest, APassThatReceivesNothingIsRunOnceMoreOverTheSameList) {
 }
 
 TEST_F(DownloadTest, APortTheUserMayNotOpenSaysHowToGetPermission) {
+    tether.features = tether::feature::kOurCodes;
     ports = testing::PortsWithNames({"Communications Port (COM1)"});
     tether.handles = {7, 8};  // both passes
     tether.connects = {tether_contract::kPortNoPermission, tether_contract::kPortNoPermission};
@@ -309,7 +313,7 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
          },
          "transfer failed (library status 2)"},
         {"shorter than announced", [](DownloadTest& t) { t.tether.announced = 10; },
-         "transfer failed (4 of 10 bytes arrived)"},
+         "only 4 of 10 bytes arrived"},
         {"not started", [](DownloadTest& t) { t.tether.uploads = {0}; }, "the transfer did not start"},
         {"target cannot be replaced",
          [](DownloadTest& t) {
@@ -334,14 +338,14 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
 
         const DownloadResult result = Press();
         EXPECT_EQ(result.saved, 0);
-        EXPECT_EQ(result.notSaved, 1);
+        EXPECT_EQ(result.NotSaved(), 1);
         EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
         EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
         EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.part")));
         if (std::filesystem::is_regular_file(Desktop("FORM.DAT"))) {
             EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
         }
-        EXPECT_EQ(window.report.rfind(std::string("COM3: ") + c.reason, 0), 0u) << window.report;
+        EXPECT_EQ(window.report.rfind(std::string("COM3: not saved: ") + c.reason, 0), 0u) << window.report;
         EXPECT_NE(window.report.find("; the terminal keeps its data"), std::string::npos);
         EXPECT_EQ(window.statuses.back(), Finished(0));
     }
@@ -365,12 +369,12 @@ TEST_F(DownloadTest, TerminalWithoutTheFileIsAskedAgainAtNineAndGetsTheCurrentTi
 
     const DownloadResult result = Press();
     EXPECT_EQ(result.saved, 0);
-    EXPECT_EQ(result.notSaved, 0);
+    EXPECT_EQ(result.NotSaved(), 0);
     const Calls firstPass(tether.calls.begin(), tether.calls.begin() + 13);
     EXPECT_EQ(firstPass, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8", "Disconnect 7",
                                 "Destroy 7", "Create", "SetupEx 8 3 9 1 N", "Connect 8", "ESC_M 8 65 20231208143000",
                                 "ESC_J 8 65 FORM.DAT 8", "Disconnect 8", "Destroy 8"}));
-    EXPECT_EQ(window.report, "COM3: the terminal has no FORM.DAT");
+    EXPECT_EQ(window.report, "COM3: the terminal has no FORM.DAT (library result 0)");
 }
 
 TEST_F(DownloadTest, WithoutASaveFolderNoTerminalIsAskedAndNothingIsWritten) {
@@ -422,6 +426,127 @@ TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
     EXPECT_TRUE(result.couldNotRun);
     EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
     EXPECT_EQ(window.report, "Listing the serial ports failed: Incorrect class name");
+}
+
+// With our library, whose results say what went wrong.
+class OurLibraryDownloadTest : public DownloadTest {
+public:
+    void SetUp() override {
+        DownloadTest::SetUp();
+        tether.features = tether::feature::kOurCodes;
+        ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    }
+};
+
+TEST_F(OurLibraryDownloadTest, APortInUseByAnotherProgramIsNotSavedAndSaysSo) {
+    tether.handles = {7, 8};  // both passes
+    tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.NotSaved(), 1);
+    EXPECT_EQ(window.report, "COM3: in use by another program");
+    EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (in use by another program)");
+    EXPECT_EQ(state.ProblemLine, window.problem);
+    EXPECT_EQ(window.statuses.back(), Finished(0)) << "the status line keeps its words";
+}
+
+TEST_F(OurLibraryDownloadTest, AQuestionThatDidNotGetThroughIsAFailureNotAMissingFile) {
+    struct Case {
+        std::deque<std::int16_t> connects, queries;
+        PortOutcome outcome;
+        std::string report;
+    };
+    const Case cases[] = {
+        // The line garbled the question; the terminal does not speak at "9".
+        {{1, 0, 1, 0},
+         {tether::result::kNoAnswer, tether::result::kNotConnected},
+         PortOutcome::NotSaved,
+         "COM3: not saved: asking the terminal for FORM.DAT failed: the terminal did not answer; "
+         "the terminal keeps its data"},
+        // A terminal that says it has no such file has none, whatever the other question got.
+        {{1, 0, 1, 0}, {0, tether::result::kNotConnected}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
+        {{1, 1, 1, 1}, {tether::result::kNoAnswer, 0}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        tether.calls.clear();
+        tether.handles = {7, 8, 9, 10};
+        tether.connects = c.connects;
+        tether.queries = c.queries;
+        tether.queries.insert(tether.queries.end(), c.queries.begin(), c.queries.end());  // the second pass
+        const DownloadResult result = Press();
+        ASSERT_EQ(result.ports.size(), 1u);
+        EXPECT_EQ(result.ports[0].outcome, c.outcome);
+        EXPECT_EQ(window.report, c.report);
+        EXPECT_TRUE(CallsStartingWith("UpLoad").empty());
+    }
+}
+
+TEST_F(OurLibraryDownloadTest, EveryFailureOfATransferSaysWhyInWords) {
+    struct Case {
+        std::int16_t upload, status;
+        std::string why;
+    };
+    const Case cases[] = {
+        {1, tether::transfer::kLineLost, "the terminal hung up after 4 of 10 bytes"},
+        {1, tether::transfer::kDiskFull, "the disk is full"},
+        {0, tether::transfer::kReadOnlyFolder, "the folder is read-only"},
+        {0, tether::transfer::kPathTooLong, "the path is too long"},
+        {1, 99, "library status 99 after 4 of 10 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        Terminal(7, "data");
+        tether.uploads = {c.upload};
+        tether.polls = {c.status};
+        tether.announced = 10;
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.NotSaved(), 1);
+        EXPECT_EQ(window.report, "COM3: not saved: " + c.why + "; the terminal keeps its data");
+        EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (" + c.why + ")");
+    }
+}
+
+TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyAreReported) {
+    struct Case {
+        std::int16_t deleted, clockSet;
+        std::string more;
+    };
+    const Case cases[] = {
+        {tether::result::kOk, tether::result::kOk, ""},
+        {tether::result::kFileChanged, tether::result::kOk, "; the terminal's file changed during the copy and was kept"},
+        {tether::result::kNoAnswer, tether::result::kRefused,
+         "; deleting it on the terminal failed: the terminal did not answer; setting the terminal's clock failed: "
+         "the terminal refused the request"},
+    };
+    window.check2 = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.more);
+        Terminal(7, "data");
+        tether.deletes = {c.deleted};
+        tether.clocks = {c.clockSet};
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.saved, 1);
+        EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes)" + c.more);
+        EXPECT_EQ(result.ports[0].warning, !c.more.empty());
+        EXPECT_EQ(window.problem, "") << "the file is saved";
+    }
+}
+
+TEST_F(DownloadTest, APressOfAnotherBayhaulOfTheUserStopsThisOneFromStarting) {
+    MainWindowState other{{clock, locale, [this](int) { return desktopFolder; }, work / "settings.ini", tether,
+                           [this] { return ports; }, [this] { return steadyTime; },
+                           [](std::string& why) {
+                               why = "Another press is running (bayhaul --download, process 4242).";
+                               return std::unique_ptr<PressLock>();
+                           }}};
+    other.Load();
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    const DownloadResult result = *other.Command4Click(window);
+    EXPECT_TRUE(result.couldNotRun);
+    EXPECT_EQ(window.statuses, Calls{"Another press is running (bayhaul --download, process 4242)."});
+    EXPECT_EQ(window.problem, window.statuses.back());
+    EXPECT_TRUE(tether.calls.empty());
+    EXPECT_TRUE(ports->openedFlags.empty());
 }
 
 }  // namespace

@@ -104,8 +104,10 @@ TEST_F(WindowDownloadTest, StalledAndHungUpTerminalsKeepTheirDataAndTheOldFile) 
         << "no partial file is left";
     EXPECT_EQ(ReadWholeFile(stalled + "/FORM.DAT"), data);
     EXPECT_EQ(ReadWholeFile(hungUp + "/FORM.DAT"), data);
-    EXPECT_NE(pressed.report.find("COM41: transfer failed"), std::string::npos) << pressed.report;
-    EXPECT_NE(pressed.report.find("COM42: transfer failed"), std::string::npos) << pressed.report;
+    EXPECT_NE(pressed.report.find("COM41: not saved: the terminal stopped sending after "), std::string::npos)
+        << pressed.report;
+    EXPECT_NE(pressed.report.find("COM42: not saved: the terminal hung up after "), std::string::npos)
+        << pressed.report;
 }
 
 TEST_F(WindowDownloadTest, AMissingDesktopFolderWritesNothingAnywhere) {

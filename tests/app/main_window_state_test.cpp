@@ -82,10 +82,26 @@ TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept) {
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(state.Check2);
 
+    EXPECT_EQ(state.ProblemLine, state.Label2);
+
     std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     state.Check1Click(false);
     EXPECT_EQ(state.Label2, "");
+    EXPECT_EQ(state.ProblemLine, "");
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+}
+
+TEST_F(MainWindowStateTest, AWriteThatWorksAgainTakesBackOnlyItsOwnMessage) {
+    state.Load();
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    state.Check2Click(true);
+    ASSERT_EQ(state.Label2.rfind("Settings not saved: ", 0), 0u);
+    state.Label2 = "Finished download 1 file(s) at 12/8/2023 10:56:03 AM";  // a press ended meanwhile
+
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    state.Check1Click(false);
+    state.Check1Click(true);
+    EXPECT_EQ(state.Label2, "Finished download 1 file(s) at 12/8/2023 10:56:03 AM");
 }
 
 TEST_F(MainWindowStateTest, SetDateGivesFourteenDigitsAndKeepsThemInLastStamp) {

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <random>
 
 namespace bayhaul::testing {
 
 using namespace std::chrono_literals;
+
+namespace {
+constexpr uid_t kNobody = 65534;
+}
 
 SimulatedTerminals::SimulatedTerminals() {
     env_.Set("HOME", home.Path());
@@ -22,7 +28,9 @@ std::string SimulatedTerminals::Start(int com, const std::optional<std::string>&
     storages_.push_back(std::make_unique<TempDir>());
     const std::string folder = storages_.back()->Path();
     if (data) WriteWholeFile(folder + "/FORM.DAT", *data);
-    std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", folder};
+    if (!commandPrefix.empty()) std::filesystem::permissions(folder, std::filesystem::perms::all);
+    std::vector<std::string> argv = commandPrefix;
+    argv.insert(argv.end(), {SIMULATOR_PATH, "--com", std::to_string(com), "--dir", folder});
     argv.insert(argv.end(), options.begin(), options.end());
     auto terminal = tether::testing::ChildProcess::Start({argv, "", {}, -1, true});
     const auto ready = terminal ? terminal->ReadLine(5s) : std::nullopt;
@@ -30,6 +38,17 @@ std::string SimulatedTerminals::Start(int com, const std::optional<std::string>&
         << "simulator did not start: " << ready.value_or("(nothing)");
     terminals_.push_back(std::move(terminal));
     return folder;
+}
+
+std::vector<std::string> SimulatedTerminals::AsOrdinaryUser() {
+    if (geteuid() != 0) return {};
+    for (const TempDir* folder : {&home, &runtime, &work}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder->Path()))
+            ::chown(entry.path().c_str(), kNobody, kNobody);
+        ::chown(folder->Path().c_str(), kNobody, kNobody);
+    }
+    commandPrefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    return commandPrefix;
 }
 
 std::string SimulatedTerminals::RandomData(std::size_t size, unsigned seed) {

@@ -29,9 +29,15 @@ public:
     std::string Desktop(const std::string& name) const { return home / ("Desktop/" + name); }
     std::string Settings() const { return work / "settings.ini"; }
 
+    // Runs the terminals, and whatever else a test starts this way, as an
+    // ordinary user: as root, as nobody, who is then given these folders.
+    // Returns the words to put before a program's own.
+    std::vector<std::string> AsOrdinaryUser();
+
     TempDir home;
     TempDir runtime;  // XDG_RUNTIME_DIR, holding the virtual-port folder
     TempDir work;     // the current folder of the program under test
+    std::vector<std::string> commandPrefix;  // put before each simulator's command
 
 private:
     ScopedEnv env_;

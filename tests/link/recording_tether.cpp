@@ -65,7 +65,8 @@ std::int16_t TETHER_CALL UpLoad(LinkHandle h, std::int16_t letter, char* local, 
                     std::int16_t mode) {
     Record("UpLoad " + Num(h) + " " + Num(letter) + " " + local + " " + remote + " " + Num(reserved) + " " + Num(mode));
     const std::int16_t result = Next(active->uploads, std::int16_t{0});
-    lastPoll = 2;
+    // Why nothing started, for the closing call: the next scripted poll.
+    lastPoll = result == 0 ? Next(active->polls, std::int16_t{4}) : 2;
     if (result != 0 && !active->files.empty()) {
         const std::string content = Next(active->files, std::string());
         std::ofstream(local, std::ios::binary | std::ios::trunc) << content;
@@ -88,13 +89,13 @@ std::int16_t TETHER_CALL StLoad(LinkHandle h, std::int16_t selector, std::int32_
 
 std::int16_t TETHER_CALL EscE(LinkHandle h, std::int16_t letter, const char* name, std::int16_t length) {
     Record("ESC_E " + Num(h) + " " + Num(letter) + " " + name + " " + Num(length));
-    return 0;
+    return Next(active->deletes, std::int16_t{1});
 }
 
 std::int16_t TETHER_CALL EscM(LinkHandle h, std::int16_t letter, char* stamp) {
     Record("ESC_M " + Num(h) + " " + Num(letter) + " " + stamp);
     if (!active->clockReply.empty()) Scribble(stamp, std::strlen(stamp) + 1, active->clockReply);
-    return 0;
+    return Next(active->clocks, std::int16_t{1});
 }
 
 std::int16_t TETHER_CALL Disconnect(LinkHandle h) {
@@ -108,9 +109,15 @@ std::int16_t TETHER_CALL Destroy(LinkHandle h) {
     return 0;
 }
 
+std::int32_t TETHER_CALL Features() {
+    return active->features.value_or(0);
+}
+
 }  // extern "C"
 
 const TetherFunctions kTable{Create, SetupEx, Connect, EscJ, UpLoad, StLoad, EscE, EscM, Disconnect, Destroy};
+const TetherFunctions kTableWithFeatures{Create, SetupEx, Connect, EscJ,       UpLoad,
+                                         StLoad, EscE,    EscM,    Disconnect, Destroy, Features};
 
 }  // namespace
 
@@ -123,7 +130,7 @@ RecordingTether::~RecordingTether() {
 }
 
 const TetherFunctions* RecordingTether::Functions(LoadError&) {
-    return &kTable;
+    return features ? &kTableWithFeatures : &kTable;
 }
 
 }  // namespace bayhaul

@@ -25,12 +25,19 @@ public:
 
     // Scripted results, taken from the front. Empty: 0, except polls
     // (selector 0): 2. The call with selector 1 repeats the last poll's
-    // status (2 when there was none).
+    // status (2 when there was none); after a Tether_UpLoad that started
+    // nothing, it gives the next scripted poll (4 when there is none).
     std::deque<LinkHandle> handles;
     std::deque<std::int16_t> connects;
     std::deque<std::int16_t> queries;
     std::deque<std::int16_t> uploads;
     std::deque<std::int16_t> polls;
+    std::deque<std::int16_t> deletes;  // empty: 1
+    std::deque<std::int16_t> clocks;   // empty: 1
+
+    // When set, the library exports Tether_Features with these bits, as
+    // ours does; otherwise it lacks it, as the terminal maker's does.
+    std::optional<std::int32_t> features;
 
     // When not empty, written over the buffers as the real library may do.
     std::string queryScribble;  // into the file name of Tether_ESC_J

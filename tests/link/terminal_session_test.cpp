@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/tether_codes.h"
 #include "recording_tether.h"
 #include "support/temp_dir.h"
 
@@ -74,13 +75,29 @@ TEST_F(TerminalSessionTest, TerminalThatNeverConnectsIsClosedAfterTheReopen) {
               Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
-TEST_F(TerminalSessionTest, APortTheUserMayNotOpenIsNotTriedAgainAtNine) {
-    tether.handles = {7};
-    tether.connects = {tether_contract::kPortNoPermission};
-    session.emplace(tether, currentLink, lastStamp);
+TEST_F(TerminalSessionTest, APortOurLibraryCannotUseIsNotTriedAgainAtNine) {
+    tether.features = tether::feature::kOurCodes;
+    for (const std::int16_t code : {tether::result::kPortBusy, tether::result::kPortNoPermission,
+                                    tether::result::kNoSuchPort}) {
+        SCOPED_TRACE(code);
+        tether.calls.clear();
+        tether.handles = {7};
+        tether.connects = {code};
+        session.emplace(tether, currentLink, lastStamp);
+        const OpenResult opened = session->Connect(3);
+        EXPECT_EQ(opened.status, code == tether::result::kPortBusy ? OpenStatus::PortBusy : OpenStatus::PortFailed);
+        EXPECT_EQ(opened.code, code);
+        EXPECT_EQ(Ended(), Join({{"Create", "SetupEx 7 3 8 1 N", "Connect 7"}, kClose7}));
+    }
+}
 
-    EXPECT_EQ(session->Connect(3).status, OpenStatus::NoPermission);
-    EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
+TEST_F(TerminalSessionTest, TheMakersLibraryIsReopenedAtNineWhateverItsConnectGave) {
+    tether.handles = {7, 9};
+    tether.connects = {tether::result::kPortBusy, -3};
+    session.emplace(tether, currentLink, lastStamp);
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NotConnected);
+    EXPECT_EQ(Ended(),
+              Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
 // Every operation a download may still attempt after an open went wrong.
@@ -115,10 +132,10 @@ TEST_F(TerminalSessionTest, ZeroHandleOnReopenEndsTheSessionWithoutAnotherCall) 
 TEST_F(TerminalSessionTest, ZeroHandleOnReopenAfterAFailedQueryStopsTheSecondQuery) {
     Connected();
     tether.handles = {0};
-    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Absent);
     EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
     session->SetTerminalClock();
-    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Failed);
     EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_J 7 65 FORM.DAT 8"}, kClose7, {"Create"}}));
 }
 
@@ -138,9 +155,41 @@ TEST_F(TerminalSessionTest, QueryResetsNameAndLengthAndAcceptsOnlyEightOrSix) {
     Connected();
     tether.queryScribble = "XYZ";  // the library changes both buffer and length
     tether.queries = {8, 6, 7, 0, -8};
-    const std::vector<bool> expected = {true, true, false, false, false};
-    for (const bool canFetch : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile), canFetch);
+    const std::vector<FileAnswer> expected = {FileAnswer::Ready, FileAnswer::Ready, FileAnswer::Absent,
+                                              FileAnswer::Absent, FileAnswer::Absent};
+    for (const FileAnswer answer : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, answer);
     EXPECT_EQ(Ended(), Join({kOpen7, Calls(5, "ESC_J 7 65 FORM.DAT 8"), kClose7}));
+}
+
+TEST_F(TerminalSessionTest, OurLibraryTellsAnAbsentFileFromAQuestionThatDidNotGetThrough) {
+    tether.features = tether::feature::kOurCodes;
+    Connected();
+    tether.queries = {0, tether::result::kNoAnswer, tether::result::kRefused, 8};
+    const std::vector<FileAnswer> expected = {FileAnswer::Absent, FileAnswer::Failed, FileAnswer::Failed,
+                                              FileAnswer::Ready};
+    for (const FileAnswer answer : expected) {
+        const FileQuery query = session->QueryFile(kTerminalDataFile);
+        EXPECT_EQ(query.answer, answer) << query.code;
+    }
+    session->CloseLink();
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).code, tether::result::kNotConnected);
+}
+
+TEST_F(TerminalSessionTest, OurLibraryTellsWhyATransferDidNotStartAndHowDeleteAndClockWent) {
+    tether.features = tether::feature::kOurCodes;
+    Connected();
+    tether.uploads = {0};
+    tether.polls = {tether::transfer::kReadOnlyFolder};  // the reason the closing call gives
+    tether.deletes = {tether::result::kFileChanged};
+    tether.clocks = {tether::result::kNoAnswer};
+    const TransferEnd end = session->Transfer(kLocalPath, kTerminalDataFile, nullptr);
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(session->DeleteOnTerminal(kTerminalDataFile), tether::result::kFileChanged);
+    EXPECT_EQ(session->SetTerminalClock(), tether::result::kNoAnswer);
+    EXPECT_EQ(Ended(), Join({kOpen7,
+                             {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8",
+                              "ESC_M 7 65 20231208105603"},
+                             kClose7}));
 }
 
 TEST_F(TerminalSessionTest, TransferOfNothingMakesNoStatusCall) {
@@ -286,7 +335,7 @@ TEST_F(TerminalSessionTest, DownloadWithDeleteAndClockClosesOnceAtTheEnd) {
     tether.queries = {6};
     tether.uploads = {1};
     tether.polls = {1, 2};
-    ASSERT_TRUE(session->QueryFile(kTerminalDataFile));
+    ASSERT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Ready);
     ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr).finished);
     session->DeleteOnTerminal(kTerminalDataFile);
     session->SetTerminalClock();

@@ -1,3 +1,4 @@
+#include "link/tether_codes.h"
 #include "link/tether_library.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,16 @@ TEST(TetherLibraryTest, ResolvesAllTenFunctionsOfTheLibraryInItsFolder) {
                              reinterpret_cast<const void*>(functions->Tether_Destroy)}) {
         EXPECT_NE(slot, nullptr);
     }
+    EXPECT_EQ(functions->Tether_Features, nullptr) << "a library without the optional export loads all the same";
+}
+
+TEST(TetherLibraryTest, OurLibraryDeclaresItsCodes) {
+    TetherLibrary library{fs::path(REAL_LIBRARY_DIR)};
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    ASSERT_NE(functions, nullptr) << error.Message();
+    ASSERT_NE(functions->Tether_Features, nullptr);
+    EXPECT_TRUE(functions->Tether_Features() & tether::feature::kOurCodes);
 }
 
 TEST(TetherLibraryTest, MissingLibraryIsReportedWithItsPathAndTheSystemReason) {
@@ -120,7 +131,7 @@ TEST(TetherLibraryTest, SessionOverALoadedLibraryTalksToIt) {
     TerminalSession session(library, currentLink, lastStamp);
     EXPECT_EQ(session.Connect(3).status, OpenStatus::Connected);
     EXPECT_EQ(currentLink, 4242);
-    EXPECT_TRUE(session.QueryFile(kTerminalDataFile));
+    EXPECT_EQ(session.QueryFile(kTerminalDataFile).answer, FileAnswer::Ready);
 }
 
 TEST(TetherLibraryTest, SessionOverAMissingLibraryReturnsTheLoadError) {
