@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/download_window.h"
 #include "app/main_window_state.h"
@@ -65,13 +67,19 @@ std::optional<Request> ParseArguments(int argc, const char* const* argv) {
 }
 
 // The download's window on a terminal: status lines go to standard output
-// as they come, the per-port report once at the end.
+// as they come, and so does each port's line as the port ends.
 class ConsoleWindow final : public DownloadWindow {
 public:
     ConsoleWindow(MainWindowState& state, std::ostream& out) : state_(state), out_(out) {}
 
     void ShowStatus(const std::string& text) override { out_ << text << std::endl; }
-    void ShowReport(const std::string&) override {}
+    void ShowReport(const std::vector<PortReport>& report) override {
+        for (const PortReport& line : report) {
+            if (!line.final || std::find(printed_.begin(), printed_.end(), line.text) != printed_.end()) continue;
+            printed_.push_back(line.text);
+            out_ << line.text << std::endl;
+        }
+    }
     void ShowProgress(int) override {}
     void ShowProblem(const std::string&) override {}  // the summary tells, at the end
     bool Check1Ticked() const override { return state_.Check1; }
@@ -85,6 +93,7 @@ public:
 private:
     MainWindowState& state_;
     std::ostream& out_;
+    std::vector<std::string> printed_;
 };
 
 std::string Plural(int count, const char* one, const char* many) {
@@ -135,7 +144,6 @@ int RunCommandLine(int argc, const char* const* argv) {
     ConsoleWindow window(state, std::cout);
     const DownloadResult result = *state.Command4Click(window);
     for (const PortReport& line : result.ports) {
-        std::cout << line.text << "\n";
         if (line.outcome == PortOutcome::NotSaved || line.warning) std::cerr << "bayhaul: " << line.text << "\n";
     }
     if (result.couldNotRun) std::cerr << "bayhaul: " << state.ProblemLine << "\n";

@@ -24,7 +24,15 @@ struct PortReport {
     std::string text;      // e.g. "COM3: saved /home/ann/Desktop/FORM.DAT (12,345 bytes)"
     std::string why;       // NotSaved: the reason alone, e.g. "the disk is full"
     bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
+    bool final = true;     // false: the live state of a transfer still running ("COM4: 45%, ...")
 };
+
+// The report as one text, a line per port.
+inline std::string ReportText(const std::vector<PortReport>& lines) {
+    std::string text;
+    for (const PortReport& line : lines) text += (text.empty() ? "" : "\n") + line.text;
+    return text;
+}
 
 struct DownloadResult {
     int saved = 0;             // files received and in place

@@ -209,8 +209,8 @@ void Form1::ShowStatus(const std::string& text) {
     Label2->repaint();  // the press blocks between yields: show it now
 }
 
-void Form1::ShowReport(const std::string& report) {
-    Label2->setToolTip(PlainToolTip(report));
+void Form1::ShowReport(const std::vector<PortReport>& report) {
+    Label2->setToolTip(PlainToolTip(ReportText(report)));
 }
 
 void Form1::ShowProgress(int percent) {

@@ -143,7 +143,7 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
 void Form1::ShowState() {
     ShowWindowText(Label1, state_.Label1);
     ShowStatusText(state_.Label2);
-    ShowReport(state_.Label2Report);
+    ShowReportText(state_.Label2Report);
     ShowProblem(state_.ProblemLine);
     SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
     // Showing the state is not a click: BM_SETCHECK sends no notification.
@@ -202,7 +202,11 @@ void Form1::ShowStatus(const std::string& text) {
     UpdateWindow(Label2);  // the press blocks between yields: show it now
 }
 
-void Form1::ShowReport(const std::string& report) {
+void Form1::ShowReport(const std::vector<PortReport>& report) {
+    ShowReportText(ReportText(report));
+}
+
+void Form1::ShowReportText(const std::string& report) {
     if (report == toolTipText_) return;
     toolTipText_ = report;
     TTTOOLINFOA tool = {};

@@ -46,7 +46,8 @@ private:
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
-    void ShowReport(const std::string& report) override;
+    void ShowReport(const std::vector<PortReport>& report) override;
+    void ShowReportText(const std::string& report);
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
     bool Check1Ticked() const override;

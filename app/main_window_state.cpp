@@ -17,7 +17,6 @@ MainWindowState::MainWindowState(Environment environment)
       environment_(std::move(environment)) {}
 
 void MainWindowState::Load() {
-    NameSuffixes = BuildNameSuffixes();
     ProgressBar1 = 0;
     SetDate();
     Timer1Tick();
@@ -138,13 +137,6 @@ std::string MainWindowState::NumberText(long long value) const {
 
 std::string MainWindowState::ResolveSaveFolder() const {
     return bayhaul::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
-}
-
-std::string MainWindowState::BuildSavePath(std::size_t fileCounter) {
-    SaveFolder = ResolveSaveFolder();
-    SaveBaseName = Settings.filename == kTimestampNameKeyword ? SetDate() : Settings.filename;
-    while (NameSuffixes.size() <= fileCounter) NameSuffixes.push_back(NameSuffix(NameSuffixes.size()));
-    return JoinSavePath(SaveFolder, SaveBaseName, NameSuffixes[fileCounter], Settings.fileext);
 }
 
 }  // namespace bayhaul

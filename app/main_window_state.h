@@ -46,14 +46,11 @@ public:
     MainWindowState& operator=(const MainWindowState&) = delete;
 
     // Program-wide state shared by the download, the naming and the dialogs.
-    AppSettings Settings;                   // the one live settings record
-    LinkHandle CurrentLink = 0;             // handle of the terminal session in progress
-    std::string LastStamp;                  // the latest SetDate text
-    std::int16_t TimerTicks = 0;            // Timer2 ticks since the last reset
-    std::vector<std::string> NameSuffixes;  // "" then "02", "03", ...
-    std::string SaveFolder;                 // folder of the file being received
-    std::string SaveBaseName;               // base name of the file being received
-    std::int16_t RepeatPass = 0;            // 1 while the pass over the ports is to be repeated
+    // What belongs to one press (its passes, the files it named, each port's
+    // link) is the press's own (download.h).
+    AppSettings Settings;         // the one live settings record
+    std::string LastStamp;        // the latest SetDate text
+    std::int16_t TimerTicks = 0;  // Timer2 ticks since the last reset
 
     // The Settings dialog's boxes and choices. It lives as long as the main
     // window, so its shown timestamp outlasts each opening of the dialog;
@@ -72,8 +69,8 @@ public:
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal
 
-    // Start-up: suffix table, progress, start time, clock, settings file and
-    // check boxes, in that order. Setting the boxes does not rewrite the file.
+    // Start-up: progress, start time, clock, settings file and check boxes,
+    // in that order. Setting the boxes does not rewrite the file.
     void Load();
 
     // Takes the 14-digit timestamp of this moment, keeps it in LastStamp and
@@ -109,10 +106,6 @@ public:
 
     // The folder the settings name for received files.
     std::string ResolveSaveFolder() const;
-
-    // Names the file with the given number (0 for the first) of one press:
-    // sets SaveFolder and SaveBaseName and returns the full path.
-    std::string BuildSavePath(std::size_t fileCounter);
 
 private:
     void StoreFlag(std::string& field, bool& box, bool checked);

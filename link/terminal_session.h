@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/tether_source.h"
+#include "link/tether_functions.h"
 
 namespace bayhaul {
 
@@ -29,12 +29,10 @@ enum class OpenStatus {
     PortBusy,      // another program has the port; no terminal was asked (our library only)
     PortFailed,    // the port could not be used, `code` says why (our library only)
     NoHandle,      // the library gave no handle: the session has ended
-    NoLibrary,     // the library could not be loaded: the session has ended
 };
 
 struct OpenResult {
     OpenStatus status;
-    LoadError loadError;    // filled only for NoLibrary
     std::int16_t code = 0;  // what Tether_Connect gave
 };
 
@@ -76,10 +74,10 @@ public:
     // or a replacement; a result of 2 or more ends the wait for a transfer.
     using PollStep = std::function<std::int16_t(std::int16_t status, const TransferProgress& progress)>;
 
-    // `currentLink` and `lastStamp` are the main window's fields: each new
-    // handle is stored in `currentLink`, and the terminal clock is set from
-    // `lastStamp` and written back into it.
-    TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp);
+    // Over the functions of a loaded library. Each session has a handle of
+    // its own; sessions run side by side only over a library that allows
+    // it (tether::feature::kConcurrentSessions).
+    explicit TerminalSession(const TetherFunctions& functions);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
@@ -105,8 +103,10 @@ public:
     bool HasLink() const { return handle_ != 0; }
 
     // Whether the loaded library is ours: its results mean what
-    // tether_codes.h says. Known once a link was opened.
+    // tether_codes.h says.
     bool OurCodes() const { return ourCodes_; }
+    // The handle of the open link, or the last one released; 0 before any.
+    LinkHandle CurrentLink() const { return currentLink_; }
 
     // Asks the terminal for `terminalFile`. From a library that is not ours
     // every answer but "ready" is taken as Absent, as there is no telling.
@@ -121,22 +121,20 @@ public:
     // kNotConnected when no link is open.
     std::int16_t DeleteOnTerminal(std::string_view terminalFile);
 
-    // Sets the terminal's clock from the stamp and stores back what the
-    // library left in the buffer; what Tether_ESC_M gave, or kNotConnected
-    // when no link is open.
-    std::int16_t SetTerminalClock();
+    // Sets the terminal's clock from `stamp` and stores back into it what
+    // the library left in the buffer; what Tether_ESC_M gave, or
+    // kNotConnected when no link is open.
+    std::int16_t SetTerminalClock(std::string& stamp);
 
 private:
     void AwaitTransfer(const PollStep& pollStep);
     std::int16_t Status(std::int16_t selector);
 
-    TetherSource& library_;
-    LinkHandle& currentLink_;
-    std::string& lastStamp_;
-    const TetherFunctions* functions_ = nullptr;
-    LinkHandle handle_ = 0;      // the open link; 0 when none is open
-    bool ended_ = false;         // a 0 handle or a missing library ended the session
-    bool ourCodes_ = false;
+    const TetherFunctions& functions_;
+    const bool ourCodes_;
+    LinkHandle handle_ = 0;       // the open link; 0 when none is open
+    LinkHandle currentLink_ = 0;  // the last handle the library gave
+    bool ended_ = false;          // a 0 handle ended the session
     TransferProgress progress_;  // the outputs of every Tether_StLoad call
 };
 

@@ -13,6 +13,9 @@ namespace bayhaul::tether::feature {
 
 // The bits of Tether_Features, an optional export of ours.
 inline constexpr std::int32_t kOurCodes = 1;  // the results below
+// Calls on different handles may run at the same time, from different
+// threads, so the sessions of several ports can run side by side.
+inline constexpr std::int32_t kConcurrentSessions = 2;
 
 }  // namespace bayhaul::tether::feature
 

@@ -35,7 +35,6 @@ TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes) {
     EXPECT_EQ(state.ProgressBar1, 0);
     EXPECT_EQ(state.LastStamp, "20231208105603");
     EXPECT_EQ(state.Label1, "Fri, 12/8/2023 10:56:03 AM");
-    EXPECT_EQ(state.NameSuffixes, BuildNameSuffixes());
 }
 
 TEST_F(MainWindowStateTest, BoxesFollowTheFlagsAndOnlyAnExactOneIsOn) {
@@ -143,31 +142,6 @@ TEST_F(MainWindowStateTest, TickCounterStopsAtItsLargestValue) {
     state.TimerTicks = 32765;
     for (int i = 0; i < 5; ++i) state.Timer2Tick();
     EXPECT_EQ(state.TimerTicks, 32767);
-}
-
-TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter) {
-    // Folder and name are joined with the platform's separator.
-    const auto In = [](const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; };
-    state.Load();
-    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Desktop", "FORM.DAT"));
-    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Desktop", "FORM02.DAT"));
-    EXPECT_EQ(state.BuildSavePath(18), In("/home/me/Desktop", "FORM19.DAT"));
-    EXPECT_EQ(state.BuildSavePath(25), In("/home/me/Desktop", "FORM26.DAT"));
-    EXPECT_EQ(state.SaveFolder, "/home/me/Desktop");
-    EXPECT_EQ(state.SaveBaseName, "FORM");
-
-    state.Settings = {"1", "0", "My Docunments", "%T", "TXT"};
-    clock.moment = {2023, 12, 8, 9, 5, 7};
-    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Documents", "20231208090507.TXT"));
-    clock.moment = {2023, 12, 8, 9, 5, 12};
-    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Documents", "2023120809051202.TXT"));
-    EXPECT_EQ(state.LastStamp, "20231208090512");
-    EXPECT_EQ(state.SaveBaseName, "20231208090512");
-
-    state.Settings = {"1", "0", In("/srv/data", ""), "FORM", ""};
-    EXPECT_EQ(state.BuildSavePath(0), In("/srv/data", "FORM."));
-    state.Settings.diradd = "My Documents";
-    EXPECT_EQ(state.BuildSavePath(0), In("My Documents", "FORM."));
 }
 
 }  // namespace

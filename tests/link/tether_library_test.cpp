@@ -126,24 +126,13 @@ TEST(TetherLibraryTest, LibraryInTheCurrentDirectoryIsNeverLoaded) {
 
 TEST(TetherLibraryTest, SessionOverALoadedLibraryTalksToIt) {
     TetherLibrary library(kComplete);
-    LinkHandle currentLink = 0;
-    std::string lastStamp = "20231208105603";
-    TerminalSession session(library, currentLink, lastStamp);
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    ASSERT_NE(functions, nullptr) << error.Message();
+    TerminalSession session(*functions);
     EXPECT_EQ(session.Connect(3).status, OpenStatus::Connected);
-    EXPECT_EQ(currentLink, 4242);
+    EXPECT_EQ(session.CurrentLink(), 4242);
     EXPECT_EQ(session.QueryFile(kTerminalDataFile).answer, FileAnswer::Ready);
-}
-
-TEST(TetherLibraryTest, SessionOverAMissingLibraryReturnsTheLoadError) {
-    ScratchFolder empty;
-    TetherLibrary library(empty.path());
-    LinkHandle currentLink = 0;
-    std::string lastStamp;
-    TerminalSession session(library, currentLink, lastStamp);
-    const OpenResult result = session.Connect(3);
-    EXPECT_EQ(result.status, OpenStatus::NoLibrary);
-    EXPECT_EQ(result.loadError.path, (empty.path() / kTetherLibraryFile).string());
-    EXPECT_EQ(result.loadError.Message().rfind("Cannot load " + result.loadError.path + ": ", 0), 0u);
 }
 
 }  // namespace

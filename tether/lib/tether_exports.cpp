@@ -124,7 +124,7 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_Destroy(LinkHandle handle) {
 }
 
 TETHER_EXPORT std::int32_t TETHER_CALL Tether_Features() {
-    return feature::kOurCodes;
+    return feature::kOurCodes | feature::kConcurrentSessions;
 }
 
 }  // extern "C"
