@@ -5,7 +5,7 @@
 # used (as root only). Arguments go to the Linux ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh windows package
+scripts/install-deps.sh tests windows package
 scripts/build.sh
 scripts/build-windows.sh
 (cd build && ctest --output-on-failure -j"$(nproc)" "$@")

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/download_window.h"
+#include "app/history.h"
 #include "app/main_window_state.h"
 #include "app/command_line_platform.h"
 #include "link/tether_library.h"
@@ -22,7 +24,7 @@ namespace bayhaul {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: bayhaul [--download [--expect N] | --help]\n"
+    "usage: bayhaul [--download [--expect N] | --history [N] | --help]\n"
     "\n"
     "Without options Bayhaul opens its window. With --download it runs one\n"
     "press of the download button without a window: it tries a terminal on\n"
@@ -32,6 +34,8 @@ constexpr char kUsage[] =
     "settings ask for it. It prints each status line, then one line per port\n"
     "and a summary; what went wrong goes to standard error as well.\n"
     "--expect N makes a press that saved fewer than N files end with 3.\n"
+    "--history prints what the last N presses (10 unless given) did on each\n"
+    "port, from the history file in Bayhaul's state folder.\n"
     "\n"
     "Exit codes:\n"
     "  0  every terminal that had a file was saved (or there was none)\n"
@@ -44,26 +48,54 @@ constexpr char kUsage[] =
 
 // What the arguments ask for.
 struct Request {
-    bool help = false;
-    int expect = 0;  // files a press must save
+    enum class Action { Help, Download, History } action = Action::Help;
+    int count = 0;  // --download: files a press must save; --history: presses to show
 };
 
+// A whole number from 0 to 10000, or nothing.
+std::optional<int> Count(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 10000) return std::nullopt;
+    return static_cast<int>(value);
+}
+
 std::optional<Request> ParseArguments(int argc, const char* const* argv) {
-    Request request;
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        request.help = true;
-        return request;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    using Action = Request::Action;
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Request{Action::Help, 0};
+    if (!args.empty() && args[0] == "--history" && args.size() <= 2) {
+        const std::optional<int> presses = args.size() == 2 ? Count(args[1]) : std::optional<int>(10);
+        if (!presses || *presses == 0) return std::nullopt;
+        return Request{Action::History, *presses};
     }
-    if (argc < 2 || std::string(argv[1]) != "--download") return std::nullopt;
-    for (int i = 2; i < argc; ++i) {
-        if (std::string(argv[i]) != "--expect" || i + 1 >= argc) return std::nullopt;
-        const std::string count = argv[++i];
-        char* end = nullptr;
-        const long value = std::strtol(count.c_str(), &end, 10);
-        if (count.empty() || *end != '\0' || value < 0 || value > 10000) return std::nullopt;
-        request.expect = static_cast<int>(value);
+    if (args.size() == 1 && args[0] == "--download") return Request{Action::Download, 0};
+    if (args.size() == 3 && args[0] == "--download" && args[1] == "--expect") {
+        if (const std::optional<int> expect = Count(args[2])) return Request{Action::Download, *expect};
     }
-    return request;
+    return std::nullopt;
+}
+
+// What the last presses did, a press a paragraph, oldest first.
+int PrintHistory(int presses) {
+    const std::string folder = UserStateFolder();
+    const std::vector<HistoryRecord> records = LastPresses(ReadHistory(folder), static_cast<std::size_t>(presses));
+    if (records.empty()) {
+        std::cout << "No press is recorded yet (" << folder << "/" << kHistoryFile << ").\n";
+        return 0;
+    }
+    std::string press;
+    for (const HistoryRecord& record : records) {
+        if (record.press != press) {
+            std::cout << (press.empty() ? "" : "\n") << "Press at " << record.press << "\n";
+            press = record.press;
+        }
+        std::cout << "  " << record.when.substr(record.when.size() > 8 ? record.when.size() - 8 : 0) << "  "
+                  << (record.port.empty() ? "" : record.port + ": ") << record.outcome;
+        if (!record.sha256.empty()) std::cout << " SHA-256 " << record.sha256;
+        std::cout << "\n";
+    }
+    return 0;
 }
 
 // The download's window on a terminal: status lines go to standard output
@@ -119,8 +151,8 @@ int ExitCode(const DownloadResult& result, int expect) {
 
 }  // namespace
 
-bool WantsCommandLine(int argc, const char* const* argv) {
-    return argc > 1 && (std::string(argv[1]).rfind("--", 0) == 0 || std::string(argv[1]) == "-h");
+bool WantsCommandLine(int argc, const char* const*) {
+    return argc > 1;
 }
 
 int RunCommandLine(int argc, const char* const* argv) {
@@ -129,17 +161,25 @@ int RunCommandLine(int argc, const char* const* argv) {
         std::cerr << "bayhaul: unknown arguments\n" << kUsage;
         return 2;
     }
-    if (request->help) {
+    if (request->action == Request::Action::Help) {
         std::cout << kUsage;
         return 0;
     }
+    if (request->action == Request::Action::History) return PrintHistory(request->count);
 
     CatchInterrupts();
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     TetherLibrary library;
+    const std::string stateFolder = UserStateFolder();
+    std::error_code ignored;
+    const std::string here = std::filesystem::current_path(ignored).string();
     MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform,
-                           std::chrono::steady_clock::now, FilePressLock(UserStateFolder(), "bayhaul --download")});
+                           std::chrono::steady_clock::now, FilePressLock(stateFolder, "bayhaul --download"),
+                           ExpectedSpecialFolder,
+                           "Create it, or put the folder for received files on line 3 of " +
+                               (std::filesystem::path(here) / kSettingsFileName).string() + ".",
+                           stateFolder});
     state.Load();
     ConsoleWindow window(state, std::cout);
     const DownloadResult result = *state.Command4Click(window);
@@ -149,11 +189,11 @@ int RunCommandLine(int argc, const char* const* argv) {
     if (result.couldNotRun) std::cerr << "bayhaul: " << state.ProblemLine << "\n";
     if (result.stopped) std::cout << "Interrupted.\n";
     if (!result.couldNotRun) std::cout << Summary(result) << "\n";
-    if (result.saved < request->expect && !result.couldNotRun) {
-        std::cerr << "bayhaul: " << result.saved << " of the " << request->expect << " files expected were saved\n";
+    if (result.saved < request->count && !result.couldNotRun) {
+        std::cerr << "bayhaul: " << result.saved << " of the " << request->count << " files expected were saved\n";
     }
     std::cout.flush();
-    return ExitCode(result, request->expect);
+    return ExitCode(result, request->count);
 }
 
 }  // namespace bayhaul

@@ -4,7 +4,9 @@
 
 namespace bayhaul {
 
-// True when the arguments ask for the command line rather than the window.
+// True when the arguments ask for the command line rather than the window:
+// any argument does, so a mistyped one gets the usage, with or without a
+// display.
 bool WantsCommandLine(int argc, const char* const* argv);
 
 // Runs what the arguments ask for and returns the exit code:

@@ -5,7 +5,10 @@
 #include <system_error>
 
 #include "app/com_port_name.h"
+#include "app/history.h"
+#include "app/replaced_files.h"
 #include "files/durable_file.h"
+#include "files/sha256.h"
 #include "link/tether_codes.h"
 #include "ports/dev_lister.h"
 #include "settings/app_settings.h"
@@ -131,19 +134,26 @@ DownloadFromAllTerminals::~DownloadFromAllTerminals() {
 DownloadResult DownloadFromAllTerminals::Run() {
     // Ticks left from before the press would make it skip its first port.
     state_.TimerTicks = 0;
+    started_ = HistoryTime(state_.Now());
+    if (!state_.StateFolder().empty()) RemoveExpiredCopies(state_.StateFolder(), state_.Now());
     Status("Searching...");
     ShowReport();
     Progress(0);
 
-    if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
+    if (const std::string problem = state_.SaveFolderProblem(); !problem.empty()) {
         Status(problem);
         result_.couldNotRun = true;
+        RecordTheRest();
         return result_;
     }
     const std::optional<std::vector<std::int16_t>> ports = ListPorts();
-    if (!ports) return result_;
-    const TetherFunctions* functions = ports->empty() ? nullptr : LoadLibrary();
-    if (!ports->empty() && functions == nullptr) return result_;  // its message stays on the status line
+    const TetherFunctions* functions = ports && !ports->empty() ? LoadLibrary() : nullptr;
+    // A press that could not list its ports, or load the library, keeps its
+    // message on the status line.
+    if (!ports || (!ports->empty() && functions == nullptr)) {
+        RecordTheRest();
+        return result_;
+    }
 
     if (functions != nullptr) {
         const bool sideBySide = functions->Tether_Features &&
@@ -152,6 +162,7 @@ DownloadResult DownloadFromAllTerminals::Run() {
         // A pass that received nothing is run once more over the same list.
         if (result_.saved == 0 && !result_.stopped) RunPass(*ports, *functions, sideBySide);
     }
+    RecordTheRest();
     Progress(0);
     Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
     return result_;
@@ -293,7 +304,7 @@ void DownloadFromAllTerminals::WatchForStalls() {
 }
 
 std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
-    why = SaveFolderProblem();
+    why = state_.SaveFolderProblem();
     if (!why.empty()) return "";
     // The folder, name and extension the settings give now; the suffix comes
     // when the file is named, in the order of the ports.
@@ -351,12 +362,22 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, cons
     do {
         target = JoinSavePath(turn.folder, turn.baseName, NameSuffix(counter++), turn.extension);
     } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end());
+    // The file it replaces, from an earlier press, is kept first.
+    std::error_code ignored;
+    if (!state_.StateFolder().empty() && std::filesystem::is_regular_file(target, ignored) &&
+        KeepReplacedFile(state_.StateFolder(), target, state_.Now(), why).empty()) {
+        why = "the file it would replace could not be kept: " + why;
+        return std::nullopt;
+    }
     if (const FileResult moved = MoveFileOver(part, target); !moved.ok) {
         why = "could not save: " + moved.error;
         return std::nullopt;
     }
     savedPaths_.push_back(target);
     ++result_.saved;
+    turn.saved = target;
+    turn.bytes = size;
+    if (const auto print = FingerprintOfFile(target)) turn.sha256 = HexOf(print->digest);
     return "saved " + target + " (" + state_.NumberText(static_cast<long long>(size)) + " bytes)";
 }
 
@@ -380,24 +401,41 @@ void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std
     };
     std::stable_sort(report.begin(), report.end(),
                      [&](const PortReport& a, const PortReport& b) { return place(a) < place(b); });
+    // A saved file is final at once; anything else may still change in the next pass.
+    if (outcome == PortOutcome::Saved) {
+        Record(*std::find_if(report.begin(), report.end(), [&](const PortReport& l) { return l.port == turn.port; }),
+               &turn);
+    }
     ShowReport();
 }
 
-std::string DownloadFromAllTerminals::SaveFolderProblem() const {
-    const std::string& diradd = state_.Settings.diradd;
-    const std::string folder = state_.ResolveSaveFolder();
-    std::string missing;
-    if (diradd == kDesktopKeyword && folder.empty()) {
-        missing = "The desktop folder was not found.";
-    } else if (diradd == kDocumentsKeyword && folder.empty()) {
-        missing = "The documents folder was not found.";
-    } else if (folder.empty()) {
-        missing = "No folder is set for received files.";
-    } else {
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
+void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) {
+    if (state_.StateFolder().empty()) return;
+    const std::string port = line.port > 0 ? "COM" + std::to_string(line.port) : "";
+    HistoryRecord record{HistoryTime(state_.Now()), started_, port, line.text.substr(port.empty() ? 0 : port.size() + 2)};
+    if (turn && !turn->saved.empty()) {
+        record.file = turn->saved;
+        record.bytes = std::to_string(turn->bytes);
+        record.sha256 = turn->sha256;
     }
-    return missing.empty() ? missing : missing + " Choose a folder in Settings.";
+    const std::string trouble = AppendHistory(state_.StateFolder(), record);
+    if (!trouble.empty() && historyTrouble_.empty()) {
+        historyTrouble_ = trouble;
+        result_.ports.push_back({0, PortOutcome::NoTerminal, "The history could not be written: " + trouble, "", true});
+    }
+}
+
+void DownloadFromAllTerminals::RecordTheRest() {
+    const std::vector<PortReport> lines = result_.ports;  // a failed write adds a line
+    for (const PortReport& line : lines) {
+        if (line.outcome != PortOutcome::Saved && line.port > 0) Record(line, nullptr);
+    }
+    // A press that could not run: why, on a record of its own.
+    if (result_.couldNotRun) {
+        const auto listing = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0; });
+        Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, state_.Label2}, nullptr);
+    }
+    ShowReport();
 }
 
 void DownloadFromAllTerminals::Status(const std::string& text) {

@@ -89,6 +89,10 @@ private:
         };
         std::unique_ptr<Waiting> waiting;
         bool named = false;  // its file has its name, or it will bring none
+        // The file it saved, for the history.
+        std::string saved;
+        std::uintmax_t bytes = 0;
+        std::string sha256;
     };
 
     // A pass over the ports, and how it runs.
@@ -109,12 +113,16 @@ private:
     std::optional<std::string> PutInPlace(Turn& turn, const std::string& part, std::uintmax_t size, std::string& why);
     void Report(Turn& turn, PortOutcome outcome, const std::string& text, const std::string& why, bool warning);
 
+    // The history: a record for a port whose outcome is final, and at the
+    // end those of the ports that saved nothing and of a press that could
+    // not run. A history that cannot be written is said in the report.
+    void Record(const PortReport& line, const Turn* turn);
+    void RecordTheRest();
+
     // The ports of the list, in its order, and the library; nothing when the
     // press cannot go on, having said why.
     std::optional<std::vector<std::int16_t>> ListPorts();
     const TetherFunctions* LoadLibrary();
-    // Why received files cannot be saved where the settings say; "" when they can.
-    std::string SaveFolderProblem() const;
 
     // What the window shows.
     void Status(const std::string& text);
@@ -132,6 +140,8 @@ private:
     std::deque<std::unique_ptr<Turn>> turns_;  // of every pass, in the order of the list
     std::size_t passStart_ = 0;             // the first turn of the running pass
     std::atomic<bool> stopping_{false};     // the window is closing: every session stops
+    std::string started_;                   // when, for the history
+    std::string historyTrouble_;            // why the history could not be written
     WindowCalls calls_;
     std::string reportShown_;
     int progressShown_ = -1;

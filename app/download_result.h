@@ -21,8 +21,8 @@ enum class PortOutcome {
 struct PortReport {
     std::int16_t port = 0;  // 0: the press itself
     PortOutcome outcome = PortOutcome::NoTerminal;
-    std::string text;      // e.g. "COM3: saved /home/ann/Desktop/FORM.DAT (12,345 bytes)"
-    std::string why;       // NotSaved: the reason alone, e.g. "the disk is full"
+    std::string text{};    // e.g. "COM3: saved /home/ann/Desktop/FORM.DAT (12,345 bytes)"
+    std::string why{};     // NotSaved: the reason alone, e.g. "the disk is full"
     bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
     bool final = true;     // false: the live state of a transfer still running ("COM4: 45%, ...")
 };

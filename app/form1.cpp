@@ -2,8 +2,8 @@
 
 #include "about/frm_about.h"
 #include "app/main_window_layout.h"
+#include "app/window_environment.h"
 #include "settings/qt_twips.h"
-#include "shell/special_folder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -38,15 +39,6 @@ QString PlainToolTip(const std::string& lines) {
 
 namespace {
 
-MainWindowState::Environment WindowEnvironment(const Clock& clock, const LocaleText& locale, std::string settingsPath,
-                                               TetherSource& library, DevicePlatformFactory devicePlatform,
-                                               PressLockTaker pressLock) {
-    MainWindowState::Environment environment{clock, locale, fGetSpecialFolder, std::move(settingsPath), library,
-                                             std::move(devicePlatform)};
-    if (pressLock) environment.pressLock = std::move(pressLock);
-    return environment;
-}
-
 QString Rgb(unsigned colour) {
     return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
 }
@@ -54,10 +46,10 @@ QString Rgb(unsigned colour) {
 }  // namespace
 
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-             PressLockTaker pressLock, QWidget* parent)
+             PressLockTaker pressLock, std::string stateFolder, QWidget* parent)
     : QWidget(parent),
       state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
-                               std::move(pressLock))),
+                               std::move(pressLock), std::move(stateFolder))),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kMainWindowCaption));
@@ -117,6 +109,8 @@ void Form1::BuildControls() {
     Label2 = Make<QLabel>("Label2");
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setCursor(Qt::PointingHandCursor);  // a click opens the whole report
+    Label2->installEventFilter(this);
 
     Check1 = Make<QCheckBox>("Check1");
     Label5 = Make<QLabel>("Label5");
@@ -138,6 +132,10 @@ void Form1::BuildControls() {
                                               "padding: 0 4px; }")
                                    .arg(Rgb(kProblemTextColour), Rgb(kProblemBackColour)));
     ProblemLine->hide();
+    ProblemLine->setCursor(Qt::PointingHandCursor);
+    ProblemLine->installEventFilter(this);
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(reportKey, &QShortcut::activated, this, &Form1::OpenReport);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -179,7 +177,21 @@ void Form1::ShowState() {
 
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
+    if (report_) report_->Refresh();
     if (state_.CloseRequested) close();  // the window was closed during the press
+}
+
+void Form1::OpenReport() {
+    if (!report_) report_ = new ReportWindow(state_, this);
+    report_->Refresh();
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Label2 || watched == ProblemLine) && event->type() == QEvent::MouseButtonRelease) OpenReport();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::ShowProblem(const std::string& text) {
@@ -252,6 +264,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
     if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
+    if (report_) report_->close();
     event->accept();
 }
 

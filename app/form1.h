@@ -6,6 +6,7 @@
 #include "app/download_window.h"
 #include "app/main_window_state.h"
 #include "app/qt_locale_text.h"
+#include "app/report_window.h"
 #include "settings/settings_dialog.h"
 
 #include <QPixmap>
@@ -28,17 +29,24 @@ class Form1 : public QWidget, private DownloadWindow {
 public:
     // `clock`, `settingsPath`, `library` and `devicePlatform` are the
     // program's own unless a test supplies others.
-    // `pressLock` keeps two presses from running at once; empty, nothing does.
+    // `pressLock` keeps two presses from running at once (empty: nothing
+    // does); `stateFolder` holds the history and the replaced files' copies
+    // (empty: none are kept).
     Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-          PressLockTaker pressLock = {}, QWidget* parent = nullptr);
+          PressLockTaker pressLock = {}, std::string stateFolder = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
     frmAbout* AboutBox() const { return about_; }
+    ReportWindow* ReportBox() const { return report_; }
+
+    // Opens the report of the last press (a click on the status line does).
+    void OpenReport();
     Settings* SettingsBox() const { return settings_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -85,6 +93,7 @@ private:
     QPixmap background_;
     QPointer<Settings> settings_;
     QPointer<frmAbout> about_;
+    QPointer<ReportWindow> report_;
 };
 
 }  // namespace bayhaul

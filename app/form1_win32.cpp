@@ -1,8 +1,8 @@
 #include "app/form1_win32.h"
 
 #include "app/main_window_layout.h"
+#include "app/window_environment.h"
 #include "app/win32_resources.h"
-#include "shell/special_folder.h"
 
 #include <commctrl.h>
 
@@ -31,9 +31,9 @@ int ControlId(const char* name) {
 }  // namespace
 
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-             PressLockTaker pressLock)
-    : state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform),
-              std::chrono::steady_clock::now, std::move(pressLock)}),
+             const std::string& stateFolder)
+    : state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+                               FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
       dpi_(QueryScreenDpi()),
       icon_(static_cast<HICON>(
           LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
@@ -60,6 +60,7 @@ Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library
 Form1::~Form1() {
     settings_.reset();
     about_.reset();
+    report_.reset();
     if (Handle() != nullptr) DestroyWindow(Handle());
     DeleteObject(font_);
     DeleteObject(titleFont_);
@@ -94,7 +95,7 @@ void Form1::BuildControls() {
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
     SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
-    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | WS_BORDER);
+    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_BORDER);
     ShowWindow(ProblemLine, SW_HIDE);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -156,6 +157,10 @@ void Form1::ShowStatusText(const std::string& text) {
 }
 
 void Form1::OnCommand(HWND control, int code) {
+    if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
+        OpenReport();
+        return;
+    }
     if (code != BN_CLICKED) return;
     if (control == Check1) {
         state_.Check1Click(SendMessageA(Check1, BM_GETCHECK, 0, 0) == BST_CHECKED);
@@ -174,6 +179,7 @@ void Form1::OnCommand(HWND control, int code) {
 
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
+    if (report_) report_->Refresh();
     if (state_.CloseRequested && Handle() != nullptr) OnClose();  // the window was closed during the press
 }
 
@@ -185,6 +191,12 @@ void Form1::Command6_Click() {
     SetForegroundWindow(settings_->Handle());
 }
 
+void Form1::OpenReport() {
+    if (!report_ || report_->Handle() == nullptr) report_ = std::make_unique<ReportWindow>(state_, Handle(), icon_);
+    report_->Refresh();
+    SetForegroundWindow(report_->Handle());
+}
+
 void Form1::Command7_Click() {
     if (!about_ || about_->Handle() == nullptr) about_ = std::make_unique<frmAbout>(Handle(), icon_);
     SetForegroundWindow(about_->Handle());
@@ -194,6 +206,7 @@ void Form1::OnClose() {
     if (!state_.RequestClose()) return;  // the press stops at its next yield and closes the window then
     if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
+    if (report_) report_->Close();
     DestroyWindow(Handle());
 }
 
@@ -255,7 +268,14 @@ void Form1::YieldOnce(std::chrono::milliseconds wait) {
 }
 
 void Form1::Dispatch(MSG& message) {
-    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr, Handle()};
+    // Ctrl+R anywhere in the main window opens the report.
+    if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
+        OpenReport();
+        return;
+    }
+    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr,
+                      report_ ? report_->Handle() : nullptr, Handle()};
     for (HWND window : windows) {
         if (window != nullptr && IsDialogMessageA(window, &message)) return;
     }

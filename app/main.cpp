@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));
     const bayhaul::SystemClock clock;
     bayhaul::TetherLibrary library;
+    const std::string stateFolder = bayhaul::UserStateFolder();
     bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
-                          bayhaul::FilePressLock(bayhaul::UserStateFolder(), "the Bayhaul window"));
+                          bayhaul::FilePressLock(stateFolder, "the Bayhaul window"), stateFolder);
     const bayhaul::CloseOnSignals closeOnSignals(window);
     window.show();
     return application.exec();

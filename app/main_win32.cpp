@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const bayhaul::SystemClock clock;
     bayhaul::TetherLibrary library;
     bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
-                          bayhaul::FilePressLock(bayhaul::UserStateFolder(), "the Bayhaul window"));
+                          bayhaul::UserStateFolder());
     ShowWindow(window.Handle(), show);
     UpdateWindow(window.Handle());
 

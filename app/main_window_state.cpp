@@ -1,11 +1,13 @@
 #include "app/main_window_state.h"
 
 #include "app/download.h"
+#include "app/history.h"
 #include "app/main_window_layout.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 namespace bayhaul {
@@ -100,6 +102,10 @@ std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& win
     const std::unique_ptr<PressLock> lock = environment_.pressLock(why);
     if (!lock) {
         ShowProblem(window, why);
+        if (!StateFolder().empty()) {
+            const std::string now = HistoryTime(Now());
+            AppendHistory(StateFolder(), {now, now, "", why});
+        }
         DownloadResult refused;
         refused.couldNotRun = true;
         return refused;
@@ -137,6 +143,28 @@ std::string MainWindowState::NumberText(long long value) const {
 
 std::string MainWindowState::ResolveSaveFolder() const {
     return bayhaul::ResolveSaveFolder(Settings.diradd, environment_.specialFolder);
+}
+
+std::string MainWindowState::SaveFolderProblem() const {
+    const std::string& diradd = Settings.diradd;
+    const std::string folder = ResolveSaveFolder();
+    // A keyword's folder that was not found is named where it would be.
+    const auto missingKeyword = [this](const char* what, int folderId) {
+        const std::string expected = environment_.expectedFolder(folderId);
+        return std::string("The ") + what + " folder" + (expected.empty() ? "" : " " + expected) + " was not found.";
+    };
+    std::string missing;
+    if (diradd == kDesktopKeyword && folder.empty()) {
+        missing = missingKeyword("desktop", kDesktopFolderId);
+    } else if (diradd == kDocumentsKeyword && folder.empty()) {
+        missing = missingKeyword("documents", kDocumentsFolderId);
+    } else if (folder.empty()) {
+        missing = "No folder is set for received files.";
+    } else {
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
+    }
+    return missing.empty() ? missing : missing + " " + environment_.chooseFolderHint;
 }
 
 }  // namespace bayhaul

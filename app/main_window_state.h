@@ -39,6 +39,13 @@ public:
         // One press at a time for the user; the program's front ends take
         // the lock in the user's state folder.
         PressLockTaker pressLock = [](std::string&) { return std::make_unique<PressLock>(); };
+        // Where a special folder that was not found would be, to name it.
+        SpecialFolderLookup expectedFolder = [](int) { return std::string(); };
+        // What the user can do when the save folder is missing.
+        std::string chooseFolderHint = "Choose a folder in Settings.";
+        // The user's state folder, for the history of presses and the copies
+        // of replaced files; empty: neither is kept.
+        std::string stateFolder{};
     };
 
     explicit MainWindowState(Environment environment);
@@ -98,6 +105,8 @@ public:
     bool CloseRequested = false;
 
     std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }
+    LocalTime Now() const { return environment_.clock.Now(); }
+    const std::string& StateFolder() const { return environment_.stateFolder; }
 
     // The general date-and-time text of this moment.
     std::string GeneralDateTimeNow() const;
@@ -106,6 +115,9 @@ public:
 
     // The folder the settings name for received files.
     std::string ResolveSaveFolder() const;
+    // Why received files cannot be saved where the settings say, with what
+    // to do about it; "" when they can.
+    std::string SaveFolderProblem() const;
 
 private:
     void StoreFlag(std::string& field, bool& box, bool checked);

@@ -72,11 +72,20 @@ private:
 // Writes `content` to `path` through a DurableFile.
 FileResult ReplaceFileContent(const std::string& path, const std::string& content);
 
+// Copies the file `from` to `to` through a DurableFile.
+FileResult CopyFileDurably(const std::string& from, const std::string& to);
+
 // Puts the complete file `from` in the place of `to` in the same way:
 // flushed first, given the permission bits of the file it replaces, renamed,
 // the folder flushed. The same targets are refused; on any failure `from`
 // stays where it was.
 FileResult MoveFileOver(const std::string& from, const std::string& to);
+
+// Appends `text` to the file at `path` (made when missing) in one write
+// and flushes it to disk, for a log whose earlier lines must survive
+// whatever happens to a later one. A last line that a crash cut short is
+// ended first, so it cannot run into the new one.
+FileResult AppendDurably(const std::string& path, const std::string& text);
 
 // Rewrites an existing regular file in place, for a file whose folder may
 // not be written: not atomic, so only for when nothing better is possible.

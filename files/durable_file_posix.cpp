@@ -244,6 +244,19 @@ FileResult MoveFileOver(const std::string& from, const std::string& to) {
     return RenameOver(from, to);
 }
 
+FileResult AppendDurably(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);  // less the umask
+    if (fd < 0) return Failure("cannot open " + path, errno);
+    struct stat st {};
+    char last = '\n';
+    const bool read = ::fstat(fd, &st) == 0 && (st.st_size == 0 || ::pread(fd, &last, 1, st.st_size - 1) == 1);
+    const std::string whole = (read && last != '\n' ? "\r\n" : "") + text;
+    const bool written = read && WriteAll(fd, whole.data(), whole.size()) && ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    return written ? FileResult{} : Failure("cannot write " + path, error);
+}
+
 FileResult OverwriteInPlace(const std::string& path, const std::string& content) {
     Replaced replaced;
     if (auto refused = CheckReplaceable(path, replaced)) return *refused;

@@ -172,6 +172,27 @@ FileResult MoveFileOver(const std::string& from, const std::string& to) {
     return flushed ? RenameOver(from, to) : failure;
 }
 
+FileResult AppendDurably(const std::string& path, const std::string& text) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Failure("cannot open " + path);
+    LARGE_INTEGER size = {};
+    char last = '\n';
+    DWORD got = 0;
+    bool read = GetFileSizeEx(file, &size) != 0;
+    if (read && size.QuadPart > 0) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(size.QuadPart - 1);
+        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+        read = ReadFile(file, &last, 1, &got, &at) && got == 1;
+    }
+    const std::string whole = (read && last != '\n' ? "\r\n" : "") + text;
+    const bool written = read && WriteAll(file, whole.data(), whole.size()) && FlushFileBuffers(file);
+    FileResult failure = written ? FileResult{} : Failure("cannot write " + path);
+    CloseHandle(file);
+    return failure;
+}
+
 FileResult OverwriteInPlace(const std::string& path, const std::string& content) {
     if (auto refused = CheckReplaceable(path)) return *refused;
     const HANDLE file =

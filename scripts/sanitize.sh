@@ -22,7 +22,7 @@ else
   build=build-asan sanitize=address,undefined select=()
 fi
 
-scripts/install-deps.sh
+scripts/install-deps.sh tests
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAYHAUL_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 

@@ -69,12 +69,20 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
     std::filesystem::remove(terminals.home / "Desktop");
     run = Bayhaul("--download");
     EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_EQ(run.output, "Searching...\nThe desktop folder was not found. Choose a folder in Settings.\n");
+    // Without a window, what to do instead of choosing a folder in Settings.
+    EXPECT_EQ(run.output, "Searching...\nThe desktop folder " + terminals.home / "Desktop" +
+                              " was not found. Create it, or put the folder for received files on line 3 of " +
+                              terminals.Settings() + ".\n");
 
     run = Bayhaul("--help");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.output.find("Exit codes:"), std::string::npos);
     EXPECT_EQ(Bayhaul("--downloads").exitCode, 2);
+    // A mistyped option gets the usage even where there is no display.
+    auto mistyped = tether::testing::ChildProcess::Start(
+        {{BAYHAUL_PATH, "-download"}, terminals.work.Path(), {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}}, -1, true});
+    ASSERT_TRUE(mistyped);
+    EXPECT_EQ(mistyped->Wait(30s), 2);
 }
 
 TEST_F(CommandLineTest, AnInterruptDuringATransferStopsSafely) {

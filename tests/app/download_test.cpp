@@ -10,6 +10,8 @@
 #include <map>
 #include <thread>
 
+#include "app/history.h"
+#include "files/sha256.h"
 #include "link/recording_tether.h"
 #include "link/tether_codes.h"
 #include "settings/output_naming.h"
@@ -428,6 +430,42 @@ TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
     EXPECT_TRUE(result.couldNotRun);
     EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
     EXPECT_EQ(window.report, "Listing the serial ports failed: Incorrect class name");
+}
+
+TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
+    TempDir stateFolder;
+    MainWindowState::Environment environment{
+        clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; }, work / "settings.ini",
+        tether, [this] { return ports; }, [this] { return steadyTime; }};
+    environment.stateFolder = stateFolder.Path();
+    MainWindowState withHistory(environment);
+    withHistory.Load();
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)", "USB Serial Port (COM5)"});
+    tether.handles = {7, 8, 9, 10};
+    tether.connects = {1, 1, 0, 0};  // COM5 answers at neither setting
+    tether.queries = {8, 8};
+    tether.uploads = {1, 1};
+    tether.files = {"new data", "part"};
+    tether.polls = {2, 7};  // COM4's transfer fails
+    WriteWholeFile(Desktop("FORM.DAT"), "the last press's");
+
+    const DownloadResult result = *withHistory.Command4Click(window);
+    ASSERT_EQ(result.saved, 1);
+    const std::vector<HistoryRecord> records = ReadHistory(stateFolder.Path());
+    ASSERT_EQ(records.size(), 3u);
+    for (const HistoryRecord& record : records) EXPECT_EQ(record.press, "2023-12-08 10:56:03");
+    EXPECT_EQ(records[0].port, "COM3");
+    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM.DAT") + " (8 bytes)");
+    EXPECT_EQ(records[0].file, Desktop("FORM.DAT"));
+    EXPECT_EQ(records[0].bytes, "8");
+    EXPECT_EQ(records[0].sha256, HexOf(FingerprintOfFile(Desktop("FORM.DAT"))->digest));
+    EXPECT_EQ(records[1].port, "COM4");
+    EXPECT_EQ(records[1].outcome, "not saved: transfer failed (library status 7); the terminal keeps its data");
+    EXPECT_EQ(records[1].file + records[1].bytes + records[1].sha256, "");
+    EXPECT_EQ(records[2].port, "COM5");
+    EXPECT_EQ(records[2].outcome, "no terminal answered");
+    EXPECT_EQ(ReadWholeFile(stateFolder / "replaced/2023-12-08/FORM.DAT"), "the last press's");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "new data") << "the saved name and place as ever";
 }
 
 // With our library, whose results say what went wrong.

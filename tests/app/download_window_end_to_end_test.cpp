@@ -117,7 +117,8 @@ TEST_F(WindowDownloadTest, AMissingDesktopFolderWritesNothingAnywhere) {
     std::filesystem::remove(terminals.home / "Desktop");
     const bool rootFileBefore = std::filesystem::exists("/FORM.DAT");
 
-    EXPECT_EQ(Press(SettingsFile("1", "1")).status, "The desktop folder was not found. Choose a folder in Settings.");
+    EXPECT_EQ(Press(SettingsFile("1", "1")).status,
+              "The desktop folder " + terminals.home / "Desktop" + " was not found. Choose a folder in Settings.");
     EXPECT_EQ(std::filesystem::exists("/FORM.DAT"), rootFileBefore);
     EXPECT_EQ(ReadWholeFile(storage + "/FORM.DAT"), data);
     EXPECT_FALSE(std::filesystem::exists(storage + "/CLOCK"));

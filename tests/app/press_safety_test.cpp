@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/history.h"
+#include "files/sha256.h"
 #include "simulated_terminals.h"
 
 namespace bayhaul {
@@ -125,6 +127,44 @@ TEST_F(PressSafetyTest, APressKilledMidTransferLeavesNothingAndTheNextOneCopiesT
     EXPECT_EQ(DesktopEntries(), std::vector<std::string>{"FORM.DAT"});
     EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == data);
     EXPECT_FALSE(fs::exists(storage + "/FORM.DAT")) << "deleted once the copy is in place";
+}
+
+TEST_F(PressSafetyTest, TheHistoryKeepsEveryPressAKilledOneCannotSpoilItAndReplacedFilesAreKept) {
+    const std::string data = testing::SimulatedTerminals::RandomData(20000, 29);  // 1.7 s on the line
+    terminals.Start(43, data, {"--pace"});
+    Settings(false);
+    EXPECT_EQ(Bayhaul({"--download"}).exitCode, 0);
+    const ProgramRun killed = Bayhaul({"--download"}, [](const std::string& line, tether::testing::ChildProcess& p) {
+        if (line != "Downloading FORM.DAT from COM43") return;
+        std::this_thread::sleep_for(500ms);
+        p.Signal(SIGKILL);
+    });
+    EXPECT_EQ(killed.exitCode, 128 + SIGKILL);
+    EXPECT_EQ(Bayhaul({"--download"}).exitCode, 0);
+
+    std::vector<HistoryRecord> saved;
+    for (const HistoryRecord& record : ReadHistory(terminals.StateFolder()))
+        if (record.port == "COM43") saved.push_back(record);
+    ASSERT_EQ(saved.size(), 2u) << "the two presses that ended";
+    EXPECT_NE(saved[0].press, saved[1].press);
+    for (const HistoryRecord& record : saved) {
+        EXPECT_EQ(record.file, terminals.Desktop("FORM.DAT"));
+        EXPECT_EQ(record.bytes, "20000");
+        EXPECT_EQ(record.sha256, HexOf(FingerprintOfFile(terminals.Desktop("FORM.DAT"))->digest));
+    }
+    // The second press that ended replaced the first one's file, which is kept.
+    std::vector<std::string> kept;
+    for (const auto& day : fs::directory_iterator(terminals.StateFolder() + "/replaced"))
+        for (const auto& file : fs::directory_iterator(day.path())) kept.push_back(file.path().string());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(ReadWholeFile(kept[0]) == data);
+
+    const ProgramRun history = Bayhaul({"--history", "5"});
+    EXPECT_EQ(history.exitCode, 0);
+    EXPECT_TRUE(Contains(history.output, "Press at " + saved[1].press + "\n")) << history.output;
+    EXPECT_TRUE(Contains(history.output, "COM43: saved " + terminals.Desktop("FORM.DAT") + " (20,000 bytes) SHA-256 " +
+                                             saved[1].sha256 + "\n"))
+        << history.output;
 }
 
 TEST_F(PressSafetyTest, FailuresSayWhyAndEndWithOne) {

@@ -18,6 +18,7 @@ constexpr uid_t kNobody = 65534;
 SimulatedTerminals::SimulatedTerminals() {
     env_.Set("HOME", home.Path());
     env_.Set("XDG_CONFIG_HOME", home / "config");  // no user-dirs.dirs: the folders are ~/Desktop and ~/Documents
+    env_.Set("XDG_STATE_HOME", home / ".local/state");  // the history and the lock of presses
     env_.Set("XDG_RUNTIME_DIR", runtime.Path());
     std::filesystem::create_directories(home / "Desktop");
     std::filesystem::create_directories(home / "Documents");

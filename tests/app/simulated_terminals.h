@@ -28,6 +28,7 @@ public:
 
     std::string Desktop(const std::string& name) const { return home / ("Desktop/" + name); }
     std::string Settings() const { return work / "settings.ini"; }
+    std::string StateFolder() const { return home / ".local/state/bayhaul"; }
 
     // Runs the terminals, and whatever else a test starts this way, as an
     // ordinary user: as root, as nobody, who is then given these folders.

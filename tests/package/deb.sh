@@ -59,6 +59,8 @@ check "appstreamcli validate" appstreamcli validate --no-net "$unpacked/usr/shar
 check "lintian" lintian --fail-on error,warning --suppress-tags maintscript-calls-ldconfig "$deb"
 names_dialout() { grep -q 'sudo usermod -aG dialout \$USER' <<<"$(dpkg-deb -f "$deb" Description)"; }
 check "description names the dialout group" names_dialout
+depends_on_platform_plugins() { grep -q 'qt6-qpa-plugins' <<<"$(dpkg-deb -f "$deb" Depends)"; }
+check "depends on Qt's platform plugins" depends_on_platform_plugins
 
 dpkg -i "$deb" >/dev/null
 installed=$(dpkg-query -L bayhaul)
