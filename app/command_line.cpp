@@ -12,6 +12,7 @@
 
 #include "app/download_window.h"
 #include "app/history.h"
+#include "app/watch.h"
 #include "app/main_window_state.h"
 #include "app/command_line_platform.h"
 #include "link/tether_library.h"
@@ -24,7 +25,7 @@ namespace bayhaul {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: bayhaul [--download [--expect N] | --history [N] | --help]\n"
+    "usage: bayhaul [--download [--expect N] | --watch | --history [N] | --help]\n"
     "\n"
     "Without options Bayhaul opens its window. With --download it runs one\n"
     "press of the download button without a window: it tries a terminal on\n"
@@ -34,6 +35,10 @@ constexpr char kUsage[] =
     "settings ask for it. It prints each status line, then one line per port\n"
     "and a summary; what went wrong goes to standard error as well.\n"
     "--expect N makes a press that saved fewer than N files end with 3.\n"
+    "--watch stays running and runs such a press for each terminal as it\n"
+    "arrives (a port that appears, or a terminal that starts answering), a\n"
+    "line for each; a terminal is collected again only after it has left.\n"
+    "Ctrl+C, SIGTERM and SIGHUP stop it safely, with 0.\n"
     "--history prints what the last N presses (10 unless given) did on each\n"
     "port, from the history file in Bayhaul's state folder.\n"
     "\n"
@@ -48,7 +53,7 @@ constexpr char kUsage[] =
 
 // What the arguments ask for.
 struct Request {
-    enum class Action { Help, Download, History } action = Action::Help;
+    enum class Action { Help, Download, Watch, History } action = Action::Help;
     int count = 0;  // --download: files a press must save; --history: presses to show
 };
 
@@ -70,6 +75,7 @@ std::optional<Request> ParseArguments(int argc, const char* const* argv) {
         return Request{Action::History, *presses};
     }
     if (args.size() == 1 && args[0] == "--download") return Request{Action::Download, 0};
+    if (args.size() == 1 && args[0] == "--watch") return Request{Action::Watch, 0};
     if (args.size() == 3 && args[0] == "--download" && args[1] == "--expect") {
         if (const std::optional<int> expect = Count(args[2])) return Request{Action::Download, *expect};
     }
@@ -175,12 +181,15 @@ int RunCommandLine(int argc, const char* const* argv) {
     std::error_code ignored;
     const std::string here = std::filesystem::current_path(ignored).string();
     MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform,
-                           std::chrono::steady_clock::now, FilePressLock(stateFolder, "bayhaul --download"),
+                           std::chrono::steady_clock::now,
+                           FilePressLock(stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch"
+                                                                                                  : "bayhaul --download"),
                            ExpectedSpecialFolder,
                            "Create it, or put the folder for received files on line 3 of " +
                                (std::filesystem::path(here) / kSettingsFileName).string() + ".",
                            stateFolder});
     state.Load();
+    if (request->action == Request::Action::Watch) return RunWatch(state, std::cout, InterruptRequested);
     ConsoleWindow window(state, std::cout);
     const DownloadResult result = *state.Command4Click(window);
     for (const PortReport& line : result.ports) {

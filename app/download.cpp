@@ -10,16 +10,12 @@
 #include "files/durable_file.h"
 #include "files/sha256.h"
 #include "link/tether_codes.h"
-#include "ports/dev_lister.h"
 #include "settings/app_settings.h"
 #include "settings/output_naming.h"
 
 namespace bayhaul {
 
 namespace {
-
-constexpr char kPortsClass[] = "Ports";
-constexpr char kListedOk[] = "OK";
 
 // Removes a file; a folder or anything else at `path` stays.
 void RemoveFileQuietly(const std::string& path) {
@@ -122,8 +118,10 @@ private:
 };
 
 DownloadFromAllTerminals::DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window,
-                                                   TetherSource& library, const DevicePlatformFactory& devices)
-    : state_(state), window_(window), library_(library), devices_(devices) {}
+                                                   TetherSource& library, const DevicePlatformFactory& devices,
+                                                   PressScope scope)
+    : state_(state), window_(window), library_(library), devices_(devices), scope_(std::move(scope)),
+      savedPaths_(scope_.namesTaken) {}
 
 DownloadFromAllTerminals::~DownloadFromAllTerminals() {
     for (const auto& turn : turns_) {
@@ -169,19 +167,22 @@ DownloadResult DownloadFromAllTerminals::Run() {
 }
 
 std::optional<std::vector<std::int16_t>> DownloadFromAllTerminals::ListPorts() {
-    DevLister lister(devices_());
-    std::vector<GUID_Storage> classes;
-    std::string listed = lister.GetGUIDByName(kPortsClass, classes);
-    if (listed == kListedOk) listed = lister.AddToList(&classes.front(), true);
-    std::vector<std::int16_t> ports;
-    if (listed == kListedOk) {
-        for (std::int32_t position = 1; position <= lister.ListCount(); ++position) {
-            if (const auto port = ComPortFromName(lister.Item(position)->GetName())) ports.push_back(*port);
+    std::string error;
+    std::optional<std::vector<std::int16_t>> ports = ListComPorts(devices_, error);
+    if (ports) {
+        // A press for some ports only (a watch's) tries those of the list.
+        if (scope_.ports) {
+            ports->erase(std::remove_if(ports->begin(), ports->end(),
+                                        [this](std::int16_t port) {
+                                            return std::find(scope_.ports->begin(), scope_.ports->end(), port) ==
+                                                   scope_.ports->end();
+                                        }),
+                         ports->end());
         }
         return ports;
     }
     result_.couldNotRun = true;
-    result_.ports.push_back({0, PortOutcome::NoTerminal, "Listing the serial ports failed: " + listed});
+    result_.ports.push_back({0, PortOutcome::NoTerminal, "Listing the serial ports failed: " + error});
     ShowReport();
     // The count of nothing received, as a press that found no port.
     Status("Finished download 0 file(s) at " + state_.GeneralDateTimeNow());
@@ -374,6 +375,7 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, cons
         return std::nullopt;
     }
     savedPaths_.push_back(target);
+    result_.savedFiles.push_back(target);
     ++result_.saved;
     turn.saved = target;
     turn.bytes = size;

@@ -30,6 +30,7 @@
 #include "app/download_window.h"
 #include "app/main_window_state.h"
 #include "app/port_session.h"
+#include "app/press_scope.h"
 #include "app/window_calls.h"
 #include "ports/device_platform.h"
 
@@ -53,7 +54,7 @@ public:
     static constexpr std::chrono::seconds kNoDataLimit{30};
 
     DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window, TetherSource& library,
-                             const DevicePlatformFactory& devices);
+                             const DevicePlatformFactory& devices, PressScope scope = {});
     ~DownloadFromAllTerminals();
 
     DownloadResult Run();
@@ -134,9 +135,10 @@ private:
     DownloadWindow& window_;
     TetherSource& library_;
     const DevicePlatformFactory& devices_;
+    const PressScope scope_;
 
     DownloadResult result_;                 // its ports are the report's final lines
-    std::vector<std::string> savedPaths_;   // the files this press has put in place, in order
+    std::vector<std::string> savedPaths_;   // the run's files taken earlier, then this press's, in order
     std::deque<std::unique_ptr<Turn>> turns_;  // of every pass, in the order of the list
     std::size_t passStart_ = 0;             // the first turn of the running pass
     std::atomic<bool> stopping_{false};     // the window is closing: every session stops

@@ -39,6 +39,7 @@ struct DownloadResult {
     bool couldNotRun = false;  // no library, the port list failed, no save folder, another press ran
     bool stopped = false;      // the window closed during the press
     std::vector<PortReport> ports;  // a line per port, in the order they were first tried
+    std::vector<std::string> savedFiles;  // the files put in place, in order
 
     int Count(PortOutcome outcome) const {
         return static_cast<int>(

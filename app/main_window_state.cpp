@@ -91,6 +91,10 @@ std::string ProblemAfter(const DownloadResult& result, const std::string& status
 }  // namespace
 
 std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& window) {
+    return Press(window, {});
+}
+
+std::optional<DownloadResult> MainWindowState::Press(DownloadWindow& window, const PressScope& scope) {
     if (downloadRunning_) return std::nullopt;
     downloadRunning_ = true;
     struct Running {
@@ -113,7 +117,7 @@ std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& win
     ShowProblem(window, "");
     settingsError_.clear();
     DownloadResult result =
-        DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform).Run();
+        DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform, scope).Run();
     ProblemLine = ProblemAfter(result, Label2);
     window.ShowProblem(ProblemLine);
     return result;

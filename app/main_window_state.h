@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/download_result.h"
+#include "app/press_scope.h"
 #include "app/download_window.h"
 #include "app/locale_text.h"
 #include "app/press_lock.h"
@@ -97,6 +98,9 @@ public:
     // the same user elsewhere stops this one from starting: the status line
     // says so, and the result says it could not run.
     std::optional<DownloadResult> Command4Click(DownloadWindow& window);
+    // A press for some ports only, or that keeps the names of earlier files
+    // of the same run (a watch's); otherwise as Command4Click.
+    std::optional<DownloadResult> Press(DownloadWindow& window, const PressScope& scope);
     bool DownloadRunning() const { return downloadRunning_; }
 
     // The window is to close. True when it may close now; during a press
@@ -107,6 +111,10 @@ public:
     std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }
     LocalTime Now() const { return environment_.clock.Now(); }
     const std::string& StateFolder() const { return environment_.stateFolder; }
+    TetherSource& Library() const { return environment_.library; }
+    const DevicePlatformFactory& DevicePlatform() const { return environment_.devicePlatform; }
+    // Takes the lock that lets one press of the user run at a time.
+    std::unique_ptr<PressLock> TakePressLock(std::string& why) const { return environment_.pressLock(why); }
 
     // The general date-and-time text of this moment.
     std::string GeneralDateTimeNow() const;

@@ -10,7 +10,7 @@ namespace bayhaul::sim {
 const char* const kSimUsage =
     "usage: bayhaul-terminal --com N --dir DIR [--setting 8|9] [--pace] [--latency MS] [--noise FRACTION]\n"
     "                        [--stall-after BYTES] [--hangup-after BYTES] [--corrupt-at BYTE] [--no-answer]\n"
-    "                        [--ignore-queries] [--protocol 1|2|3] [--blocks follow|1024|128]\n";
+    "                        [--ignore-queries] [--switched-off] [--protocol 1|2|3] [--blocks follow|1024|128]\n";
 
 namespace {
 
@@ -49,6 +49,10 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
         }
         if (flag == "--ignore-queries") {
             options.ignoreQueries = true;
+            continue;
+        }
+        if (flag == "--switched-off") {
+            options.switchedOff = true;
             continue;
         }
         if (i + 1 >= argc) {

@@ -37,8 +37,14 @@ std::string SimulatedTerminals::Start(int com, const std::optional<std::string>&
     const auto ready = terminal ? terminal->ReadLine(5s) : std::nullopt;
     EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
         << "simulator did not start: " << ready.value_or("(nothing)");
-    terminals_.push_back(std::move(terminal));
+    terminals_.emplace_back(com, std::move(terminal));
     return folder;
+}
+
+void SimulatedTerminals::Signal(int com, int signal) {
+    for (auto& [number, terminal] : terminals_) {
+        if (number == com && terminal) terminal->Signal(signal);
+    }
 }
 
 std::vector<std::string> SimulatedTerminals::AsOrdinaryUser() {

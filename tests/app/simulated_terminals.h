@@ -23,6 +23,9 @@ public:
     // the terminal's storage folder.
     std::string Start(int com, const std::optional<std::string>& data, const std::vector<std::string>& options = {});
 
+    // Sends `signal` to the terminal on COM<com>.
+    void Signal(int com, int signal);
+
     // Random bytes, different for each seed.
     static std::string RandomData(std::size_t size, unsigned seed);
 
@@ -43,7 +46,7 @@ public:
 private:
     ScopedEnv env_;
     std::vector<std::unique_ptr<TempDir>> storages_;
-    std::vector<std::unique_ptr<tether::testing::ChildProcess>> terminals_;
+    std::vector<std::pair<int, std::unique_ptr<tether::testing::ChildProcess>>> terminals_;
 };
 
 }  // namespace bayhaul::testing

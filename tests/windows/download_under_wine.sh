@@ -12,6 +12,9 @@
 #                         next COM number, whose file is small and arrives
 #                         first: the two run side by side, and the first
 #                         port's file is FORM.DAT all the same
+#           watch:        bayhaul --watch, started before the terminal's port
+#                         is registered: it collects the terminal when the
+#                         port appears
 set -euo pipefail
 mode=$1 bayhaul=$2 register=$3 simulator=$4 wine_run=$5
 com=${BAYHAUL_TEST_COM:-7}
@@ -21,8 +24,12 @@ prefix="${BAYHAUL_WINEPREFIX:-$(cd "$(dirname "$wine_run")/.." && pwd)/build-win
 export BAYHAUL_WINEPREFIX="$prefix"
 work=$(mktemp -d)
 sims=()
+watcher=
 cleanup() {
-  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  for pid in $watcher "${sims[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   for number in "$com" "$second"; do
     "$wine_run" "$register" --remove "$number" >/dev/null 2>&1 || true
     rm -f "$prefix/dosdevices/com$number"
@@ -55,14 +62,25 @@ terminal() {
 
 # Wine's view of the terminals: the prefix is made by the first wine-run.
 "$wine_run" cmd /c exit 0
+desktop="$prefix/home/Desktop"
+rm -f "$desktop"/FORM*.DAT
+cd "$work/app"
+
+if [ "$mode" = watch ]; then
+  "$wine_run" "$bayhaul" --watch >"$work/out.txt" 2>&1 &
+  watcher=$!
+  for _ in $(seq 300); do grep -q "^Watching" "$work/out.txt" && break; sleep 0.1; done
+  grep -q "^Watching" "$work/out.txt" || fail "the watch did not start: $(cat "$work/out.txt")"
+fi
 terminal "$com" 204800
 [ "$mode" = two-ports ] && terminal "$second" 2048
 
-desktop="$prefix/home/Desktop"
-rm -f "$desktop"/FORM*.DAT
-
-cd "$work/app"
 case $mode in
+  watch)
+    for _ in $(seq 600); do grep -q " COM$com: saved " "$work/out.txt" && break; sleep 0.1; done
+    cat "$work/out.txt"
+    grep -q " COM$com: saved " "$work/out.txt" || fail "the watch did not collect the terminal on COM$com"
+    ;;
   command-line | two-ports)
     set +e
     timeout 120 "$wine_run" "$bayhaul" --download >"$work/out.txt" 2>&1
