@@ -22,10 +22,10 @@ struct ProgramRun {
 class CommandLineTest : public ::testing::Test {
 protected:
     // Runs the program to its end; `onLine` sees each line as it comes.
-    using LineHook = std::function<void(const std::string&, tether::testing::ChildProcess&)>;
+    using LineHook = std::function<void(const std::string&, sim::ChildProcess&)>;
     ProgramRun Bayhaul(const std::string& option, const LineHook& onLine = {}) {
         auto program =
-            tether::testing::ChildProcess::Start({{BAYHAUL_PATH, option}, terminals.work.Path(), {}, -1, true});
+            sim::ChildProcess::Start({{BAYHAUL_PATH, option}, terminals.work.Path(), {}, -1, true});
         ProgramRun run;
         if (!program) return run;
         while (const auto line = program->ReadLine(30s)) {
@@ -79,7 +79,7 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
     EXPECT_NE(run.output.find("Exit codes:"), std::string::npos);
     EXPECT_EQ(Bayhaul("--downloads").exitCode, 2);
     // A mistyped option gets the usage even where there is no display.
-    auto mistyped = tether::testing::ChildProcess::Start(
+    auto mistyped = sim::ChildProcess::Start(
         {{BAYHAUL_PATH, "-download"}, terminals.work.Path(), {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}}, -1, true});
     ASSERT_TRUE(mistyped);
     EXPECT_EQ(mistyped->Wait(30s), 2);
@@ -88,7 +88,7 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
 TEST_F(CommandLineTest, AnInterruptDuringATransferStopsSafely) {
     const std::string data = testing::SimulatedTerminals::RandomData(8000, 9);
     const std::string storage = terminals.Start(43, data, {"--stall-after", "2000"});
-    const ProgramRun run = Bayhaul("--download", [](const std::string& line, tether::testing::ChildProcess& program) {
+    const ProgramRun run = Bayhaul("--download", [](const std::string& line, sim::ChildProcess& program) {
         if (line == "Downloading FORM.DAT from COM43") program.Signal(SIGINT);
     });
     EXPECT_EQ(run.exitCode, 1) << run.output;

@@ -27,7 +27,7 @@ struct ProgramRun {
 
 class PressSafetyTest : public ::testing::Test {
 protected:
-    using LineHook = std::function<void(const std::string&, tether::testing::ChildProcess&)>;
+    using LineHook = std::function<void(const std::string&, sim::ChildProcess&)>;
 
     // bayhaul with `arguments` in the work folder, to its end; `around` goes
     // before it (another user, a namespace). Standard error is kept apart.
@@ -37,7 +37,7 @@ protected:
         std::vector<std::string> argv = around;
         argv.insert(argv.end(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"" + errors + "\"", BAYHAUL_PATH});
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        auto program = tether::testing::ChildProcess::Start({argv, terminals.work.Path(), {}, -1, true});
+        auto program = sim::ChildProcess::Start({argv, terminals.work.Path(), {}, -1, true});
         ProgramRun run;
         if (!program) return run;
         while (const auto line = program->ReadLine(60s)) {
@@ -78,7 +78,7 @@ TEST_F(PressSafetyTest, TwoPressesAtOnceLoseNothingAndTheSecondSaysWhoRuns) {
     Settings(true);
 
     ProgramRun refused;
-    const ProgramRun run = Bayhaul({"--download"}, [&](const std::string& line, tether::testing::ChildProcess&) {
+    const ProgramRun run = Bayhaul({"--download"}, [&](const std::string& line, sim::ChildProcess&) {
         if (line == "Searching...") refused = Bayhaul({"--download"});
     });
     EXPECT_EQ(run.exitCode, 0) << run.output << run.errors << refused.output;
@@ -95,7 +95,7 @@ TEST_F(PressSafetyTest, AFileThatGrowsDuringTheCopyIsKeptOnTheTerminal) {
     const std::string data = testing::SimulatedTerminals::RandomData(60000, 23);  // 5 s on the line
     const std::string storage = terminals.Start(43, data, {"--pace"});
     Settings(true);
-    const ProgramRun run = Bayhaul({"--download"}, [&](const std::string& line, tether::testing::ChildProcess&) {
+    const ProgramRun run = Bayhaul({"--download"}, [&](const std::string& line, sim::ChildProcess&) {
         if (line != "Downloading FORM.DAT from COM43") return;
         std::this_thread::sleep_for(700ms);  // the terminal is sending its file by now
         std::ofstream(storage + "/FORM.DAT", std::ios::binary | std::ios::app) << "a record taken meanwhile";
@@ -113,7 +113,7 @@ TEST_F(PressSafetyTest, APressKilledMidTransferLeavesNothingAndTheNextOneCopiesT
     const std::string data = testing::SimulatedTerminals::RandomData(100000, 24);
     const std::string storage = terminals.Start(43, data, {"--pace"});
     Settings(true);
-    const ProgramRun killed = Bayhaul({"--download"}, [](const std::string& line, tether::testing::ChildProcess& p) {
+    const ProgramRun killed = Bayhaul({"--download"}, [](const std::string& line, sim::ChildProcess& p) {
         if (line != "Downloading FORM.DAT from COM43") return;
         std::this_thread::sleep_for(1s);  // well into the file
         p.Signal(SIGKILL);
@@ -134,7 +134,7 @@ TEST_F(PressSafetyTest, TheHistoryKeepsEveryPressAKilledOneCannotSpoilItAndRepla
     terminals.Start(43, data, {"--pace"});
     Settings(false);
     EXPECT_EQ(Bayhaul({"--download"}).exitCode, 0);
-    const ProgramRun killed = Bayhaul({"--download"}, [](const std::string& line, tether::testing::ChildProcess& p) {
+    const ProgramRun killed = Bayhaul({"--download"}, [](const std::string& line, sim::ChildProcess& p) {
         if (line != "Downloading FORM.DAT from COM43") return;
         std::this_thread::sleep_for(500ms);
         p.Signal(SIGKILL);
@@ -241,7 +241,7 @@ TEST_F(PressSafetyTest, AReaderThatStopsReadingDoesNotStopThePressAndExpectTells
     const std::string status = terminals.work / "status";
     const std::string command = "\"" + std::string(BAYHAUL_PATH) + "\" --download | head -n 1; echo ${PIPESTATUS[0]} >\"" +
                                 status + "\"";
-    auto piped = tether::testing::ChildProcess::Start({{"/bin/bash", "-c", command}, terminals.work.Path(), {}, -1, false});
+    auto piped = sim::ChildProcess::Start({{"/bin/bash", "-c", command}, terminals.work.Path(), {}, -1, false});
     ASSERT_TRUE(piped);
     EXPECT_EQ(piped->Wait(60s), 0);
     EXPECT_EQ(ReadWholeFile(status), "0\n") << "bayhaul itself ended well";

@@ -30,13 +30,10 @@ std::string SimulatedTerminals::Start(int com, const std::optional<std::string>&
     const std::string folder = storages_.back()->Path();
     if (data) WriteWholeFile(folder + "/FORM.DAT", *data);
     if (!commandPrefix.empty()) std::filesystem::permissions(folder, std::filesystem::perms::all);
-    std::vector<std::string> argv = commandPrefix;
-    argv.insert(argv.end(), {SIMULATOR_PATH, "--com", std::to_string(com), "--dir", folder});
-    argv.insert(argv.end(), options.begin(), options.end());
-    auto terminal = tether::testing::ChildProcess::Start({argv, "", {}, -1, true});
-    const auto ready = terminal ? terminal->ReadLine(5s) : std::nullopt;
-    EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
-        << "simulator did not start: " << ready.value_or("(nothing)");
+    std::vector<std::string> simulator = commandPrefix;
+    simulator.push_back(SIMULATOR_PATH);
+    auto terminal = sim::ChildProcess::StartSimulator(simulator, com, folder, options);
+    EXPECT_TRUE(terminal) << "simulator did not start on COM" << com;
     terminals_.emplace_back(com, std::move(terminal));
     return folder;
 }

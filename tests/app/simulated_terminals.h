@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tether/child_process.h"
+#include "sim/child_process.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -46,7 +46,7 @@ public:
 private:
     ScopedEnv env_;
     std::vector<std::unique_ptr<TempDir>> storages_;
-    std::vector<std::pair<int, std::unique_ptr<tether::testing::ChildProcess>>> terminals_;
+    std::vector<std::pair<int, std::unique_ptr<sim::ChildProcess>>> terminals_;
 };
 
 }  // namespace bayhaul::testing

@@ -16,7 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using Child = tether::testing::ChildProcess;
+using Child = sim::ChildProcess;
 
 class WatchTest : public ::testing::Test {
 protected:

@@ -1,4 +1,4 @@
-#include "tether/bench/copy_figure.h"
+#include "bench/copy_figure.h"
 
 #include <gtest/gtest.h>
 

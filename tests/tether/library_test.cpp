@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "child_process.h"
+#include "sim/child_process.h"
 #include "link/tether_api.h"
 #include "link/tether_library.h"
 #include "support/in_child.h"
@@ -23,6 +23,7 @@ namespace bayhaul::tether {
 namespace {
 
 using namespace testing;
+using sim::ChildProcess;
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
@@ -52,13 +53,10 @@ protected:
 
     // Starts a simulator on COM<com> serving `storage_` and waits until it is ready.
     std::unique_ptr<ChildProcess> StartTerminal(int com, std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv{SIMULATOR_PATH, "--com", std::to_string(com), "--dir", storage_.Path()};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        auto sim = ChildProcess::Start({argv, "", {{"XDG_RUNTIME_DIR", runtime_.Path()}}, -1, true});
-        const auto ready = sim ? sim->ReadLine(5s) : std::nullopt;
-        EXPECT_TRUE(ready && ready->rfind("ready COM" + std::to_string(com) + " ", 0) == 0)
-            << "simulator did not start: " << ready.value_or("(nothing)");
-        return sim;
+        auto terminal = ChildProcess::StartSimulator({SIMULATOR_PATH}, com, storage_.Path(), extra,
+                                                     {{"XDG_RUNTIME_DIR", runtime_.Path()}});
+        EXPECT_TRUE(terminal) << "simulator did not start on COM" << com;
+        return terminal;
     }
 
     LinkHandle NewHandle(int com, char setting) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "child_process.h"
+#include "sim/child_process.h"
 #include "pty_pair.h"
 #include "support/temp_dir.h"
 #include "tether/core/ymodem.h"
@@ -14,6 +14,7 @@ namespace bayhaul::tether {
 namespace {
 
 using namespace testing;
+using sim::ChildProcess;
 using namespace ymodem;
 
 constexpr const char* kSz = "/usr/bin/sz";

@@ -1,5 +1,6 @@
-// A child program for link tests (lrzsz, the terminal simulator). It is
-// always killed and reaped when the object goes, so no test leaves one behind.
+// A child program for the tests and the benchmarks (the terminal simulator,
+// the program, lrzsz). It is always killed and reaped when the object goes,
+// so nothing that starts one leaves one behind.
 #pragma once
 
 #include <sys/types.h>
@@ -11,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace bayhaul::tether::testing {
+namespace bayhaul::sim {
 
 struct ChildOptions {
     std::vector<std::string> argv;
@@ -24,6 +25,14 @@ struct ChildOptions {
 class ChildProcess {
 public:
     static std::unique_ptr<ChildProcess> Start(const ChildOptions& options);
+
+    // The terminal simulator on COM<com> serving `dir`, once it said it is
+    // ready (within 5 s); nothing when it did not. `simulator` is its
+    // program, with any words to put before it (another user's, say).
+    static std::unique_ptr<ChildProcess> StartSimulator(const std::vector<std::string>& simulator, int com,
+                                                        const std::string& dir,
+                                                        const std::vector<std::string>& options = {},
+                                                        const std::vector<std::pair<std::string, std::string>>& env = {});
     ~ChildProcess();
 
     // The next line of captured output without its newline, or nullopt at
@@ -32,6 +41,9 @@ public:
     // The exit status (or 128 + signal), or nullopt if still running after the timeout.
     std::optional<int> Wait(std::chrono::milliseconds timeout);
     void Signal(int signal);
+    // Reads no more of its output: what it writes from now on goes nowhere,
+    // so a talkative child never waits for a reader.
+    void StopReading();
     pid_t pid() const { return pid_; }
 
 private:
@@ -43,4 +55,4 @@ private:
     std::optional<int> status_;
 };
 
-}  // namespace bayhaul::tether::testing
+}  // namespace bayhaul::sim

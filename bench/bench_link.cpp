@@ -30,8 +30,8 @@
 
 #include "link/tether_library.h"
 #include "sim/line_model.h"
-#include "tether/bench/copy_figure.h"
-#include "tether/bench/simulator_process.h"
+#include "bench/copy_figure.h"
+#include "bench/simulator.h"
 #include "tether/core/link_messages.h"
 
 namespace fs = std::filesystem;
@@ -88,10 +88,11 @@ struct ClientUse {
 CopyRun RunOurs(const bayhaul::TetherFunctions& lib, const fs::path& work, int com, const Case& c,
                 const std::string& source, ClientUse& use) {
     CopyRun run;
-    const bayhaul::bench::SimulatorProcess sim(com, work / "terminal",
-                                               {"--setting", std::string(1, c.setting), "--pace", "--latency", "5",
-                                                "--noise", NoiseText(c.noise), "--blocks", c.blocks});
-    if (!sim.ready()) {
+    const auto sim = bayhaul::bench::StartSimulator(
+        com, work / "terminal",
+        {"--setting", std::string(1, c.setting), "--pace", "--latency", "5", "--noise", NoiseText(c.noise), "--blocks",
+         c.blocks});
+    if (!sim) {
         run.how = "the simulator did not start";
         return run;
     }

@@ -27,10 +27,10 @@
 
 #include "link/shared_library.h"
 #include "settings/output_naming.h"
-#include "tether/bench/simulator_process.h"
+#include "bench/simulator.h"
 
 namespace fs = std::filesystem;
-using bayhaul::bench::SimulatorProcess;
+using bayhaul::sim::ChildProcess;
 
 namespace {
 
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
     // The terminals on COM21 and up, the silent ports after them.
     std::vector<std::string> data;
-    std::vector<std::unique_ptr<SimulatorProcess>> running;
+    std::vector<std::unique_ptr<ChildProcess>> running;
     for (int i = 0; i < options.terminals + options.empty; ++i) {
         const fs::path storage = work / ("terminal" + std::to_string(i));
         fs::create_directories(storage);
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
         } else {
             extra.push_back("--no-answer");
         }
-        running.push_back(std::make_unique<SimulatorProcess>(21 + i, storage, extra));
-        if (!running.back()->ready()) {
+        running.push_back(bayhaul::bench::StartSimulator(21 + i, storage, extra));
+        if (!running.back()) {
             std::fprintf(stderr, "simulator %d did not start\n", i);
             return 1;
         }

@@ -24,7 +24,7 @@
 #include "app/form1.h"
 #include "link/tether_library.h"
 #include "ports/posix_device_platform.h"
-#include "tether/bench/simulator_process.h"
+#include "bench/simulator.h"
 
 namespace fs = std::filesystem;
 
@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
     for (char& c : data) c = static_cast<char>(random());
     std::ofstream(work / "terminal" / "FORM.DAT", std::ios::binary) << data;
 
-    const bayhaul::bench::SimulatorProcess terminal(64, work / "terminal", {"--pace", "--latency", "5"});
-    if (!terminal.ready()) {
+    const auto terminal = bayhaul::bench::StartSimulator(64, work / "terminal", {"--pace", "--latency", "5"});
+    if (!terminal) {
         std::fprintf(stderr, "the simulator did not start\n");
         return 1;
     }

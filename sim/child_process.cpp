@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "sim/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-namespace bayhaul::tether::testing {
+namespace bayhaul::sim {
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -53,6 +53,19 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const ChildOptions& options) {
     }
     if (options.captureStdout) close(pipeFds[1]);
     return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipeFds[0]));
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::StartSimulator(const std::vector<std::string>& simulator, int com,
+                                                           const std::string& dir,
+                                                           const std::vector<std::string>& options,
+                                                           const std::vector<std::pair<std::string, std::string>>& env) {
+    std::vector<std::string> argv = simulator;
+    argv.insert(argv.end(), {"--com", std::to_string(com), "--dir", dir});
+    argv.insert(argv.end(), options.begin(), options.end());
+    auto child = Start({argv, "", env, -1, true});
+    const auto ready = child ? child->ReadLine(std::chrono::seconds(5)) : std::nullopt;
+    if (!ready || ready->rfind("ready COM" + std::to_string(com) + " ", 0) != 0) return nullptr;
+    return child;
 }
 
 ChildProcess::~ChildProcess() {
@@ -99,8 +112,13 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
     return status_;
 }
 
+void ChildProcess::StopReading() {
+    if (outFd_ >= 0) close(outFd_);
+    outFd_ = -1;
+}
+
 void ChildProcess::Signal(int signal) {
     if (!status_) kill(pid_, signal);
 }
 
-}  // namespace bayhaul::tether::testing
+}  // namespace bayhaul::sim
