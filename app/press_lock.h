@@ -26,8 +26,10 @@ using PressLockTaker = std::function<std::unique_ptr<PressLock>(std::string& why
 // held in the name of `who` ("bayhaul --download", say).
 PressLockTaker FilePressLock(std::string folder, std::string who);
 
-// What a holder writes into the lock file: who, its process, since when.
-std::string PressHolderText(const std::string& who, unsigned long process);
+// What a holder writes into the lock file: who, its process, since when; or ""
+// when `written`, the file's text, names this process already. A watch takes
+// the lock for every probe and so need not write the file each time.
+std::string PressHolderText(const std::string& written, const std::string& who, unsigned long process);
 
 // The sentence for a press that did not start because `holder` runs one.
 std::string PressRunningText(const std::string& holder);

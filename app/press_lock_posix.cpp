@@ -59,9 +59,12 @@ PressLockTaker FilePressLock(std::string folder, std::string who) {
             return nullptr;
         }
         // Should this fail, only the description is lost: the lock holds.
-        const std::string holder = PressHolderText(who, static_cast<unsigned long>(::getpid())) + "\n";
-        [[maybe_unused]] const bool described =
-            ::ftruncate(fd, 0) == 0 && ::pwrite(fd, holder.data(), holder.size(), 0) >= 0;
+        const std::string holder = PressHolderText(HolderIn(fd), who, static_cast<unsigned long>(::getpid()));
+        if (!holder.empty()) {
+            const std::string line = holder + "\n";
+            [[maybe_unused]] const bool described =
+                ::ftruncate(fd, 0) == 0 && ::pwrite(fd, line.data(), line.size(), 0) >= 0;
+        }
         return std::make_unique<FileLock>(fd);
     };
 }

@@ -22,16 +22,23 @@ private:
     HANDLE file_;
 };
 
+// The file's text from its start, line ends dropped.
+std::string TextOf(HANDLE file) {
+    char text[512] = {};
+    DWORD got = 0;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ReadFile(file, text, sizeof text - 1, &got, nullptr);
+    std::string holder(text, got);
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) holder.pop_back();
+    return holder;
+}
+
 std::string HolderIn(const std::string& path) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "";
-    char text[512] = {};
-    DWORD got = 0;
-    ReadFile(file, text, sizeof text - 1, &got, nullptr);
+    const std::string holder = TextOf(file);
     CloseHandle(file);
-    std::string holder(text, got);
-    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) holder.pop_back();
     return holder;
 }
 
@@ -57,10 +64,15 @@ PressLockTaker FilePressLock(std::string folder, std::string who) {
                                                             : CannotLock("cannot open " + path);
             return nullptr;
         }
-        const std::string holder = PressHolderText(who, GetCurrentProcessId()) + "\r\n";
-        DWORD written = 0;
-        SetEndOfFile(file);
-        WriteFile(file, holder.data(), static_cast<DWORD>(holder.size()), &written, nullptr);
+        // Should this fail, only the description is lost: the lock holds.
+        const std::string holder = PressHolderText(TextOf(file), who, GetCurrentProcessId());
+        if (!holder.empty()) {
+            const std::string line = holder + "\r\n";
+            DWORD written = 0;
+            SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+            SetEndOfFile(file);
+            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        }
         return std::make_unique<FileLock>(file);
     };
 }

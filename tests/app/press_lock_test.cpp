@@ -25,6 +25,27 @@ TEST(PressLockTest, ASecondPressFindsTheFirstNamedAndGetsItsTurnOnceItEnds) {
     EXPECT_TRUE(commandLine(why)) << why;
 }
 
+// A watch takes the lock for every probe: the file is written when its holder
+// changes, not each time, and then wholly replaced.
+TEST(PressLockTest, TheFileIsWrittenOnlyWhenItsHolderChanges) {
+    TempDir state;
+    const std::string file = state / "press.lock";
+    WriteWholeFile(file, std::string(600, 'x') + "\n");
+    std::string why;
+    ASSERT_TRUE(FilePressLock(state.Path(), "bayhaul --watch")(why)) << why;
+    const std::string watch = ReadWholeFile(file);
+    EXPECT_EQ(watch.rfind("bayhaul --watch, process ", 0), 0u) << watch;
+    EXPECT_EQ(watch.find('x'), std::string::npos) << watch;
+
+    const std::string earlier = watch.substr(0, watch.find(", since ")) + ", since earlier\n";
+    WriteWholeFile(file, earlier);
+    ASSERT_TRUE(FilePressLock(state.Path(), "bayhaul --watch")(why)) << why;
+    EXPECT_EQ(ReadWholeFile(file), earlier) << "the same holder again";
+
+    ASSERT_TRUE(FilePressLock(state.Path(), "the Bayhaul window")(why)) << why;
+    EXPECT_EQ(ReadWholeFile(file).rfind("the Bayhaul window, process ", 0), 0u) << ReadWholeFile(file);
+}
+
 TEST(PressLockTest, NoFolderForTheLockIsSaidInWords) {
     std::string why;
     EXPECT_FALSE(FilePressLock("", "bayhaul --download")(why));
