@@ -12,7 +12,8 @@
 #
 # The machine is made from Debian's i386 packages alone: apt on this machine
 # picks and fetches them, and they are unpacked without running their
-# scripts, so nothing 32-bit runs until the machine boots. It boots the
+# scripts, so nothing 32-bit runs until the machine boots (the one script
+# Wine needs runs in the machine). It boots the
 # Debian kernel with a small initrd of its own (busybox and the modules for
 # its disks). The machine's kernel, initrd and disk image, with a Wine
 # prefix made once at its first boot, are cached in
@@ -176,15 +177,20 @@ make_image() {
 }
 
 # A small disk with what one boot runs: the guest scripts, and for a test
-# run the programs and libraries of build-win32 at their places there.
+# run the programs and libraries of build-win32 at their places there, and
+# in shipped/ Bayhaul.exe and TetherDll.dll stripped as the packages ship
+# them (scripts/package-windows.sh).
 make_payload() {
-  local mode=$1 image=$2 payload=$work/payload
+  local mode=$1 image=$2 payload=$work/payload strip f
   mkdir -p "$payload"
   cp "$here/guest-env.sh" "$payload/"
   cp "$here/guest-$mode.sh" "$payload/guest.sh"
   if [ "$mode" = tests ]; then
-    (cd build-win32 && find . -name CMakeFiles -prune -o -type f \( -iname '*.exe' -o -iname '*.dll' \) -print |
+    (cd build-win32 && find . \( -name CMakeFiles -o -name package \) -prune -o -type f \( -iname '*.exe' -o -iname '*.dll' \) -print |
       cpio -pdm --quiet "$payload")
+    strip=$(sed -n 's/^CMAKE_STRIP:[A-Z]*=//p' build-win32/CMakeCache.txt)
+    mkdir -p "$payload/shipped"
+    for f in Bayhaul.exe TetherDll.dll; do "$strip" --strip-all -o "$payload/shipped/$f" "build-win32/bin/$f"; done
     cp build-win32/tests/test-programs.txt "$payload/tests/"
     cp "$work/terminal/FORM.DAT" "$payload/expected-FORM.DAT"
     printf 'build_path=%s\ncom=%s\n' "$source_root/build-win32" "$com" >"$payload/machine.conf"
@@ -192,13 +198,14 @@ make_payload() {
   mkfs.ext4 -q -F -d "$payload" "$image" "$(($(du -sm "$payload" | cut -f1) + 64))M"
 }
 
-# boot LOG TIMEOUT QEMU-ARGS...: boots the machine until it powers off.
+# boot DIR LOG TIMEOUT QEMU-ARGS...: boots the machine with the kernel and
+# initrd in DIR until it powers off.
 boot() {
-  local log=$1 limit=$2 status=0
-  shift 2
+  local dir=$1 log=$2 limit=$3 status=0
+  shift 3
   : >"$log"
   timeout "$limit" qemu-system-i386 "${qemu_machine[@]}" \
-    -kernel "$machine/vmlinuz" -initrd "$machine/initrd.gz" -append "console=ttyS0 quiet panic=-1" \
+    -kernel "$dir/vmlinuz" -initrd "$dir/initrd.gz" -append "console=ttyS0 quiet panic=-1" \
     -chardev file,id=console,path="$log" -serial chardev:console "$@" &
   local qemu_pid=$!
   # The console as it comes, until the machine is gone.
@@ -208,15 +215,13 @@ boot() {
   return 0
 }
 
-# The machine with a Wine prefix made at its first boot.
+# The machine's first boot, in DIR: it makes the Wine prefix in its image.
 prepare_prefix() {
-  local image=$1
-  cp --sparse=always "$machine/root.ext4" "$image.new"
+  local dir=$1
   make_payload prepare "$work/prepare.ext4"
-  boot "$work/prepare.log" 1800 \
-    -drive file="$image.new",format=raw,if=virtio -drive file="$work/prepare.ext4",format=raw,if=virtio
+  boot "$dir" "$work/prepare.log" 1800 \
+    -drive file="$dir/machine.ext4",format=raw,if=virtio -drive file="$work/prepare.ext4",format=raw,if=virtio
   grep -q '^prefix made in' "$work/prepare.log" || die "the Wine prefix was not made (log above)"
-  mv "$image.new" "$image"
 }
 
 start_simulator() {
@@ -236,8 +241,8 @@ start_simulator() {
 run_tests() {
   make_payload tests "$work/tests.ext4"
   # The cached image stays as it is: the run writes to a throw-away overlay.
-  boot "$work/tests.log" 3600 \
-    -drive file="$machine/$prefix_image",format=raw,if=virtio,snapshot=on \
+  boot "$machine" "$work/tests.log" 1800 \
+    -drive file="$machine/machine.ext4",format=raw,if=virtio,snapshot=on \
     -drive file="$work/tests.ext4",format=raw,if=virtio \
     -chardev serial,id=terminal,path="$terminal_pty" -serial chardev:terminal
 }
@@ -249,30 +254,32 @@ if [ $build = yes ]; then stage "build" build_trees; fi
 [ -x build/bin/bayhaul-terminal ] || die "build/ is not built: run scripts/build.sh"
 
 mkdir -p "$cache"
+# One run at a time makes or changes the cache; the runs themselves only
+# read the machine's image.
+exec 9>"$cache/lock"
+flock 9
 stage "resolve packages" resolve_packages
-# Whatever makes the machine is part of its key: the packages, and this
-# script's and the initrd's code that turns them into a machine.
-machine_key=$({ cat "$work/packages" "$work/kernel-version"; declare -f make_root module_order make_boot_files make_image; cat "$here/init"; } |
-  sha256sum | cut -c1-16)
+# Whatever makes the machine is part of its key: the packages, the code
+# here and in the machine that turns them into a machine with a Wine
+# prefix, and the emulated machine's settings.
+machine_key=$({ cat "$work/packages" "$work/kernel-version"; echo "${qemu_machine[*]}"
+  declare -f make_root module_order make_boot_files make_image prepare_prefix
+  cat "$here/init" "$here/guest-env.sh" "$here/guest-prepare.sh"; } | sha256sum | cut -c1-16)
 machine=$cache/$machine_key
-prefix_image=prefix-$({ echo "${qemu_machine[*]}"; cat "$here/guest-env.sh" "$here/guest-prepare.sh"; } | sha256sum | cut -c1-16).ext4
 
-if [ ! -f "$machine/root.ext4" ]; then
+if [ ! -f "$machine/machine.ext4" ]; then
   # A new machine: older ones are of no more use.
   find "$cache" -mindepth 1 -maxdepth 1 -type d ! -name apt -exec rm -rf {} +
   mkdir -p "$machine.new"
   stage "fetch packages" fetch_packages
   stage "unpack root" make_root "$work/root"
   stage "kernel and initrd" make_boot_files "$work/root" "$machine.new"
-  stage "root image" make_image "$work/root" "$machine.new/root.ext4"
+  stage "root image" make_image "$work/root" "$machine.new/machine.ext4"
   rm -rf "$work/root" "$apt_dir"/archives/*.deb
-  rm -rf "$machine"
+  stage "Wine prefix" prepare_prefix "$machine.new"
   mv "$machine.new" "$machine"
 fi
-if [ ! -f "$machine/$prefix_image" ]; then
-  rm -f "$machine"/prefix-*.ext4
-  stage "Wine prefix" prepare_prefix "$machine/$prefix_image"
-fi
+exec 9>&-
 
 stage "simulator" start_simulator
 stage "boot and test" run_tests

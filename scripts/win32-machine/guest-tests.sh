@@ -7,9 +7,10 @@
 
 # The payload is the host's build-win32 (its programs and libraries), seen
 # at the host's own path, so paths built into the tests (Z:/...) hold here.
+# Bayhaul.exe runs as it ships: stripped, beside the stripped library.
 mkdir -p "$build_path"
 mount --bind /mnt "$build_path"
-bin=$build_path/bin
+shipped=$build_path/shipped
 
 passed=0
 failed=0
@@ -38,7 +39,7 @@ while read -r program; do
   name=$(basename "$program" .exe)
   check_start "$name"
   status=0
-  (cd "$(dirname "$program")" && timeout 900 "$wine" "$program" >/tmp/out.txt 2>&1) || status=$?
+  (cd "$(dirname "$program")" && timeout 300 "$wine" "$program" >/tmp/out.txt 2>&1) || status=$?
   cat /tmp/out.txt
   check_end "$name" "$([ $status -eq 0 ] || echo "exited with $status")"
 done <"$build_path/tests/test-programs.txt"
@@ -50,7 +51,7 @@ lines() { tr -d '\r' <"$1"; }
 check_start settings_ini_defaults
 mkdir /tmp/first-start && cd /tmp/first-start
 status=0
-timeout 300 "$wine" "$bin/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
+timeout 300 "$wine" "$shipped/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
 cat out.txt
 printf '1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' >expected.ini
 problem=
@@ -69,7 +70,7 @@ problem=
 mkdir /tmp/download && cd /tmp/download
 rm -f "$HOME/Desktop"/FORM*.DAT
 status=0
-[ -n "$problem" ] || timeout 300 "$wine" "$bin/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
+[ -n "$problem" ] || timeout 300 "$wine" "$shipped/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
 [ -f out.txt ] && cat out.txt
 if [ -z "$problem" ]; then
   [ $status -eq 0 ] || problem="exited with $status"
