@@ -52,8 +52,12 @@ qemu_machine=(-machine pc,accel=tcg -cpu max,-smap -m 1536 -smp 1 -nodefaults -d
 
 work=$(mktemp -d)
 sim_pid=
+qemu_pid=
 cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null; fi
+  local pid
+  for pid in $qemu_pid $sim_pid; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -181,7 +185,7 @@ make_image() {
 # in shipped/ Bayhaul.exe and TetherDll.dll stripped as the packages ship
 # them (scripts/package-windows.sh).
 make_payload() {
-  local mode=$1 image=$2 payload=$work/payload strip f
+  local mode=$1 image=$2 payload=$work/payload-$1 strip f
   mkdir -p "$payload"
   cp "$here/guest-env.sh" "$payload/"
   cp "$here/guest-$mode.sh" "$payload/guest.sh"
@@ -207,10 +211,11 @@ boot() {
   timeout "$limit" qemu-system-i386 "${qemu_machine[@]}" \
     -kernel "$dir/vmlinuz" -initrd "$dir/initrd.gz" -append "console=ttyS0 quiet panic=-1" \
     -chardev file,id=console,path="$log" -serial chardev:console "$@" &
-  local qemu_pid=$!
+  qemu_pid=$!
   # The console as it comes, until the machine is gone.
   tail -n +1 -f --pid="$qemu_pid" "$log" | tr -d '\r'
   wait "$qemu_pid" || status=$?
+  qemu_pid=
   [ $status -ne 124 ] || echo "win32-machine: the machine did not finish within $limit s" >&2
   return 0
 }
