@@ -9,7 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-scripts/build.sh
+# Only what runs: the program, its terminal library, the simulated terminal
+# and the port list the demo needs (./test.sh builds everything).
+scripts/build.sh bayhaul TetherDll bayhaul-terminal bayhaul-ports
 
 demo=yes
 if [ "${1:-}" = "--no-demo" ]; then

@@ -13,7 +13,7 @@ for arg in "$@"; do
   if [ "$arg" = --win32-machine ]; then win32_machine=yes; else ctest_args+=("$arg"); fi
 done
 set -- "${ctest_args[@]}"
-scripts/install-deps.sh windows package
+scripts/install-deps.sh tests windows package
 scripts/build.sh
 scripts/build-windows.sh
 (cd build && ctest --output-on-failure -j"$(nproc)" "$@")

@@ -1,5 +1,7 @@
 #include "app/com_port_name.h"
 
+#include "ports/dev_lister.h"
+
 #include <limits>
 
 namespace bayhaul {
@@ -70,6 +72,21 @@ std::optional<std::int16_t> ComPortFromName(const std::string& name) {
     if (!port) port = TrailingComNumber(name);
     if (port && *port == 0) return std::nullopt;
     return port;
+}
+
+std::optional<std::vector<std::int16_t>> ListComPorts(const DevicePlatformFactory& devices, std::string& error) {
+    constexpr char kListedOk[] = "OK";
+    DevLister lister(devices());
+    std::vector<GUID_Storage> classes;
+    error = lister.GetGUIDByName("Ports", classes);
+    if (error == kListedOk) error = lister.AddToList(&classes.front(), true);
+    if (error != kListedOk) return std::nullopt;
+    error.clear();
+    std::vector<std::int16_t> ports;
+    for (std::int32_t position = 1; position <= lister.ListCount(); ++position) {
+        if (const auto port = ComPortFromName(lister.Item(position)->GetName())) ports.push_back(*port);
+    }
+    return ports;
 }
 
 }  // namespace bayhaul

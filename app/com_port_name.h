@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "ports/device_platform.h"
 
 namespace bayhaul {
 
@@ -20,5 +23,10 @@ bool IsComPortName(const std::string& name);
 // Nothing for a name without either prefix, without a number, or with the
 // number 0: such a device is not tried.
 std::optional<std::int16_t> ComPortFromName(const std::string& name);
+
+// The COM ports of the present devices of the "Ports" class, in the order
+// the platform lists them; nothing, with `error` saying why, when the list
+// cannot be made.
+std::optional<std::vector<std::int16_t>> ListComPorts(const DevicePlatformFactory& devices, std::string& error);
 
 }  // namespace bayhaul

@@ -13,8 +13,9 @@ namespace bayhaul {
 // The user's locale, as the window would show it.
 std::unique_ptr<LocaleText> MakeSystemLocaleText();
 
-// From now on an interrupt (Ctrl+C, or the request to end the program)
-// only sets the flag below; a second one ends the program at once.
+// From now on an interrupt (Ctrl+C, the request to end the program, or
+// the loss of its terminal) only sets the flag below; a second one ends the
+// program at once. Output that nobody reads any more does not end it.
 void CatchInterrupts();
 bool InterruptRequested();
 

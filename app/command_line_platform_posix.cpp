@@ -22,8 +22,13 @@ std::unique_ptr<LocaleText> MakeSystemLocaleText() {
 }
 
 void CatchInterrupts() {
+    // Ctrl+C, a request to end, and the terminal going away all stop the
+    // press safely. A reader that stops reading (bayhaul --download | head)
+    // only loses the output: the press goes on.
     std::signal(SIGINT, Interrupt);
     std::signal(SIGTERM, Interrupt);
+    std::signal(SIGHUP, Interrupt);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool InterruptRequested() {

@@ -18,6 +18,8 @@ BOOL WINAPI Interrupt(DWORD event) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
         case CTRL_CLOSE_EVENT:
+        case CTRL_LOGOFF_EVENT:
+        case CTRL_SHUTDOWN_EVENT:
             // The first one asks the press to stop; a second one falls
             // through to the default handler, which ends the program.
             return !interrupted.exchange(true);

@@ -5,268 +5,439 @@
 #include <system_error>
 
 #include "app/com_port_name.h"
-#include "settings/app_settings.h"
+#include "app/history.h"
+#include "app/replaced_files.h"
 #include "files/durable_file.h"
+#include "files/sha256.h"
+#include "link/tether_codes.h"
+#include "settings/app_settings.h"
+#include "settings/output_naming.h"
 
 namespace bayhaul {
 
 namespace {
 
-constexpr char kPortsClass[] = "Ports";
-constexpr char kListedOk[] = "OK";
-constexpr char kPartSuffix[] = ".part";
-// Serial devices on Linux belong to the dialout group.
-constexpr char kNoPortPermission[] =
-    "you may not open this port: join the dialout group (sudo usermod -aG dialout $USER), then log in again";
-
-// The size of a regular file, or nothing when there is none at `path`.
-std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return std::nullopt;
-    return size;
+// Removes a file; a folder or anything else at `path` stays.
+void RemoveFileQuietly(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored))) {
+        std::filesystem::remove(path, ignored);
+    }
 }
 
-void RemoveQuietly(const std::string& path) {
+bool Exists(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+std::int32_t Clamped(std::int32_t value) {
+    return std::max(value, std::int32_t{0});
 }
 
 }  // namespace
 
+// A port's session on the window's thread, one port after another: it asks
+// the press directly.
+class DownloadFromAllTerminals::DirectHost final : public PortHost {
+public:
+    DirectHost(DownloadFromAllTerminals& press, Turn& turn) : press_(press), turn_(turn) {}
+
+    bool Check1Ticked() override { return press_.window_.Check1Ticked(); }
+    bool Check2Ticked() override { return press_.window_.Check2Ticked(); }
+    std::string ClockStamp() override { return press_.state_.SetDate(); }
+    void KeepStamp(const std::string& stamp) override { press_.state_.LastStamp = stamp; }
+    std::string PartPath(std::string& why) override { return press_.PartPath(turn_, why); }
+    void TransferStarts() override { press_.TransferStarts(turn_); }
+    bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) override {
+        return press_.KeepWaitingInTurn(turn_, progress, givenUp);
+    }
+    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) override {
+        return press_.PutInPlace(turn_, part, size, why);
+    }
+    bool Stopping() override { return press_.stopping_; }
+    std::string NumberText(long long value) override { return press_.state_.NumberText(value); }
+    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) override {
+        press_.Report(turn_, outcome, text, why, warning);
+    }
+
+private:
+    DownloadFromAllTerminals& press_;
+    Turn& turn_;
+};
+
+// A port's session on a thread of its own: what belongs to the window is
+// handed to the window's thread and waited for; the progress of a transfer
+// only goes into the turn, which the window's loop reads.
+class DownloadFromAllTerminals::ThreadedHost final : public PortHost {
+public:
+    ThreadedHost(DownloadFromAllTerminals& press, Turn& turn) : press_(press), turn_(turn), direct_(press, turn) {}
+
+    template <typename Call>
+    auto OnWindow(Call call) -> decltype(call()) {
+        return press_.calls_.Run(std::move(call));
+    }
+
+    bool Check1Ticked() override { return OnWindow([&] { return direct_.Check1Ticked(); }); }
+    bool Check2Ticked() override { return OnWindow([&] { return direct_.Check2Ticked(); }); }
+    std::string ClockStamp() override { return OnWindow([&] { return direct_.ClockStamp(); }); }
+    void KeepStamp(const std::string& stamp) override { OnWindow([&] { direct_.KeepStamp(stamp); }); }
+    std::string PartPath(std::string& why) override { return OnWindow([&] { return direct_.PartPath(why); }); }
+    void TransferStarts() override { OnWindow([&] { direct_.TransferStarts(); }); }
+    bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) override {
+        turn_.received = progress.bytesReceived;
+        turn_.announced = progress.bytesTotal;
+        if (press_.stopping_) return false;
+        if (turn_.giveUp) {
+            givenUp = OnWindow([&] { return turn_.givenUp.value_or(""); });
+            return false;
+        }
+        std::this_thread::sleep_for(kThreadPoll);
+        return true;
+    }
+    // Waits for the file's turn to be named: the ports before it must have
+    // named theirs, or ended without one.
+    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) override {
+        std::future<std::optional<std::string>> saved = OnWindow([&] {
+            turn_.waiting.reset(new Turn::Waiting{part, size, {}, {}});
+            return turn_.waiting->saved.get_future();
+        });
+        std::optional<std::string> text = saved.get();
+        if (!text) why = OnWindow([&] { return turn_.waiting->why; });
+        return text;
+    }
+    bool Stopping() override { return press_.stopping_; }
+    std::string NumberText(long long value) override { return OnWindow([&] { return direct_.NumberText(value); }); }
+    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) override {
+        OnWindow([&] { direct_.Report(outcome, text, why, warning); });
+    }
+
+private:
+    DownloadFromAllTerminals& press_;
+    Turn& turn_;
+    DirectHost direct_;  // what the window's thread then does
+};
+
 DownloadFromAllTerminals::DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window,
-                                                   TetherSource& library, const DevicePlatformFactory& devices)
-    : state_(state), window_(window), library_(library), devices_(devices) {}
+                                                   TetherSource& library, const DevicePlatformFactory& devices,
+                                                   PressScope scope)
+    : state_(state), window_(window), library_(library), devices_(devices), scope_(std::move(scope)),
+      savedPaths_(scope_.namesTaken) {}
+
+DownloadFromAllTerminals::~DownloadFromAllTerminals() {
+    for (const auto& turn : turns_) {
+        if (turn->thread.joinable()) turn->thread.join();
+    }
+}
 
 DownloadResult DownloadFromAllTerminals::Run() {
     // Ticks left from before the press would make it skip its first port.
     state_.TimerTicks = 0;
+    started_ = HistoryTime(state_.Now());
+    if (!state_.StateFolder().empty()) RemoveExpiredCopies(state_.StateFolder(), state_.Now());
     Status("Searching...");
     ShowReport();
     Progress(0);
 
-    if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
+    if (const std::string problem = state_.SaveFolderProblem(); !problem.empty()) {
         Status(problem);
         result_.couldNotRun = true;
+        RecordTheRest();
+        return result_;
+    }
+    const std::optional<std::vector<std::int16_t>> ports = ListPorts();
+    const TetherFunctions* functions = ports && !ports->empty() ? LoadLibrary() : nullptr;
+    // A press that could not list its ports, or load the library, keeps its
+    // message on the status line.
+    if (!ports || (!ports->empty() && functions == nullptr)) {
+        RecordTheRest();
         return result_;
     }
 
-    DevLister lister(devices_());
-    std::vector<GUID_Storage> classes;
-    std::string listed = lister.GetGUIDByName(kPortsClass, classes);
-    if (listed == kListedOk) listed = lister.AddToList(&classes.front(), true);
-    if (listed == kListedOk) {
-        state_.RepeatPass = 1;
-        RunPass(lister);
+    if (functions != nullptr) {
+        const bool sideBySide = functions->Tether_Features &&
+                                (functions->Tether_Features() & tether::feature::kConcurrentSessions) != 0;
+        RunPass(*ports, *functions, sideBySide);
         // A pass that received nothing is run once more over the same list.
-        if (state_.RepeatPass == 1 && !libraryMissing_ && !result_.stopped) {
-            state_.RepeatPass = 0;
-            RunPass(lister);
-        }
-    } else {
-        result_.couldNotRun = true;
-        report_.push_back({0, Outcome::NoTerminal, "Listing the serial ports failed: " + listed});
-        ShowReport();
+        if (result_.saved == 0 && !result_.stopped) RunPass(*ports, *functions, sideBySide);
     }
-    state_.RepeatPass = 0;
+    RecordTheRest();
     Progress(0);
-    result_.notSaved = static_cast<int>(std::count_if(
-        report_.begin(), report_.end(), [](const ReportLine& line) { return line.outcome == Outcome::NotSaved; }));
-    // A missing library keeps its message on the status line.
-    if (!libraryMissing_) {
-        Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
-    }
+    Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
     return result_;
 }
 
-void DownloadFromAllTerminals::RunPass(DevLister& lister) {
-    count_ = lister.ListCount();
-    for (position_ = 1; position_ <= count_; ++position_) {
-        ShowPassProgress(position_ - 1);
-        const StepEnd end = DeviceStep(lister, position_);
+std::optional<std::vector<std::int16_t>> DownloadFromAllTerminals::ListPorts() {
+    std::string error;
+    std::optional<std::vector<std::int16_t>> ports = ListComPorts(devices_, error);
+    if (ports) {
+        // A press for some ports only (a watch's) tries those of the list.
+        if (scope_.ports) {
+            ports->erase(std::remove_if(ports->begin(), ports->end(),
+                                        [this](std::int16_t port) {
+                                            return std::find(scope_.ports->begin(), scope_.ports->end(), port) ==
+                                                   scope_.ports->end();
+                                        }),
+                         ports->end());
+        }
+        return ports;
+    }
+    result_.couldNotRun = true;
+    result_.ports.push_back({0, PortOutcome::NoTerminal, "Listing the serial ports failed: " + error});
+    ShowReport();
+    // The count of nothing received, as a press that found no port.
+    Status("Finished download 0 file(s) at " + state_.GeneralDateTimeNow());
+    return std::nullopt;
+}
+
+const TetherFunctions* DownloadFromAllTerminals::LoadLibrary() {
+    LoadError error;
+    const TetherFunctions* functions = library_.Functions(error);
+    if (functions == nullptr) {
+        Status(error.Message());
+        result_.couldNotRun = true;
+    }
+    return functions;
+}
+
+void DownloadFromAllTerminals::RunPass(const std::vector<std::int16_t>& ports, const TetherFunctions& functions,
+                                       bool sideBySide) {
+    passStart_ = turns_.size();
+    for (const std::int16_t port : ports) turns_.push_back(std::make_unique<Turn>(port));
+    if (sideBySide)
+        RunSideBySide(functions);
+    else
+        RunInTurn(functions);
+}
+
+void DownloadFromAllTerminals::RunInTurn(const TetherFunctions& functions) {
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        ShowProgress();
+        window_.StartTimer2();
+        // Between ports the window handles its clicks, and a close stops the press.
+        window_.YieldOnce(std::chrono::milliseconds(0));
+        if (state_.CloseRequested) {
+            result_.stopped = true;
+            stopping_ = true;
+            return;
+        }
+        // A port whose turn the window held up is left to the next pass.
+        if (state_.TimerTicks <= kStallTicks) {
+            DirectHost host(*this, turn);
+            PortSession(functions, turn.port, host).Run();
+        }
+        turn.ended = true;
         state_.TimerTicks = 0;
-        if (end == StepEnd::StopPress) return;
     }
 }
 
-DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::DeviceStep(DevLister& lister, std::int32_t position) {
-    const std::optional<std::int16_t> port = ComPortFromName(lister.Item(position)->GetName());
-    if (!port) return StepEnd::Next;
-    window_.StartTimer2();
-    // Between ports the window handles its clicks, and a close stops the press.
-    window_.YieldOnce(std::chrono::milliseconds(0));
-    if (state_.CloseRequested) {
-        result_.stopped = true;
-        return StepEnd::StopPress;
-    }
-    if (state_.TimerTicks > kStallTicks) return StepEnd::Next;  // not tried in this pass
-    return TryTerminal(*port);
-}
-
-DownloadFromAllTerminals::StepEnd DownloadFromAllTerminals::TryTerminal(std::int16_t port) {
-    TerminalSession session(library_, state_.CurrentLink, state_.LastStamp);
-    const OpenResult opened = session.Connect(port);
-    switch (opened.status) {
-        case OpenStatus::NoLibrary:
-            Status(opened.loadError.Message());
-            libraryMissing_ = true;
-            result_.couldNotRun = true;
-            return StepEnd::StopPress;
-        case OpenStatus::NoHandle:
-            Report(port, Outcome::NoTerminal, "the terminal library gave no handle");
-            return StepEnd::Next;
-        case OpenStatus::NotConnected:
-            Report(port, Outcome::NoTerminal, "no terminal answered");
-            return StepEnd::Next;
-        case OpenStatus::NoPermission:
-            Report(port, Outcome::NoTerminal, kNoPortPermission);
-            return StepEnd::Next;
-        case OpenStatus::Connected:
-            break;
-    }
-
-    if (!session.QueryFile(kTerminalDataFile)) {
-        // Asked once more on a fresh link at the other setting.
-        session.Reopen(port);
-        if (window_.Check1Ticked()) SetTerminalClockNow(session);
-        if (!session.QueryFile(kTerminalDataFile)) {
-            Report(port, Outcome::NoFile, std::string("the terminal has no ") + kTerminalDataFile);
-            return StepEnd::Next;
+void DownloadFromAllTerminals::RunSideBySide(const TetherFunctions& functions) {
+    for (;;) {
+        if (!stopping_) StartTurns(functions);
+        calls_.RunWaiting();
+        NameInOrder();
+        WatchForStalls();
+        ShowReport();
+        ShowProgress();
+        if (AllEnded()) break;
+        window_.YieldOnce(kLoopWait);
+        if (state_.CloseRequested && !stopping_) {
+            result_.stopped = true;
+            stopping_ = true;
         }
     }
-
-    if (!Fetch(session, port)) return result_.stopped ? StepEnd::StopPress : StepEnd::Next;
-    ++result_.saved;
-    state_.RepeatPass = 0;
-    if (window_.Check2Ticked()) session.DeleteOnTerminal(kTerminalDataFile);
-    if (window_.Check1Ticked()) SetTerminalClockNow(session);
-    return StepEnd::Next;
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        if (turns_[i]->thread.joinable()) turns_[i]->thread.join();
+    }
 }
 
-void DownloadFromAllTerminals::SetTerminalClockNow(TerminalSession& session) {
-    state_.SetDate();
-    session.SetTerminalClock();
+void DownloadFromAllTerminals::StartTurns(const TetherFunctions& functions) {
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        if (turn.started) continue;
+        // The same port twice in the list: its turns follow one another.
+        const bool portBusy = std::any_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_),
+                                          turns_.begin() + static_cast<std::ptrdiff_t>(i), [&](const auto& earlier) {
+                                              return earlier->port == turn.port && !earlier->ended;
+                                          });
+        if (portBusy) continue;
+        turn.started = true;
+        turn.thread = std::thread([this, &turn, &functions] {
+            ThreadedHost host(*this, turn);
+            PortSession(functions, turn.port, host).Run();
+            turn.ended = true;
+        });
+    }
 }
 
-bool DownloadFromAllTerminals::Fetch(TerminalSession& session, std::int16_t port) {
-    if (const std::string problem = SaveFolderProblem(); !problem.empty()) {
-        NotSaved(port, problem);
-        return false;
-    }
-    // A name changed during the press (an Apply in Settings) could lead back
-    // to a file this press saved already; the next suffix is taken instead.
-    std::size_t counter = static_cast<std::size_t>(result_.saved);
-    std::string target = state_.BuildSavePath(counter);
-    while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end()) {
-        target = state_.BuildSavePath(++counter);
-    }
-    const std::string part = target + kPartSuffix;
-    RemoveQuietly(part);  // left by an earlier run that was cut short
-
-    Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(port));
-    givenUp_.clear();
-    lastReceived_ = 0;
-    lastMoved_ = state_.SteadyNow();
-    const TransferEnd end = session.Transfer(
-        part, kTerminalDataFile,
-        [this](std::int16_t status, const TransferProgress& progress) { return PollStep(status, progress); });
-
-    const std::optional<std::uintmax_t> size = RegularFileSize(part);
-    std::string why = WhyNotReceived(end, size);
-    if (why.empty()) {
-        if (const FileResult moved = MoveFileOver(part, target); !moved.ok) why = "could not save: " + moved.error;
-    }
-    if (!why.empty()) {
-        session.CloseLink();  // a library still writing stops before its file is removed
-        RemoveQuietly(part);
-        NotSaved(port, why);
-        return false;
-    }
-    savedPaths_.push_back(target);
-    Report(port, Outcome::Saved,
-           "saved " + target + " (" + state_.NumberText(static_cast<long long>(*size)) + " bytes)");
-    return true;
+bool DownloadFromAllTerminals::AllEnded() const {
+    return std::all_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_), turns_.end(),
+                       [](const auto& turn) { return turn->started && turn->ended; });
 }
 
-std::string DownloadFromAllTerminals::WhyNotReceived(const TransferEnd& end,
-                                                     const std::optional<std::uintmax_t>& size) const {
-    const TransferProgress& got = end.progress;
-    if (result_.stopped) return "the program was closed before the file arrived";
-    if (!givenUp_.empty()) return "transfer given up: " + givenUp_;
-    if (!end.finished) return "the transfer did not start";
-    if (end.status != tether_contract::kTransferDone || !size) {
-        const std::string bytes = got.bytesTotal > 0 ? ", " + state_.NumberText(got.bytesReceived) + " of " +
-                                                           state_.NumberText(got.bytesTotal) + " bytes"
-                                                     : std::string();
-        return "transfer failed (library status " + std::to_string(end.status) + bytes + ")";
+void DownloadFromAllTerminals::NameInOrder() {
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        if (turn.named) continue;
+        if (turn.waiting) {
+            Turn::Waiting& waiting = *turn.waiting;
+            waiting.saved.set_value(PutInPlace(turn, waiting.part, waiting.size, waiting.why));
+        } else if (!turn.ended) {
+            return;  // the ports after it wait for its file, or for its end
+        }
+        turn.named = true;
     }
-    if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
-        return "transfer failed (" + state_.NumberText(static_cast<long long>(*size)) + " of " +
-               state_.NumberText(got.bytesTotal) + " bytes arrived)";
-    }
-    return "";
 }
 
-std::int16_t DownloadFromAllTerminals::PollStep(std::int16_t status, const TransferProgress& progress) {
-    constexpr std::int16_t kGivenUp = 10;  // any status of 2 or more ends the wait
-    if (progress.bytesTotal > 0) {
-        const double part = std::clamp(double(progress.bytesReceived) / progress.bytesTotal, 0.0, 1.0);
-        ShowPassProgress(position_ - 1 + part);
+void DownloadFromAllTerminals::WatchForStalls() {
+    const auto now = state_.SteadyNow();
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        if (!turn.transferring || turn.ended || turn.giveUp) continue;
+        if (turn.received != turn.lastReceived) {
+            turn.lastReceived = turn.received;
+            turn.lastMoved = now;
+        } else if (turn.announced > 0 && now - turn.lastMoved >= kNoDataLimit) {
+            turn.givenUp = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
+            turn.giveUp = true;
+        }
     }
-    if (progress.bytesReceived != lastReceived_) {
-        lastReceived_ = progress.bytesReceived;
-        lastMoved_ = state_.SteadyNow();
+}
+
+std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
+    why = state_.SaveFolderProblem();
+    if (!why.empty()) return "";
+    // The folder, name and extension the settings give now; the suffix comes
+    // when the file is named, in the order of the ports.
+    turn.folder = state_.ResolveSaveFolder();
+    turn.baseName = state_.Settings.filename == kTimestampNameKeyword ? state_.SetDate() : state_.Settings.filename;
+    turn.extension = state_.Settings.fileext;
+    const std::string part = JoinSavePath(turn.folder, turn.baseName, "", turn.extension) + ".COM" +
+                             std::to_string(turn.port) + ".part";
+    RemoveFileQuietly(part);  // left by an earlier press that was cut short
+    if (Exists(part)) {
+        why = part + " is in the way: it is not a file, so the file cannot arrive there";
+        return "";
+    }
+    return part;
+}
+
+void DownloadFromAllTerminals::TransferStarts(Turn& turn) {
+    turn.lastMoved = state_.SteadyNow();
+    turn.transferring = true;
+    Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(turn.port));
+}
+
+bool DownloadFromAllTerminals::KeepWaitingInTurn(Turn& turn, const TransferProgress& progress, std::string& givenUp) {
+    turn.received = progress.bytesReceived;
+    turn.announced = progress.bytesTotal;
+    ShowProgress();
+    ShowReport();
+    if (progress.bytesReceived != turn.lastReceived) {
+        turn.lastReceived = progress.bytesReceived;
+        turn.lastMoved = state_.SteadyNow();
     }
     state_.TimerTicks = 0;
     window_.StartTimer2();
     window_.YieldOnce(kPollWait);
     if (state_.CloseRequested) {
         result_.stopped = true;
-        return kGivenUp;
+        stopping_ = true;
+        return false;
     }
     if (state_.TimerTicks > kStallTicks) {
-        givenUp_ = "the program was held up for more than " + std::to_string(kStallTicks) + " s";
-    } else if (progress.bytesTotal > 0 && state_.SteadyNow() - lastMoved_ >= kNoDataLimit) {
-        givenUp_ = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
+        givenUp = "the program was held up for more than " + std::to_string(kStallTicks) + " s";
+    } else if (progress.bytesTotal > 0 && state_.SteadyNow() - turn.lastMoved >= kNoDataLimit) {
+        givenUp = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
     }
-    return givenUp_.empty() ? status : kGivenUp;
+    return givenUp.empty();
 }
 
-std::string DownloadFromAllTerminals::SaveFolderProblem() const {
-    const std::string& diradd = state_.Settings.diradd;
-    const std::string folder = state_.ResolveSaveFolder();
-    std::string missing;
-    if (diradd == kDesktopKeyword && folder.empty()) {
-        missing = "The desktop folder was not found.";
-    } else if (diradd == kDocumentsKeyword && folder.empty()) {
-        missing = "The documents folder was not found.";
-    } else if (folder.empty()) {
-        missing = "No folder is set for received files.";
-    } else {
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
+std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, const std::string& part,
+                                                                std::uintmax_t size, std::string& why) {
+    // The next suffix of the press; a name changed during the press (an
+    // Apply in Settings) could lead back to a file this press saved already,
+    // and the next suffix is taken instead.
+    std::size_t counter = savedPaths_.size();
+    std::string target;
+    do {
+        target = JoinSavePath(turn.folder, turn.baseName, NameSuffix(counter++), turn.extension);
+    } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end());
+    // The file it replaces, from an earlier press, is kept first.
+    std::error_code ignored;
+    if (!state_.StateFolder().empty() && std::filesystem::is_regular_file(target, ignored) &&
+        KeepReplacedFile(state_.StateFolder(), target, state_.Now(), why).empty()) {
+        why = "the file it would replace could not be kept: " + why;
+        return std::nullopt;
     }
-    return missing.empty() ? missing : missing + " Choose a folder in Settings.";
+    if (const FileResult moved = MoveFileOver(part, target); !moved.ok) {
+        why = "could not save: " + moved.error;
+        return std::nullopt;
+    }
+    savedPaths_.push_back(target);
+    result_.savedFiles.push_back(target);
+    ++result_.saved;
+    turn.saved = target;
+    turn.bytes = size;
+    if (const auto print = FingerprintOfFile(target)) turn.sha256 = HexOf(print->digest);
+    return "saved " + target + " (" + state_.NumberText(static_cast<long long>(size)) + " bytes)";
 }
 
-void DownloadFromAllTerminals::Report(std::int16_t port, Outcome outcome, const std::string& text) {
-    ReportLine line{port, outcome, "COM" + std::to_string(port) + ": " + text};
+void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std::string& text,
+                                      const std::string& why, bool warning) {
+    turn.transferring = false;
+    PortReport line{turn.port, outcome, "COM" + std::to_string(turn.port) + ": " + text, why, warning};
+    std::vector<PortReport>& report = result_.ports;
     const auto same =
-        std::find_if(report_.begin(), report_.end(), [port](const ReportLine& old) { return old.port == port; });
-    if (same == report_.end())
-        report_.push_back(std::move(line));
+        std::find_if(report.begin(), report.end(), [&](const PortReport& old) { return old.port == turn.port; });
+    // Each port keeps the furthest it got in the two passes, in the order
+    // of the list, whatever order the ports end in.
+    if (same == report.end())
+        report.push_back(std::move(line));
     else if (outcome >= same->outcome)
         *same = std::move(line);
+    const auto place = [this](const PortReport& line) {
+        const auto first = std::find_if(turns_.begin(), turns_.end(),
+                                        [&](const auto& turn) { return turn->port == line.port; });
+        return first - turns_.begin();
+    };
+    std::stable_sort(report.begin(), report.end(),
+                     [&](const PortReport& a, const PortReport& b) { return place(a) < place(b); });
+    // A saved file is final at once; anything else may still change in the next pass.
+    if (outcome == PortOutcome::Saved) {
+        Record(*std::find_if(report.begin(), report.end(), [&](const PortReport& l) { return l.port == turn.port; }),
+               &turn);
+    }
     ShowReport();
 }
 
-void DownloadFromAllTerminals::NotSaved(std::int16_t port, const std::string& why) {
-    Report(port, Outcome::NotSaved, why + "; the terminal keeps its data");
+void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) {
+    if (state_.StateFolder().empty()) return;
+    const std::string port = line.port > 0 ? "COM" + std::to_string(line.port) : "";
+    HistoryRecord record{HistoryTime(state_.Now()), started_, port, line.text.substr(port.empty() ? 0 : port.size() + 2)};
+    if (turn && !turn->saved.empty()) {
+        record.file = turn->saved;
+        record.bytes = std::to_string(turn->bytes);
+        record.sha256 = turn->sha256;
+    }
+    const std::string trouble = AppendHistory(state_.StateFolder(), record);
+    if (!trouble.empty() && historyTrouble_.empty()) {
+        historyTrouble_ = trouble;
+        result_.ports.push_back({0, PortOutcome::NoTerminal, "The history could not be written: " + trouble, "", true});
+    }
 }
 
-void DownloadFromAllTerminals::ShowPassProgress(double portsDone) {
-    Progress(count_ > 0 ? static_cast<int>(100 * portsDone / count_) : 0);
+void DownloadFromAllTerminals::RecordTheRest() {
+    const std::vector<PortReport> lines = result_.ports;  // a failed write adds a line
+    for (const PortReport& line : lines) {
+        if (line.outcome != PortOutcome::Saved && line.port > 0) Record(line, nullptr);
+    }
+    // A press that could not run: why, on a record of its own.
+    if (result_.couldNotRun) {
+        const auto listing = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0; });
+        Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, state_.Label2}, nullptr);
+    }
+    ShowReport();
 }
 
 void DownloadFromAllTerminals::Status(const std::string& text) {
@@ -275,13 +446,55 @@ void DownloadFromAllTerminals::Status(const std::string& text) {
 }
 
 void DownloadFromAllTerminals::ShowReport() {
-    std::string text;
-    for (const ReportLine& line : report_) text += (text.empty() ? "" : "\n") + line.text;
+    // The final lines, with the live state of each transfer running.
+    std::vector<PortReport> lines = result_.ports;
+    for (const auto& turn : turns_) {
+        if (!turn->transferring) continue;
+        const std::int32_t received = Clamped(turn->received), announced = Clamped(turn->announced);
+        std::string text = "COM" + std::to_string(turn->port) + ": ";
+        if (announced > 0) {
+            const long long percent = std::min<long long>(100, 100LL * received / announced);
+            text += std::to_string(percent) + "%, " + state_.NumberText(received) + " of " +
+                    state_.NumberText(announced) + " bytes";
+        } else {
+            text += "downloading";
+        }
+        PortReport live{turn->port, PortOutcome::NoTerminal, text, "", false, false};
+        const auto same = std::find_if(lines.begin(), lines.end(),
+                                       [&](const PortReport& line) { return line.port == turn->port; });
+        if (same == lines.end())
+            lines.push_back(std::move(live));
+        else
+            *same = std::move(live);
+    }
+    const std::string text = ReportText(lines);
+    if (text == reportShown_ && !lines.empty()) return;
+    reportShown_ = text;
     state_.Label2Report = text;
-    window_.ShowReport(text);
+    window_.ShowReport(lines);
+}
+
+void DownloadFromAllTerminals::ShowProgress() {
+    // The bytes of the whole press against every size announced; with a
+    // library that tells no sizes, the ports of the pass that are done.
+    long long received = 0, announced = 0;
+    for (const auto& turn : turns_) {
+        received += Clamped(turn->received);
+        announced += Clamped(turn->announced);
+    }
+    const std::size_t inPass = turns_.size() - passStart_;
+    const long long ended = std::count_if(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_), turns_.end(),
+                                          [](const auto& turn) { return turn->ended.load(); });
+    int percent = 0;
+    if (announced > 0)
+        percent = static_cast<int>(std::min<long long>(100, 100 * received / announced));
+    else if (inPass > 0)
+        percent = static_cast<int>(100 * ended / static_cast<long long>(inPass));
+    if (percent != progressShown_) Progress(percent);
 }
 
 void DownloadFromAllTerminals::Progress(int percent) {
+    progressShown_ = percent;
     state_.ProgressBar1 = percent;
     window_.ShowProgress(percent);
 }

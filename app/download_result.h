@@ -1,13 +1,51 @@
 // How one press of the download button ended.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace bayhaul {
+
+// How far a terminal got on one port, in rising order: the report keeps
+// the furthest outcome of the two passes.
+enum class PortOutcome {
+    NoTerminal,  // nothing answered, or the port could not be used
+    NoFile,      // a terminal without the data file
+    NotSaved,    // a file that should have been saved was not (or the port is another program's)
+    Saved,
+};
+
+// One line of the report: what happened on one port, in words.
+struct PortReport {
+    std::int16_t port = 0;  // 0: the press itself
+    PortOutcome outcome = PortOutcome::NoTerminal;
+    std::string text{};    // e.g. "COM3: saved /home/ann/Desktop/FORM.DAT (12,345 bytes)"
+    std::string why{};     // NotSaved: the reason alone, e.g. "the disk is full"
+    bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
+    bool final = true;     // false: the live state of a transfer still running ("COM4: 45%, ...")
+};
+
+// The report as one text, a line per port.
+inline std::string ReportText(const std::vector<PortReport>& lines) {
+    std::string text;
+    for (const PortReport& line : lines) text += (text.empty() ? "" : "\n") + line.text;
+    return text;
+}
 
 struct DownloadResult {
     int saved = 0;             // files received and in place
-    int notSaved = 0;          // terminals that had a file which did not arrive
-    bool couldNotRun = false;  // no library, the port list failed, or no save folder
+    bool couldNotRun = false;  // no library, the port list failed, no save folder, another press ran
     bool stopped = false;      // the window closed during the press
+    std::vector<PortReport> ports;  // a line per port, in the order they were first tried
+    std::vector<std::string> savedFiles;  // the files put in place, in order
+
+    int Count(PortOutcome outcome) const {
+        return static_cast<int>(
+            std::count_if(ports.begin(), ports.end(), [outcome](const PortReport& p) { return p.outcome == outcome; }));
+    }
+    int NotSaved() const { return Count(PortOutcome::NotSaved); }
 };
 
 }  // namespace bayhaul

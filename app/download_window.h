@@ -5,6 +5,9 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
+
+#include "app/download_result.h"
 
 namespace bayhaul {
 
@@ -14,8 +17,12 @@ public:
 
     // Show what the download has just stored in the main window's state.
     virtual void ShowStatus(const std::string& text) = 0;    // the status line, Label2
-    virtual void ShowReport(const std::string& report) = 0;  // its tooltip: a line per port tried
+    // Its tooltip: a line per port tried, each final or, while its transfer
+    // runs, its live state.
+    virtual void ShowReport(const std::vector<PortReport>& report) = 0;
     virtual void ShowProgress(int percent) = 0;              // ProgressBar1, 0 to 100
+    // The line that tells at a glance what went wrong; "" hides it.
+    virtual void ShowProblem(const std::string& text) = 0;
 
     // The two option boxes as they are at this moment.
     virtual bool Check1Ticked() const = 0;  // set the terminal's clock

@@ -2,8 +2,8 @@
 
 #include "about/frm_about.h"
 #include "app/main_window_layout.h"
+#include "app/window_environment.h"
 #include "settings/qt_twips.h"
-#include "shell/special_folder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -36,10 +37,19 @@ QString PlainToolTip(const std::string& lines) {
 
 }  // namespace
 
+namespace {
+
+QString Rgb(unsigned colour) {
+    return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
+}
+
+}  // namespace
+
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-             QWidget* parent)
+             PressLockTaker pressLock, std::string stateFolder, QWidget* parent)
     : QWidget(parent),
-      state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
+      state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+                               std::move(pressLock), std::move(stateFolder))),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kMainWindowCaption));
@@ -99,6 +109,8 @@ void Form1::BuildControls() {
     Label2 = Make<QLabel>("Label2");
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setCursor(Qt::PointingHandCursor);  // a click opens the whole report
+    Label2->installEventFilter(this);
 
     Check1 = Make<QCheckBox>("Check1");
     Label5 = Make<QLabel>("Label5");
@@ -112,6 +124,18 @@ void Form1::BuildControls() {
     ProgressBar1 = Make<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
+
+    ProblemLine = Make<QLabel>("ProblemLine");
+    ProblemLine->setWordWrap(true);
+    ProblemLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ProblemLine->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; border: 1px solid %1; "
+                                              "padding: 0 4px; }")
+                                   .arg(Rgb(kProblemTextColour), Rgb(kProblemBackColour)));
+    ProblemLine->hide();
+    ProblemLine->setCursor(Qt::PointingHandCursor);
+    ProblemLine->installEventFilter(this);
+    auto* reportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(reportKey, &QShortcut::activated, this, &Form1::OpenReport);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -142,6 +166,7 @@ void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
     Label2->setText(Text(state_.Label2));
     Label2->setToolTip(PlainToolTip(state_.Label2Report));
+    ShowProblem(state_.ProblemLine);
     ProgressBar1->setValue(state_.ProgressBar1);
     // Showing the state is not a click: the boxes' handlers stay silent.
     const QSignalBlocker quiet1(Check1);
@@ -152,7 +177,27 @@ void Form1::ShowState() {
 
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
+    if (report_) report_->Refresh();
     if (state_.CloseRequested) close();  // the window was closed during the press
+}
+
+void Form1::OpenReport() {
+    if (!report_) report_ = new ReportWindow(state_, this);
+    report_->Refresh();
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Label2 || watched == ProblemLine) && event->type() == QEvent::MouseButtonRelease) OpenReport();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::ShowProblem(const std::string& text) {
+    ProblemLine->setText(Text(text));
+    ProblemLine->setToolTip(PlainToolTip(state_.Label2Report));
+    ProblemLine->setVisible(!text.empty());
 }
 
 void Form1::Command6_Click() {
@@ -176,8 +221,8 @@ void Form1::ShowStatus(const std::string& text) {
     Label2->repaint();  // the press blocks between yields: show it now
 }
 
-void Form1::ShowReport(const std::string& report) {
-    Label2->setToolTip(PlainToolTip(report));
+void Form1::ShowReport(const std::vector<PortReport>& report) {
+    Label2->setToolTip(PlainToolTip(ReportText(report)));
 }
 
 void Form1::ShowProgress(int percent) {
@@ -219,6 +264,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
     if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
+    if (report_) report_->close();
     event->accept();
 }
 

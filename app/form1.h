@@ -6,6 +6,7 @@
 #include "app/download_window.h"
 #include "app/main_window_state.h"
 #include "app/qt_locale_text.h"
+#include "app/report_window.h"
 #include "settings/settings_dialog.h"
 
 #include <QPixmap>
@@ -28,16 +29,24 @@ class Form1 : public QWidget, private DownloadWindow {
 public:
     // `clock`, `settingsPath`, `library` and `devicePlatform` are the
     // program's own unless a test supplies others.
+    // `pressLock` keeps two presses from running at once (empty: nothing
+    // does); `stateFolder` holds the history and the replaced files' copies
+    // (empty: none are kept).
     Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
-          QWidget* parent = nullptr);
+          PressLockTaker pressLock = {}, std::string stateFolder = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
     frmAbout* AboutBox() const { return about_; }
+    ReportWindow* ReportBox() const { return report_; }
+
+    // Opens the report of the last press (a click on the status line does).
+    void OpenReport();
     Settings* SettingsBox() const { return settings_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -54,8 +63,9 @@ private:
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
-    void ShowReport(const std::string& report) override;
+    void ShowReport(const std::vector<PortReport>& report) override;
     void ShowProgress(int percent) override;
+    void ShowProblem(const std::string& text) override;
     bool Check1Ticked() const override;
     bool Check2Ticked() const override;
     void StartTimer2() override;
@@ -76,12 +86,14 @@ private:
     QPushButton* Command6 = nullptr;
     QPushButton* Command7 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QLabel* ProblemLine = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 
     QPixmap background_;
     QPointer<Settings> settings_;
     QPointer<frmAbout> about_;
+    QPointer<ReportWindow> report_;
 };
 
 }  // namespace bayhaul

@@ -1,8 +1,8 @@
 #include "app/form1_win32.h"
 
 #include "app/main_window_layout.h"
+#include "app/window_environment.h"
 #include "app/win32_resources.h"
-#include "shell/special_folder.h"
 
 #include <commctrl.h>
 
@@ -16,6 +16,10 @@ constexpr UINT_PTR kTimer2 = 2;
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
+COLORREF ColourRef(unsigned rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 int ControlId(const char* name) {
     const std::vector<ControlSpec>& controls = MainWindowControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -26,14 +30,17 @@ int ControlId(const char* name) {
 
 }  // namespace
 
-Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform)
-    : state_({clock, locale_, fGetSpecialFolder, std::move(settingsPath), library, std::move(devicePlatform)}),
+Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+             const std::string& stateFolder)
+    : state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+                               FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
       dpi_(QueryScreenDpi()),
       icon_(static_cast<HICON>(
           LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
       // The controls are laid out for a small dialog font.
       font_(MakeFont("Arial", 8, false, dpi_)),
       titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
+      problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))),
       background_(BAYHAUL_MAIN_BACKGROUND),
       downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE) {
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
@@ -53,9 +60,11 @@ Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library
 Form1::~Form1() {
     settings_.reset();
     about_.reset();
+    report_.reset();
     if (Handle() != nullptr) DestroyWindow(Handle());
     DeleteObject(font_);
     DeleteObject(titleFont_);
+    DeleteObject(problemBrush_);
     if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
@@ -86,6 +95,8 @@ void Form1::BuildControls() {
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
     SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
+    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_BORDER);
+    ShowWindow(ProblemLine, SW_HIDE);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
@@ -133,7 +144,8 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
 void Form1::ShowState() {
     ShowWindowText(Label1, state_.Label1);
     ShowStatusText(state_.Label2);
-    ShowReport(state_.Label2Report);
+    ShowReportText(state_.Label2Report);
+    ShowProblem(state_.ProblemLine);
     SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
     // Showing the state is not a click: BM_SETCHECK sends no notification.
     SendMessageA(Check1, BM_SETCHECK, state_.Check1 ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -145,6 +157,10 @@ void Form1::ShowStatusText(const std::string& text) {
 }
 
 void Form1::OnCommand(HWND control, int code) {
+    if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
+        OpenReport();
+        return;
+    }
     if (code != BN_CLICKED) return;
     if (control == Check1) {
         state_.Check1Click(SendMessageA(Check1, BM_GETCHECK, 0, 0) == BST_CHECKED);
@@ -163,6 +179,7 @@ void Form1::OnCommand(HWND control, int code) {
 
 void Form1::Command4_Click() {
     state_.Command4Click(*this);
+    if (report_) report_->Refresh();
     if (state_.CloseRequested && Handle() != nullptr) OnClose();  // the window was closed during the press
 }
 
@@ -174,6 +191,12 @@ void Form1::Command6_Click() {
     SetForegroundWindow(settings_->Handle());
 }
 
+void Form1::OpenReport() {
+    if (!report_ || report_->Handle() == nullptr) report_ = std::make_unique<ReportWindow>(state_, Handle(), icon_);
+    report_->Refresh();
+    SetForegroundWindow(report_->Handle());
+}
+
 void Form1::Command7_Click() {
     if (!about_ || about_->Handle() == nullptr) about_ = std::make_unique<frmAbout>(Handle(), icon_);
     SetForegroundWindow(about_->Handle());
@@ -183,6 +206,7 @@ void Form1::OnClose() {
     if (!state_.RequestClose()) return;  // the press stops at its next yield and closes the window then
     if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
     if (about_) about_->cmdOK_Click();
+    if (report_) report_->Close();
     DestroyWindow(Handle());
 }
 
@@ -191,7 +215,11 @@ void Form1::ShowStatus(const std::string& text) {
     UpdateWindow(Label2);  // the press blocks between yields: show it now
 }
 
-void Form1::ShowReport(const std::string& report) {
+void Form1::ShowReport(const std::vector<PortReport>& report) {
+    ShowReportText(ReportText(report));
+}
+
+void Form1::ShowReportText(const std::string& report) {
     if (report == toolTipText_) return;
     toolTipText_ = report;
     TTTOOLINFOA tool = {};
@@ -200,6 +228,11 @@ void Form1::ShowReport(const std::string& report) {
     tool.uId = reinterpret_cast<UINT_PTR>(Label2);
     tool.lpszText = toolTipText_.data();
     SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::ShowProblem(const std::string& text) {
+    ShowWindowText(ProblemLine, text);
+    ShowWindow(ProblemLine, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void Form1::ShowProgress(int percent) {
@@ -235,7 +268,14 @@ void Form1::YieldOnce(std::chrono::milliseconds wait) {
 }
 
 void Form1::Dispatch(MSG& message) {
-    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr, Handle()};
+    // Ctrl+R anywhere in the main window opens the report.
+    if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
+        OpenReport();
+        return;
+    }
+    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr,
+                      report_ ? report_->Handle() : nullptr, Handle()};
     for (HWND window : windows) {
         if (window != nullptr && IsDialogMessageA(window, &message)) return;
     }
@@ -283,6 +323,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             backdrop_.Paint(reinterpret_cast<HDC>(wParam));
             return 1;
         case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
+                SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));
+                SetBkColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemBackColour));
+                return reinterpret_cast<LRESULT>(problemBrush_);
+            }
             return reinterpret_cast<LRESULT>(
                 backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         case WM_CLOSE:

@@ -7,6 +7,7 @@
 #include "about/frm_about_win32.h"
 #include "app/download_window.h"
 #include "app/main_window_state.h"
+#include "app/report_window_win32.h"
 #include "app/win32_locale_text.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/win32_window.h"
@@ -17,7 +18,10 @@ namespace bayhaul {
 
 class Form1 final : public Win32Window, private DownloadWindow {
 public:
-    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform);
+    // `stateFolder` holds the lock of presses, the history and the replaced
+    // files' copies.
+    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+          const std::string& stateFolder);
     ~Form1() override;
 
     MainWindowState& State() { return state_; }
@@ -42,11 +46,15 @@ private:
     void Command4_Click();
     void Command6_Click();
     void Command7_Click();
+    // Opens the report of the last press: a click on the status line, or Ctrl+R.
+    void OpenReport();
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
-    void ShowReport(const std::string& report) override;
+    void ShowReport(const std::vector<PortReport>& report) override;
+    void ShowReportText(const std::string& report);
     void ShowProgress(int percent) override;
+    void ShowProblem(const std::string& text) override;
     bool Check1Ticked() const override;
     bool Check2Ticked() const override;
     void StartTimer2() override;
@@ -75,11 +83,14 @@ private:
     HWND Command6 = nullptr;
     HWND Command7 = nullptr;
     HWND ProgressBar1 = nullptr;
+    HWND ProblemLine = nullptr;
+    HBRUSH problemBrush_ = nullptr;
     HWND toolTip_ = nullptr;  // Label2's: what the last press did on each port
     std::string toolTipText_;
 
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<ReportWindow> report_;
 };
 
 }  // namespace bayhaul

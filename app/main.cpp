@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 #include "app/form1.h"
+#include "app/qt_close_on_signals.h"
 #include "link/tether_library.h"
 #include "settings/settings_file.h"
+#include "shell/state_folder.h"
 
 #include <QApplication>
 
@@ -13,7 +15,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));
     const bayhaul::SystemClock clock;
     bayhaul::TetherLibrary library;
-    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform);
+    const std::string stateFolder = bayhaul::UserStateFolder();
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
+                          bayhaul::FilePressLock(stateFolder, "the Bayhaul window"), stateFolder);
+    const bayhaul::CloseOnSignals closeOnSignals(window);
     window.show();
     return application.exec();
 }

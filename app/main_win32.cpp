@@ -6,6 +6,7 @@
 #include "link/tether_library.h"
 #include "settings/settings_file.h"
 #include "settings/win32_window.h"
+#include "shell/state_folder.h"
 
 #include <windows.h>
 
@@ -21,7 +22,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const bayhaul::PictureSupport pictures;
     const bayhaul::SystemClock clock;
     bayhaul::TetherLibrary library;
-    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform);
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
+                          bayhaul::UserStateFolder());
     ShowWindow(window.Handle(), show);
     UpdateWindow(window.Handle());
 

@@ -26,6 +26,9 @@ const std::vector<ControlSpec>& MainWindowControls() {
         {"Command6", ControlKind::Button, "Settings", {4800, 6120, 855, 255}},
         {"Command7", ControlKind::Button, "About", {5760, 6120, 855, 255}},
         {"ProgressBar1", ControlKind::ProgressBar, "", {0, 6585, 7380, 255}},
+        // Ours: across the foot of the picture, what went wrong in the last
+        // press, in full and in colour; hidden while nothing did.
+        {"ProblemLine", ControlKind::Label, "", {240, 3510, 6900, 405}},
     };
     return controls;
 }

@@ -29,6 +29,9 @@ inline constexpr int kDownloadPictureWidth = 102;
 inline constexpr int kDownloadPictureHeight = 41;
 // The name assistive tools read for the download button, which shows no text.
 inline constexpr char kDownloadButtonName[] = "Download";
+// The problem line's colours: dark red on pale red.
+inline constexpr unsigned kProblemTextColour = 0x9B1C1C;
+inline constexpr unsigned kProblemBackColour = 0xFDE8E8;
 // Both timers tick once a second.
 inline constexpr int kTimerIntervalMs = 1000;
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "app/download_result.h"
+#include "app/press_scope.h"
 #include "app/download_window.h"
 #include "app/locale_text.h"
+#include "app/press_lock.h"
 #include "link/tether_api.h"
 #include "link/tether_source.h"
 #include "ports/device_platform.h"
@@ -35,6 +37,16 @@ public:
         DevicePlatformFactory devicePlatform;
         // A clock for how long things take, never set back.
         std::function<std::chrono::steady_clock::time_point()> steadyNow = std::chrono::steady_clock::now;
+        // One press at a time for the user; the program's front ends take
+        // the lock in the user's state folder.
+        PressLockTaker pressLock = [](std::string&) { return std::make_unique<PressLock>(); };
+        // Where a special folder that was not found would be, to name it.
+        SpecialFolderLookup expectedFolder = [](int) { return std::string(); };
+        // What the user can do when the save folder is missing.
+        std::string chooseFolderHint = "Choose a folder in Settings.";
+        // The user's state folder, for the history of presses and the copies
+        // of replaced files; empty: neither is kept.
+        std::string stateFolder{};
     };
 
     explicit MainWindowState(Environment environment);
@@ -42,14 +54,11 @@ public:
     MainWindowState& operator=(const MainWindowState&) = delete;
 
     // Program-wide state shared by the download, the naming and the dialogs.
-    AppSettings Settings;                   // the one live settings record
-    LinkHandle CurrentLink = 0;             // handle of the terminal session in progress
-    std::string LastStamp;                  // the latest SetDate text
-    std::int16_t TimerTicks = 0;            // Timer2 ticks since the last reset
-    std::vector<std::string> NameSuffixes;  // "" then "02", "03", ...
-    std::string SaveFolder;                 // folder of the file being received
-    std::string SaveBaseName;               // base name of the file being received
-    std::int16_t RepeatPass = 0;            // 1 while the pass over the ports is to be repeated
+    // What belongs to one press (its passes, the files it named, each port's
+    // link) is the press's own (download.h).
+    AppSettings Settings;         // the one live settings record
+    std::string LastStamp;        // the latest SetDate text
+    std::int16_t TimerTicks = 0;  // Timer2 ticks since the last reset
 
     // The Settings dialog's boxes and choices. It lives as long as the main
     // window, so its shown timestamp outlasts each opening of the dialog;
@@ -60,12 +69,16 @@ public:
     std::string Label1;        // the clock
     std::string Label2;        // the status line
     std::string Label2Report;  // its tooltip: what the last press did on each port, a line each
+    // What went wrong, in full, for a person glancing at the window: the
+    // last press's terminals that were not saved, or why it could not run,
+    // or why the settings were not saved. Empty when nothing did.
+    std::string ProblemLine;
     int ProgressBar1 = 0;
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal
 
-    // Start-up: suffix table, progress, start time, clock, settings file and
-    // check boxes, in that order. Setting the boxes does not rewrite the file.
+    // Start-up: progress, start time, clock, settings file and check boxes,
+    // in that order. Setting the boxes does not rewrite the file.
     void Load();
 
     // Takes the 14-digit timestamp of this moment, keeps it in LastStamp and
@@ -81,8 +94,13 @@ public:
     void Check2Click(bool checked);
 
     // A click on the download button: runs one press, or nothing (and
-    // gives nothing) while a press runs already.
+    // gives nothing) while a press runs already in this window. A press of
+    // the same user elsewhere stops this one from starting: the status line
+    // says so, and the result says it could not run.
     std::optional<DownloadResult> Command4Click(DownloadWindow& window);
+    // A press for some ports only, or that keeps the names of earlier files
+    // of the same run (a watch's); otherwise as Command4Click.
+    std::optional<DownloadResult> Press(DownloadWindow& window, const PressScope& scope);
     bool DownloadRunning() const { return downloadRunning_; }
 
     // The window is to close. True when it may close now; during a press
@@ -91,6 +109,12 @@ public:
     bool CloseRequested = false;
 
     std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }
+    LocalTime Now() const { return environment_.clock.Now(); }
+    const std::string& StateFolder() const { return environment_.stateFolder; }
+    TetherSource& Library() const { return environment_.library; }
+    const DevicePlatformFactory& DevicePlatform() const { return environment_.devicePlatform; }
+    // Takes the lock that lets one press of the user run at a time.
+    std::unique_ptr<PressLock> TakePressLock(std::string& why) const { return environment_.pressLock(why); }
 
     // The general date-and-time text of this moment.
     std::string GeneralDateTimeNow() const;
@@ -99,16 +123,17 @@ public:
 
     // The folder the settings name for received files.
     std::string ResolveSaveFolder() const;
-
-    // Names the file with the given number (0 for the first) of one press:
-    // sets SaveFolder and SaveBaseName and returns the full path.
-    std::string BuildSavePath(std::size_t fileCounter);
+    // Why received files cannot be saved where the settings say, with what
+    // to do about it; "" when they can.
+    std::string SaveFolderProblem() const;
 
 private:
     void StoreFlag(std::string& field, bool& box, bool checked);
+    // Shows `text` on the status line and the problem line.
+    void ShowProblem(DownloadWindow& window, const std::string& text);
 
     Environment environment_;
-    bool showingSettingsError_ = false;
+    std::string settingsError_;  // what a failed check-box write put on the status line
     bool downloadRunning_ = false;
 };
 

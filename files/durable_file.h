@@ -10,16 +10,32 @@
 
 namespace bayhaul {
 
+// What kind of failure a file operation met, for callers that put it in
+// words of their own; the system's reason stays in FileResult::error.
+enum class FileProblem {
+    None,
+    NoPermission,  // the user may not write there
+    ReadOnly,      // the file system is read-only
+    DiskFull,      // no space left (or the user's quota is used up)
+    PathTooLong,   // a name or the whole path is longer than the system allows
+    InTheWay,      // the target is not a regular file, or carries the read-only mark
+    Other,
+};
+
 struct FileResult {
     bool ok = true;
-    std::string error;              // the path and the system's reason; empty when ok
-    bool permissionDenied = false;  // the failure was a refused permission
+    std::string error;  // the path and the system's reason; empty when ok
+    FileProblem problem = FileProblem::None;
 };
 
 // A new file written beside its target and put in the target's place in one
 // step once complete, so that the target holds either its old content or
 // the whole new one. Until Commit the target is untouched; a file never
-// committed is removed when this goes.
+// committed is removed when this goes. Where the file system allows, the new
+// file has no name at all until Commit, so not even a killed process leaves
+// it behind; elsewhere it is named "<target>.new-<process>-<n>", and such
+// files of processes that no longer run are removed by the next Create for
+// the same target.
 //
 // The new file gets the permission bits of the file it replaces, otherwise
 // 0666 less the umask. A target that exists but is not a regular file, or
@@ -33,9 +49,11 @@ public:
     DurableFile(const DurableFile&) = delete;
     DurableFile& operator=(const DurableFile&) = delete;
 
+    // False on failure, which LastFailure() then tells.
     bool Append(const void* data, std::size_t size);
-    // Empties the new file for a fresh attempt.
+    // Empties the new file for a fresh attempt; false as Append.
     bool Restart();
+    const FileResult& LastFailure() const { return failure_; }
     // Flushes the new file to disk, renames it over the target and flushes
     // the folder, so the change survives a power cut.
     FileResult Commit();
@@ -48,16 +66,26 @@ private:
     std::string temp_;
     std::string target_;
     bool committed_ = false;
+    FileResult failure_;
 };
 
 // Writes `content` to `path` through a DurableFile.
 FileResult ReplaceFileContent(const std::string& path, const std::string& content);
+
+// Copies the file `from` to `to` through a DurableFile.
+FileResult CopyFileDurably(const std::string& from, const std::string& to);
 
 // Puts the complete file `from` in the place of `to` in the same way:
 // flushed first, given the permission bits of the file it replaces, renamed,
 // the folder flushed. The same targets are refused; on any failure `from`
 // stays where it was.
 FileResult MoveFileOver(const std::string& from, const std::string& to);
+
+// Appends `text` to the file at `path` (made when missing) in one write
+// and flushes it to disk, for a log whose earlier lines must survive
+// whatever happens to a later one. A last line that a crash cut short is
+// ended first, so it cannot run into the new one.
+FileResult AppendDurably(const std::string& path, const std::string& text);
 
 // Rewrites an existing regular file in place, for a file whose folder may
 // not be written: not atomic, so only for when nothing better is possible.

@@ -1,5 +1,7 @@
 #include "link/terminal_session.h"
 
+#include "link/tether_codes.h"
+
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -36,8 +38,9 @@ std::string TextOf(const std::vector<char>& buffer) {
 
 }  // namespace
 
-TerminalSession::TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp)
-    : library_(library), currentLink_(currentLink), lastStamp_(lastStamp) {}
+TerminalSession::TerminalSession(const TetherFunctions& functions)
+    : functions_(functions),
+      ourCodes_(functions.Tether_Features && (functions.Tether_Features() & tether::feature::kOurCodes)) {}
 
 TerminalSession::~TerminalSession() {
     CloseLink();
@@ -45,26 +48,24 @@ TerminalSession::~TerminalSession() {
 
 OpenResult TerminalSession::OpenLink(std::int16_t comPort, LinkSetting setting) {
     CloseLink();
-    if (ended_) return {OpenStatus::NoHandle, {}};
-    if (functions_ == nullptr) {
-        LoadError error;
-        functions_ = library_.Functions(error);
-        if (functions_ == nullptr) {
-            ended_ = true;
-            return {OpenStatus::NoLibrary, error};
-        }
-    }
+    if (ended_) return {OpenStatus::NoHandle};
 
-    handle_ = functions_->Tether_Create();
+    handle_ = functions_.Tether_Create();
     currentLink_ = handle_;
     if (handle_ == 0) {
         ended_ = true;
-        return {OpenStatus::NoHandle, {}};
+        return {OpenStatus::NoHandle};
     }
-    functions_->Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
-    const std::int16_t connected = functions_->Tether_Connect(handle_);
-    if (connected == tether_contract::kConnected) return {OpenStatus::Connected, {}};
-    return {connected == tether_contract::kPortNoPermission ? OpenStatus::NoPermission : OpenStatus::NotConnected, {}};
+    functions_.Tether_SetupEx(handle_, comPort, static_cast<std::uint8_t>(setting), '1', 'N');
+    const std::int16_t connected = functions_.Tether_Connect(handle_);
+    OpenStatus status = OpenStatus::NotConnected;
+    if (connected == tether_contract::kConnected)
+        status = OpenStatus::Connected;
+    else if (ourCodes_ && connected == tether::result::kPortBusy)
+        status = OpenStatus::PortBusy;
+    else if (ourCodes_ && connected < 0)
+        status = OpenStatus::PortFailed;
+    return {status, connected};
 }
 
 OpenResult TerminalSession::Reopen(std::int16_t comPort) {
@@ -79,18 +80,23 @@ OpenResult TerminalSession::Connect(std::int16_t comPort) {
 
 void TerminalSession::CloseLink() {
     if (!HasLink()) return;
-    functions_->Tether_Disconnect(handle_);
-    functions_->Tether_Destroy(handle_);
-    handle_ = 0;  // the main window's field keeps the released value
+    functions_.Tether_Disconnect(handle_);
+    functions_.Tether_Destroy(handle_);
+    handle_ = 0;  // CurrentLink keeps the released value
 }
 
-bool TerminalSession::QueryFile(std::string_view terminalFile) {
-    if (!HasLink() || terminalFile.size() > std::numeric_limits<std::uint8_t>::max()) return false;
+FileQuery TerminalSession::QueryFile(std::string_view terminalFile) {
+    if (!HasLink()) return {FileAnswer::Failed, tether::result::kNotConnected};
+    if (terminalFile.size() > std::numeric_limits<std::uint8_t>::max())
+        return {FileAnswer::Failed, tether::result::kBadArgument};
     // Set afresh for every query: the library may change both.
     std::vector<char> name = WritableBuffer(terminalFile);
     std::uint8_t length = static_cast<std::uint8_t>(terminalFile.size());
-    const std::int16_t result = functions_->Tether_ESC_J(handle_, kLetterCode, name.data(), &length);
-    return result == tether_contract::kFileHasData || result == tether_contract::kFileEmpty;
+    const std::int16_t result = functions_.Tether_ESC_J(handle_, kLetterCode, name.data(), &length);
+    if (result == tether_contract::kFileHasData || result == tether_contract::kFileEmpty)
+        return {FileAnswer::Ready, result};
+    const bool failed = ourCodes_ && result != tether::result::kNoSuchFile;
+    return {failed ? FileAnswer::Failed : FileAnswer::Absent, result};
 }
 
 TransferEnd TerminalSession::Transfer(const std::string& localPath, std::string_view terminalFile,
@@ -101,8 +107,12 @@ TransferEnd TerminalSession::Transfer(const std::string& localPath, std::string_
     std::vector<char> path = WritableBuffer(localPath);
     const std::string file(terminalFile);
     const std::int16_t result =
-        functions_->Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
-    if (result == 0) return end;
+        functions_.Tether_UpLoad(handle_, kLetterCode, path.data(), file.c_str(), kUpLoadReserved, kUpLoadMode);
+    if (result == 0) {
+        // Our library tells why it started nothing.
+        if (ourCodes_) end.status = Status(kAfterCopy);
+        return end;
+    }
     // Below 0 the copy counts as finished at once, without polling.
     if (result > 0) AwaitTransfer(pollStep);
     // Closed while waiting: how the copy ended is unknown, so it does not count.
@@ -122,20 +132,21 @@ void TerminalSession::AwaitTransfer(const PollStep& pollStep) {
 }
 
 std::int16_t TerminalSession::Status(std::int16_t selector) {
-    return functions_->Tether_StLoad(handle_, selector, &progress_.bytesReceived, &progress_.bytesTotal);
+    return functions_.Tether_StLoad(handle_, selector, &progress_.bytesReceived, &progress_.bytesTotal);
 }
 
-void TerminalSession::DeleteOnTerminal(std::string_view terminalFile) {
-    if (!HasLink()) return;
+std::int16_t TerminalSession::DeleteOnTerminal(std::string_view terminalFile) {
+    if (!HasLink()) return tether::result::kNotConnected;
     const std::string file(terminalFile);
-    functions_->Tether_ESC_E(handle_, kLetterCode, file.c_str(), static_cast<std::int16_t>(file.size()));
+    return functions_.Tether_ESC_E(handle_, kLetterCode, file.c_str(), static_cast<std::int16_t>(file.size()));
 }
 
-void TerminalSession::SetTerminalClock() {
-    if (!HasLink()) return;
-    std::vector<char> stamp = WritableBuffer(lastStamp_);
-    functions_->Tether_ESC_M(handle_, kLetterCode, stamp.data());
-    lastStamp_ = TextOf(stamp);
+std::int16_t TerminalSession::SetTerminalClock(std::string& stamp) {
+    if (!HasLink()) return tether::result::kNotConnected;
+    std::vector<char> buffer = WritableBuffer(stamp);
+    const std::int16_t result = functions_.Tether_ESC_M(handle_, kLetterCode, buffer.data());
+    stamp = TextOf(buffer);
+    return result;
 }
 
 }  // namespace bayhaul

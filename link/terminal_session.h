@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/tether_source.h"
+#include "link/tether_functions.h"
 
 namespace bayhaul {
 
@@ -26,14 +26,26 @@ enum class LinkSetting : char { Eight = '8', Nine = '9' };
 enum class OpenStatus {
     Connected,     // the terminal answered
     NotConnected,  // a link is open but the terminal did not answer
-    NoPermission,  // the user may not open the port; no terminal was asked
+    PortBusy,      // another program has the port; no terminal was asked (our library only)
+    PortFailed,    // the port could not be used, `code` says why (our library only)
     NoHandle,      // the library gave no handle: the session has ended
-    NoLibrary,     // the library could not be loaded: the session has ended
 };
 
 struct OpenResult {
     OpenStatus status;
-    LoadError loadError;  // filled only for NoLibrary
+    std::int16_t code = 0;  // what Tether_Connect gave
+};
+
+// What the terminal said of a file it was asked for.
+enum class FileAnswer {
+    Ready,   // it holds the file, ready to fetch
+    Absent,  // it has no such file
+    Failed,  // the question did not get through: `code` says why (our library only)
+};
+
+struct FileQuery {
+    FileAnswer answer;
+    std::int16_t code;  // what Tether_ESC_J gave
 };
 
 // The two outputs of Tether_StLoad. A library may leave them alone; ours
@@ -50,7 +62,9 @@ struct TransferEnd {
     // the wait ended with the link still open. Whether a complete file is
     // on disk is for the caller to check.
     bool finished = false;
-    std::int16_t status = 0;    // what the closing Tether_StLoad call (selector 1) gave
+    // What the closing Tether_StLoad call (selector 1) gave; for a copy our
+    // library did not start, why not; otherwise 0.
+    std::int16_t status = 0;
     TransferProgress progress;  // its outputs
 };
 
@@ -60,10 +74,10 @@ public:
     // or a replacement; a result of 2 or more ends the wait for a transfer.
     using PollStep = std::function<std::int16_t(std::int16_t status, const TransferProgress& progress)>;
 
-    // `currentLink` and `lastStamp` are the main window's fields: each new
-    // handle is stored in `currentLink`, and the terminal clock is set from
-    // `lastStamp` and written back into it.
-    TerminalSession(TetherSource& library, LinkHandle& currentLink, std::string& lastStamp);
+    // Over the functions of a loaded library. Each session has a handle of
+    // its own; sessions run side by side only over a library that allows
+    // it (tether::feature::kConcurrentSessions).
+    explicit TerminalSession(const TetherFunctions& functions);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
@@ -78,8 +92,9 @@ public:
 
     // OpenLink with setting "8"; a link that opens but does not connect is
     // re-opened with "9". NotConnected means neither setting connected; the
-    // link is still open until CloseLink or the end of the session.
-    // NoPermission ends it at once: "9" would open the same device.
+    // link is still open until CloseLink or the end of the session. A port
+    // our library could not use at all is not tried again with "9", which
+    // would open the same device.
     OpenResult Connect(std::int16_t comPort);
 
     // Disconnects and releases the open link; nothing when none is open.
@@ -87,31 +102,39 @@ public:
 
     bool HasLink() const { return handle_ != 0; }
 
-    // True when the terminal holds `terminalFile` ready to fetch.
-    bool QueryFile(std::string_view terminalFile);
+    // Whether the loaded library is ours: its results mean what
+    // tether_codes.h says.
+    bool OurCodes() const { return ourCodes_; }
+    // The handle of the open link, or the last one released; 0 before any.
+    LinkHandle CurrentLink() const { return currentLink_; }
+
+    // Asks the terminal for `terminalFile`. From a library that is not ours
+    // every answer but "ready" is taken as Absent, as there is no telling.
+    FileQuery QueryFile(std::string_view terminalFile);
 
     // Copies `terminalFile` from the terminal to `localPath`, running
     // `pollStep` once per poll while the copy runs, then calls Tether_StLoad
     // once with selector 1. The poll outputs start at 0 for every transfer.
     TransferEnd Transfer(const std::string& localPath, std::string_view terminalFile, const PollStep& pollStep);
 
-    // Deletes `terminalFile` on the terminal.
-    void DeleteOnTerminal(std::string_view terminalFile);
+    // Deletes `terminalFile` on the terminal; what Tether_ESC_E gave, or
+    // kNotConnected when no link is open.
+    std::int16_t DeleteOnTerminal(std::string_view terminalFile);
 
-    // Sets the terminal's clock from the stamp and stores back what the
-    // library left in the buffer.
-    void SetTerminalClock();
+    // Sets the terminal's clock from `stamp` and stores back into it what
+    // the library left in the buffer; what Tether_ESC_M gave, or
+    // kNotConnected when no link is open.
+    std::int16_t SetTerminalClock(std::string& stamp);
 
 private:
     void AwaitTransfer(const PollStep& pollStep);
     std::int16_t Status(std::int16_t selector);
 
-    TetherSource& library_;
-    LinkHandle& currentLink_;
-    std::string& lastStamp_;
-    const TetherFunctions* functions_ = nullptr;
-    LinkHandle handle_ = 0;      // the open link; 0 when none is open
-    bool ended_ = false;         // a 0 handle or a missing library ended the session
+    const TetherFunctions& functions_;
+    const bool ourCodes_;
+    LinkHandle handle_ = 0;       // the open link; 0 when none is open
+    LinkHandle currentLink_ = 0;  // the last handle the library gave
+    bool ended_ = false;          // a 0 handle ended the session
     TransferProgress progress_;  // the outputs of every Tether_StLoad call
 };
 

@@ -48,4 +48,7 @@ using Tether_ESC_E_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_
 using Tether_ESC_M_t = std::int16_t(TETHER_CALL*)(LinkHandle handle, std::int16_t letter, char* stamp);
 using Tether_Disconnect_t = std::int16_t(TETHER_CALL*)(LinkHandle handle);
 using Tether_Destroy_t = std::int16_t(TETHER_CALL*)(LinkHandle handle);
+// What the library offers beyond the ten functions, as bits (tether_codes.h).
+// Ours exports it; a library without it (the terminal maker's) offers nothing more.
+using Tether_Features_t = std::int32_t(TETHER_CALL*)();  // optional export
 }

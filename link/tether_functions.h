@@ -1,5 +1,6 @@
-// The ten functions of the terminal link library as one table, filled by
-// the loader from the loaded library (or by a fake in tests).
+// The ten functions of the terminal link library as one table, with the
+// optional ones of ours, filled by the loader from the loaded library (or by
+// a fake in tests).
 #pragma once
 
 #include "link/tether_api.h"
@@ -17,6 +18,7 @@ struct TetherFunctions {
     Tether_ESC_M_t Tether_ESC_M = nullptr;
     Tether_Disconnect_t Tether_Disconnect = nullptr;
     Tether_Destroy_t Tether_Destroy = nullptr;
+    Tether_Features_t Tether_Features = nullptr;  // nullptr when the library lacks it
 };
 
 }  // namespace bayhaul

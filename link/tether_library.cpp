@@ -7,7 +7,7 @@ namespace bayhaul {
 
 namespace {
 
-// Fills `table` from `library`; returns the names it lacks, comma-separated.
+// Fills `table` from `library`; returns the names of the ten it lacks, comma-separated.
 std::string ResolveAll(const SharedLibrary& library, TetherFunctions& table) {
     std::string missing;
     const auto resolve = [&](const char* name, auto& slot) {
@@ -26,6 +26,7 @@ std::string ResolveAll(const SharedLibrary& library, TetherFunctions& table) {
     BAYHAUL_RESOLVE(Tether_Disconnect);
     BAYHAUL_RESOLVE(Tether_Destroy);
 #undef BAYHAUL_RESOLVE
+    table.Tether_Features = reinterpret_cast<Tether_Features_t>(library.Find("Tether_Features"));  // optional
     return missing;
 }
 

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the whole tree into build/ (programs in build/bin/).
+# Configures and builds the tree into build/ (programs in build/bin/):
+#   scripts/build.sh              everything, the tests included
+#   scripts/build.sh TARGET...    only those programs and what they need
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
-cmake --build build -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build build -j"$(nproc)" "${targets[@]}"

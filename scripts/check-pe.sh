@@ -3,10 +3,11 @@
 # programs cannot run here (the 32-bit one) as well as the others.
 #
 #   check-pe.sh exports OBJDUMP DLL API_HEADER [--stdcall]
-#     The DLL exports exactly the ten link functions declared in
-#     API_HEADER, under their undecorated names. With --stdcall, each one
-#     returns with "ret $N", N being 4 bytes per argument of its declaration,
-#     as the callee pops its arguments under __stdcall.
+#     The DLL exports the ten link functions declared in API_HEADER, and
+#     perhaps those declared there as an "optional export", under their
+#     undecorated names, and nothing else. With --stdcall, each one returns
+#     with "ret $N", N being 4 bytes per argument of its declaration, as the
+#     callee pops its arguments under __stdcall.
 #   check-pe.sh imports OBJDUMP FILE...
 #     Each file imports only DLLs of Windows itself, none of the compiler's
 #     (libstdc++, libgcc, winpthread), since everything links statically.
@@ -15,23 +16,30 @@ set -euo pipefail
 fail() { echo "FAIL: $*" >&2; status=1; }
 status=0
 
-# "Name Bytes" per function type in the header: Tether_X_t = ...(TETHER_CALL*)(args);
+# "Name Bytes Kind" per function type in the header, Kind being required or
+# optional: Tether_X_t = ...(TETHER_CALL*)(args);  [// optional export]
 declared_functions() {
-  perl -0777 -ne 'while (/using\s+(Tether_\w+)_t\s*=[^;]*?\(TETHER_CALL\s*\*\)\s*\(([^)]*)\)\s*;/g) {
-      my ($name, $args) = ($1, $2); $args =~ s/^\s+|\s+$//g;
+  perl -0777 -ne 'while (/using\s+(Tether_\w+)_t\s*=[^;]*?\(TETHER_CALL\s*\*\)\s*\(([^)]*)\)\s*;([^\n]*)/g) {
+      my ($name, $args, $rest) = ($1, $2, $3); $args =~ s/^\s+|\s+$//g;
       my $count = $args eq "" ? 0 : scalar(split /,/, $args);
-      print "$name ", 4 * $count, "\n"; }' "$1"
+      my $kind = $rest =~ /optional export/ ? "optional" : "required";
+      print "$name ", 4 * $count, " $kind\n"; }' "$1"
 }
 
 check_exports() {
   local objdump=$1 dll=$2 header=$3 stdcall=${4:-}
-  local headers expected actual
+  local headers required optional actual
   headers=$("$objdump" -p "$dll")
-  expected=$(declared_functions "$header" | cut -d' ' -f1 | sort)
-  [ "$(echo "$expected" | wc -l)" -eq 10 ] || fail "expected ten functions in $header, found: $expected"
+  required=$(declared_functions "$header" | awk '$3 == "required" {print $1}' | sort)
+  optional=$(declared_functions "$header" | awk '$3 == "optional" {print $1}' | sort)
+  [ "$(echo "$required" | wc -l)" -eq 10 ] || fail "expected ten functions in $header, found: $required"
   actual=$(echo "$headers" | awk '/^\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^$/ {on=0} on {print $NF}' | sort)
-  if [ "$actual" != "$expected" ]; then
-    fail "$dll exports"$'\n'"$actual"$'\n'"instead of"$'\n'"$expected"
+  # What it exports that is neither required nor optional, and what it lacks.
+  local extra lacking
+  extra=$(comm -23 <(echo "$actual") <(printf '%s\n' "$required" "$optional" | sort))
+  lacking=$(comm -13 <(echo "$actual") <(echo "$required"))
+  if [ -n "$extra$lacking" ]; then
+    fail "$dll exports"$'\n'"$actual"$'\n'"instead of"$'\n'"$required"$'\n'"and perhaps"$'\n'"$optional"
   fi
   [ -z "$stdcall" ] && return 0
 

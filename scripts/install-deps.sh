@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Bayhaul
 # need, and only those that are missing. Safe to run again and again.
-#   scripts/install-deps.sh        what ./run.sh, ./test.sh and the sanitizer
-#                                  builds need
+#   scripts/install-deps.sh        what building and running need (./run.sh)
+#   scripts/install-deps.sh tests  that, and what the tests need (./test.sh
+#                                  and the sanitizer builds)
 #   scripts/install-deps.sh fuzz   that, and clang with libFuzzer
 #   scripts/install-deps.sh windows  that, and what the Windows trees and
 #                                  their tests need
@@ -10,19 +11,18 @@
 #                                  its test need
 #   scripts/install-deps.sh win32-machine  that, and what the 32-bit machine
 #                                  of scripts/test-win32-machine.sh needs
-# Modes add up: ./test.sh asks for "windows package".
+# Modes add up: ./test.sh asks for "tests windows package".
 set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libgtest-dev libgmock-dev
-  lrzsz
   fonts-liberation
 )
 for mode in "$@"; do
   case "$mode" in
-    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    tests) packages+=(libgtest-dev libgmock-dev lrzsz) ;;
+    fuzz) packages+=(libgtest-dev libgmock-dev lrzsz clang-14 libclang-rt-14-dev) ;;
     # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
     # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
     windows)
@@ -37,7 +37,7 @@ for mode in "$@"; do
     # its packages.
     win32-machine) packages+=(qemu-system-x86 cpio e2fsprogs debian-archive-keyring) ;;
     *)
-      echo "usage: scripts/install-deps.sh [fuzz|windows|package|win32-machine]..." >&2
+      echo "usage: scripts/install-deps.sh [tests|fuzz|windows|package|win32-machine]..." >&2
       exit 2
       ;;
   esac

@@ -3,7 +3,12 @@
 #   scripts/sanitize.sh          AddressSanitizer and UndefinedBehaviorSanitizer
 #                                in build-asan/, every test
 #   scripts/sanitize.sh thread   ThreadSanitizer in build-tsan/, the tests of the
-#                                terminal library and the link (tether_*, link_*)
+#                                terminal library and the link (tether_*, link_*),
+#                                and of the press, whose ports run on threads of
+#                                their own (main_window_state_tests, and the
+#                                program itself in download_command_line_tests);
+#                                not the Qt windows' tests, as Qt is not built
+#                                for it
 # Further arguments go to ctest. Any sanitizer report fails its test. Installs
 # nothing beyond scripts/install-deps.sh; safe to run again and again.
 set -euo pipefail
@@ -11,12 +16,13 @@ cd "$(dirname "$0")/.."
 
 if [ "${1:-}" = thread ]; then
   shift
-  build=build-tsan sanitize=thread select=(-L '^(tether|link)_')
+  build=build-tsan sanitize=thread
+  select=(-L '^(tether_|link_|main_window_state_tests$|download_command_line_tests$)')
 else
   build=build-asan sanitize=address,undefined select=()
 fi
 
-scripts/install-deps.sh
+scripts/install-deps.sh tests
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAYHAUL_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 

@@ -6,7 +6,8 @@
 #   - Bayhaul.exe --download in an empty folder: the default settings.ini,
 #   - Bayhaul.exe --download against the Linux simulator on this machine,
 #     whose pseudo-terminal is the machine's second serial port, Wine's
-#     COM7: the copy must be byte-identical.
+#     COM7: the copy must be byte-identical; then again with a second
+#     simulator on the third serial port, COM8, both in one press.
 # It prints one PASS or FAIL line per check, the time of each stage, and
 # exits with 1 on any failure.
 #
@@ -51,11 +52,11 @@ com=7
 qemu_machine=(-machine pc,accel=tcg -cpu max,-smap -m 1536 -smp 1 -nodefaults -display none -monitor none -no-reboot)
 
 work=$(mktemp -d)
-sim_pid=
+sim_pids=()
 qemu_pid=
 cleanup() {
   local pid
-  for pid in $qemu_pid $sim_pid; do
+  for pid in $qemu_pid "${sim_pids[@]}"; do
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   rm -rf "$work"
@@ -196,7 +197,8 @@ make_payload() {
     mkdir -p "$payload/shipped"
     for f in Bayhaul.exe TetherDll.dll; do "$strip" --strip-all -o "$payload/shipped/$f" "build-win32/bin/$f"; done
     cp build-win32/tests/test-programs.txt "$payload/tests/"
-    cp "$work/terminal/FORM.DAT" "$payload/expected-FORM.DAT"
+    cp "$work/terminal$com/FORM.DAT" "$payload/expected-FORM.DAT"
+    cp "$work/terminal$((com + 1))/FORM.DAT" "$payload/expected-FORM02.DAT"
     printf 'build_path=%s\ncom=%s\n' "$source_root/build-win32" "$com" >"$payload/machine.conf"
   fi
   mkfs.ext4 -q -F -d "$payload" "$image" "$(($(du -sm "$payload" | cut -f1) + 64))M"
@@ -229,18 +231,28 @@ prepare_prefix() {
   grep -q '^prefix made in' "$work/prepare.log" || die "the Wine prefix was not made (log above)"
 }
 
+# start_simulator COM BYTES: a simulated terminal holding BYTES of random
+# data, so a slip anywhere shows; its pseudo-terminal in terminal_pty.
 start_simulator() {
-  mkdir -p "$work/terminal" "$work/run"
-  # 200 KiB of random data, so a slip anywhere shows.
-  head -c 204800 /dev/urandom >"$work/terminal/FORM.DAT"
-  XDG_RUNTIME_DIR=$work/run build/bin/bayhaul-terminal --com "$com" --dir "$work/terminal" >"$work/sim.log" 2>&1 &
-  sim_pid=$!
+  local number=$1 bytes=$2 dir=$work/terminal$1 log=$work/sim$1.log
+  mkdir -p "$dir" "$work/run"
+  head -c "$bytes" /dev/urandom >"$dir/FORM.DAT"
+  XDG_RUNTIME_DIR=$work/run build/bin/bayhaul-terminal --com "$number" --dir "$dir" >"$log" 2>&1 &
+  sim_pids+=($!)
   for _ in $(seq 100); do
-    grep -q '^ready ' "$work/sim.log" && break
+    grep -q '^ready ' "$log" && break
     sleep 0.1
   done
-  grep -q '^ready ' "$work/sim.log" || die "the simulator did not start: $(cat "$work/sim.log")"
-  terminal_pty=$(readlink -f "$(awk '/^ready /{print $3}' "$work/sim.log")")
+  grep -q '^ready ' "$log" || die "the simulator did not start: $(cat "$log")"
+  terminal_pty=$(readlink -f "$(awk '/^ready /{print $3}' "$log")")
+}
+
+start_simulators() {
+  start_simulator "$com" 204800
+  first_pty=$terminal_pty
+  # Small, so its file arrives first.
+  start_simulator $((com + 1)) 16384
+  second_pty=$terminal_pty
 }
 
 run_tests() {
@@ -249,7 +261,8 @@ run_tests() {
   boot "$machine" "$work/tests.log" 1800 \
     -drive file="$machine/machine.ext4",format=raw,if=virtio,snapshot=on \
     -drive file="$work/tests.ext4",format=raw,if=virtio \
-    -chardev serial,id=terminal,path="$terminal_pty" -serial chardev:terminal
+    -chardev serial,id=first,path="$first_pty" -serial chardev:first \
+    -chardev serial,id=second,path="$second_pty" -serial chardev:second
 }
 
 run_started=$EPOCHREALTIME
@@ -286,7 +299,7 @@ if [ ! -f "$machine/machine.ext4" ]; then
 fi
 exec 9>&-
 
-stage "simulator" start_simulator
+stage "simulators" start_simulators
 stage "boot and test" run_tests
 
 echo

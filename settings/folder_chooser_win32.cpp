@@ -1,5 +1,6 @@
 #include "settings/folder_chooser_win32.h"
 
+#include <objbase.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -11,6 +12,16 @@ namespace bayhaul {
 static_assert((BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN) == 3);
 
 std::optional<std::string> Win32FolderChooser::ChooseFolder() {
+    // The chooser is a shell object: COM must be initialised on this thread,
+    // single-threaded, as the shell asks. Undone again only if done here.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    struct ComScope {
+        bool initialised;
+        ~ComScope() {
+            if (initialised) CoUninitialize();
+        }
+    } scope{SUCCEEDED(com)};
+
     BROWSEINFOA info = {};
     info.hwndOwner = owner_;
     info.pidlRoot = nullptr;  // starts at the desktop of the shell's namespace

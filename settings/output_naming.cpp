@@ -10,12 +10,6 @@ std::string NameSuffix(std::size_t fileCounter) {
     return number.size() < 2 ? "0" + number : number;
 }
 
-std::vector<std::string> BuildNameSuffixes() {
-    std::vector<std::string> table;
-    for (std::size_t i = 0; i < 19; ++i) table.push_back(NameSuffix(i));
-    return table;
-}
-
 std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLookup& specialFolder) {
     if (diradd == kDocumentsKeyword) return specialFolder(kDocumentsFolderId);
     if (diradd == kDesktopKeyword) return specialFolder(kDesktopFolderId);

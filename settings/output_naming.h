@@ -25,9 +25,6 @@ using SpecialFolderLookup = std::function<std::string(int folderId)>;
 // rule, so a press never runs out of names.
 std::string NameSuffix(std::size_t fileCounter);
 
-// The table of the first 19 suffixes, "" and "02" to "19".
-std::vector<std::string> BuildNameSuffixes();
-
 // The folder that `diradd` names: the documents or desktop folder for the
 // two keywords (exact, case-sensitive), otherwise `diradd` itself.
 std::string ResolveSaveFolder(const std::string& diradd, const SpecialFolderLookup& specialFolder);

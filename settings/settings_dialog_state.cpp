@@ -135,8 +135,10 @@ AppSettings SettingsDialogState::Compose() const {
         record.diradd = kDocumentsKeyword;
     else if (is(kDesktopFolderId))
         record.diradd = kDesktopKeyword;
-    else if (Text1.empty() && (working_.diradd == kDocumentsKeyword || working_.diradd == kDesktopKeyword))
-        record.diradd = working_.diradd;  // the keyword's folder is missing now; the keyword stays
+    else if (Text1.empty() && Option4)
+        record.diradd = kDocumentsKeyword;  // the chosen keyword's folder is missing now; the keyword stays
+    else if (Text1.empty() && Option5)
+        record.diradd = kDesktopKeyword;
     else
         record.diradd = Text1;
     record.filename = SameDatePart(ShownStamp, Text2) ? kTimestampNameKeyword : Text2;

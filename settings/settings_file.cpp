@@ -76,7 +76,7 @@ SettingsWriteResult WriteSettingsFile(const AppSettings& settings, const std::st
     FileResult result = ReplaceFileContent(target, content);
     // A writable file in a folder the user may not write can only be
     // rewritten in place.
-    if (!result.ok && result.permissionDenied) {
+    if (!result.ok && result.problem == FileProblem::NoPermission) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(target, ec)) result = OverwriteInPlace(target, content);
     }

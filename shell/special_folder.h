@@ -11,4 +11,9 @@ namespace bayhaul {
 // cached: every call asks the platform afresh.
 std::string fGetSpecialFolder(int CSIDL);
 
+// Where that folder is, or would be: the path the platform names for it
+// whether or not it exists, so a missing one can be named to the user.
+// "" for any other identifier, or when the platform names none.
+std::string ExpectedSpecialFolder(int CSIDL);
+
 }  // namespace bayhaul

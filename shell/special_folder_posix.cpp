@@ -10,7 +10,7 @@
 
 namespace bayhaul {
 
-std::string fGetSpecialFolder(int CSIDL) {
+std::string ExpectedSpecialFolder(int CSIDL) {
     QStandardPaths::StandardLocation location;
     if (CSIDL == kDocumentsFolderId)
         location = QStandardPaths::DocumentsLocation;
@@ -20,9 +20,14 @@ std::string fGetSpecialFolder(int CSIDL) {
         return "";
 
     QString path = QStandardPaths::writableLocation(location);
-    if (path.isEmpty() || !QFileInfo(path).isDir()) return "";
     while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
     return QFile::encodeName(path).toStdString();
+}
+
+std::string fGetSpecialFolder(int CSIDL) {
+    const std::string path = ExpectedSpecialFolder(CSIDL);
+    if (path.empty() || !QFileInfo(QFile::decodeName(path.c_str())).isDir()) return "";
+    return path;
 }
 
 }  // namespace bayhaul

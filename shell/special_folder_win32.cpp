@@ -26,4 +26,14 @@ std::string fGetSpecialFolder(int CSIDL) {
     return path;
 }
 
+std::string ExpectedSpecialFolder(int CSIDL) {
+    if (CSIDL != CSIDL_PERSONAL && CSIDL != CSIDL_DESKTOPDIRECTORY) return "";
+    char buffer[MAX_PATH] = {};
+    // The path the shell names, without asking whether it exists.
+    if (SHGetFolderPathA(nullptr, CSIDL | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return "";
+    std::string path(buffer, strnlen(buffer, MAX_PATH));
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
 }  // namespace bayhaul

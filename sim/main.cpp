@@ -1,6 +1,6 @@
 // bayhaul-terminal: one simulated hand-held terminal on a pseudo-terminal,
 // published as a virtual COM port, serving connection after connection
-// until SIGINT or SIGTERM.
+// until SIGINT or SIGTERM. SIGUSR1 and SIGUSR2 switch it on and off.
 #include <signal.h>
 #include <unistd.h>
 
@@ -15,6 +15,14 @@ namespace {
 void Stop(int) {
     bayhaul::sim::VirtualPort::RemoveLinkOnSignal();
     _exit(0);
+}
+
+void SwitchOn(int) {
+    bayhaul::sim::SwitchTerminal(true);
+}
+
+void SwitchOff(int) {
+    bayhaul::sim::SwitchTerminal(false);
 }
 
 }  // namespace
@@ -41,5 +49,11 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &stop, nullptr);
     sigaction(SIGHUP, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    struct sigaction on {}, off {};
+    on.sa_handler = SwitchOn;
+    off.sa_handler = SwitchOff;
+    on.sa_flags = off.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &on, nullptr);
+    sigaction(SIGUSR2, &off, nullptr);
     return bayhaul::sim::RunTerminal(*port, *options, std::cout);
 }

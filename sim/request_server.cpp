@@ -1,5 +1,7 @@
 #include "sim/request_server.h"
 
+#include <algorithm>
+
 #include "tether/core/link_messages.h"
 
 namespace bayhaul::sim {
@@ -16,6 +18,24 @@ Frame Answer(const Frame& request, std::vector<std::uint8_t> payload) {
 
 Frame Refuse(const Frame& request, Refusal reason) {
     return Frame{msg::kRefused, request.seq, {static_cast<std::uint8_t>(reason)}};
+}
+
+// A conditional delete's size and SHA-256, before its name.
+constexpr std::size_t kFingerprintBytes = 4 + 32;
+
+// The answer to a delete that ended so; `what` begins its log line.
+Reply Deleted(const Frame& request, const std::string& what, DeleteResult result) {
+    switch (result) {
+        case DeleteResult::Deleted:
+            return {Answer(request, {msg::kDeleted}), what + ": deleted", nullptr};
+        case DeleteResult::Absent:
+            return {Answer(request, {msg::kNothingToDelete}), what + ": none", nullptr};
+        case DeleteResult::Changed:
+            return {Answer(request, {msg::kKeptChanged}), what + ": changed, kept", nullptr};
+        case DeleteResult::Failed:
+            break;
+    }
+    return {Refuse(request, Refusal::StorageError), what + ": failed", nullptr};
 }
 
 }  // namespace
@@ -91,17 +111,21 @@ Reply RequestServer::Execute(const Frame& request) {
             if (!offset) return {Refuse(request, Refusal::Malformed), "send from: no offset", nullptr};
             return Send(request, *offset, TextOf({request.payload.begin() + 4, request.payload.end()}));
         }
-        case msg::kDeleteFile: {
+        case msg::kDeleteFile:
             if (!named) return {Refuse(request, Refusal::Malformed), "delete: bad name", nullptr};
-            switch (storage_.Delete(text)) {
-                case DeleteResult::Deleted:
-                    return {Answer(request, {1}), "delete " + shown + ": deleted", nullptr};
-                case DeleteResult::Absent:
-                    return {Answer(request, {0}), "delete " + shown + ": none", nullptr};
-                case DeleteResult::Failed:
-                    return {Refuse(request, Refusal::StorageError), "delete " + shown + ": failed", nullptr};
-            }
-            break;
+            return Deleted(request, "delete " + shown, storage_.Delete(text));
+        case msg::kDeleteIfSame: {
+            if (version_ < msg::kDeleteIfSameVersion) break;  // unknown to an older terminal
+            const auto size = ReadU32(request.payload, 0);
+            const std::string name = request.payload.size() > kFingerprintBytes
+                                         ? TextOf({request.payload.begin() + kFingerprintBytes, request.payload.end()})
+                                         : std::string();
+            if (!size || !TerminalStorage::IsPlainName(name))
+                return {Refuse(request, Refusal::Malformed), "delete if unchanged: malformed", nullptr};
+            Sha256Digest digest{};
+            std::copy(request.payload.begin() + 4, request.payload.begin() + kFingerprintBytes, digest.begin());
+            return Deleted(request, "delete " + Escaped(name) + " if unchanged",
+                           storage_.DeleteIfSame(name, *size, digest));
         }
         case msg::kSetClock: {
             if (!IsValidClockText(text)) return {Refuse(request, Refusal::Malformed), "clock: bad text", nullptr};

@@ -10,7 +10,7 @@ namespace bayhaul::sim {
 const char* const kSimUsage =
     "usage: bayhaul-terminal --com N --dir DIR [--setting 8|9] [--pace] [--latency MS] [--noise FRACTION]\n"
     "                        [--stall-after BYTES] [--hangup-after BYTES] [--corrupt-at BYTE] [--no-answer]\n"
-    "                        [--protocol 1|2] [--blocks follow|1024|128]\n";
+    "                        [--ignore-queries] [--switched-off] [--protocol 1|2|3] [--blocks follow|1024|128]\n";
 
 namespace {
 
@@ -47,6 +47,14 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
             options.noAnswer = true;
             continue;
         }
+        if (flag == "--ignore-queries") {
+            options.ignoreQueries = true;
+            continue;
+        }
+        if (flag == "--switched-off") {
+            options.switchedOff = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
             return std::nullopt;
@@ -75,7 +83,7 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
         } else if (flag == "--corrupt-at") {
             ok = ParseInteger(value, 0, INT64_MAX, options.corruptAt);
         } else if (flag == "--protocol") {
-            ok = ParseInteger(value, 1, 2, number);
+            ok = ParseInteger(value, 1, tether::msg::kProtocolVersion, number);
             options.protocol = static_cast<int>(number);
         } else if (flag == "--blocks") {
             using Choice = tether::ymodem::BlockSizeRule::Choice;

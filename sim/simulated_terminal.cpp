@@ -1,5 +1,6 @@
 #include "sim/simulated_terminal.h"
 
+#include <atomic>
 #include <ostream>
 #include <random>
 
@@ -20,6 +21,8 @@ namespace bayhaul::sim {
 using namespace tether;
 
 namespace {
+
+std::atomic<bool> switchedOn{true};  // its power button
 
 constexpr milliseconds kStartWait{5000};  // for the receiver's 'C' or 'G'
 constexpr milliseconds kIdlePoll{500};
@@ -95,10 +98,14 @@ private:
     void Say(const std::string& line) { log_ << line << std::endl; }
 
     void Handle(const Frame& request) {
-        if (options_.noAnswer) return;
+        if (options_.noAnswer || !switchedOn) return;
         const int speed = port_.LineSpeed();
         if (speed != options_.BitsPerSecond()) {
             Say("ignored: line at " + std::to_string(speed) + " bit/s");
+            return;
+        }
+        if (options_.ignoreQueries && request.type == msg::kQueryFile) {
+            Say("query ignored");
             return;
         }
         Reply reply = server_.Serve(request);
@@ -162,7 +169,12 @@ private:
 
 }  // namespace
 
+void SwitchTerminal(bool on) {
+    switchedOn = on;
+}
+
 int RunTerminal(VirtualPort& port, const SimOptions& options, std::ostream& log) {
+    SwitchTerminal(!options.switchedOff);
     for (;;) {
         log << "ready COM" << options.com << " " << port.device() << std::endl;
         Terminal(port, options, log).Serve();

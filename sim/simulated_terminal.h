@@ -12,4 +12,8 @@ namespace bayhaul::sim {
 // Returns only when the line cannot be re-opened after a hang-up.
 int RunTerminal(VirtualPort& port, const SimOptions& options, std::ostream& log);
 
+// Switches the terminal on or off, as its power button would: switched off
+// it answers nothing. Safe to call from a signal handler.
+void SwitchTerminal(bool on);
+
 }  // namespace bayhaul::sim

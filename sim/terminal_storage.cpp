@@ -63,6 +63,15 @@ DeleteResult TerminalStorage::Delete(const std::string& name) const {
     return unlink(PathOf(name).c_str()) == 0 ? DeleteResult::Deleted : DeleteResult::Failed;
 }
 
+DeleteResult TerminalStorage::DeleteIfSame(const std::string& name, std::uint64_t size,
+                                           const Sha256Digest& digest) const {
+    if (!FileSize(name)) return DeleteResult::Absent;
+    const auto print = FingerprintOfFile(PathOf(name));
+    if (!print) return DeleteResult::Failed;
+    if (print->size != size || print->digest != digest) return DeleteResult::Changed;
+    return unlink(PathOf(name).c_str()) == 0 ? DeleteResult::Deleted : DeleteResult::Failed;
+}
+
 bool TerminalStorage::SetClock(const std::string& stamp) const {
     return ReplaceFileContent(PathOf("CLOCK"), stamp).ok;
 }

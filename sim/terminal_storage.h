@@ -7,11 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "files/sha256.h"
 #include "tether/core/ymodem_sender.h"
 
 namespace bayhaul::sim {
 
-enum class DeleteResult { Deleted, Absent, Failed };
+enum class DeleteResult { Deleted, Absent, Changed, Failed };
 
 class TerminalStorage {
 public:
@@ -25,6 +26,9 @@ public:
     // when there is no such regular file.
     std::shared_ptr<tether::ymodem::SendSource> Open(const std::string& name) const;
     DeleteResult Delete(const std::string& name) const;
+    // Deletes the file only while it has this size and SHA-256; Changed when
+    // it has not.
+    DeleteResult DeleteIfSame(const std::string& name, std::uint64_t size, const Sha256Digest& digest) const;
     bool SetClock(const std::string& stamp) const;
 
 private:

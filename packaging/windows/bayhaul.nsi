@@ -14,6 +14,12 @@
 ; context (ProgramData) is not writable by ordinary users. The uninstaller
 ; removes only the files it installed, so the user's settings and received
 ; files, and anything else in the program's folder, stay.
+;
+; An optional part starts "Bayhaul.exe --watch" at each log-on of the
+; installing user, from a shortcut in the user's Start-up folder: it runs
+; in the user's session with the user's settings, needs no rights beyond
+; the user's, and the user sees it and can remove it (Task Manager's
+; start-up list). A silent install takes it with /WATCH.
 
 !ifndef ARCH | VERSION | FILE_VERSION | STAGE | ICON | OUTFILE
   !error "makensis needs /DARCH, /DVERSION, /DFILE_VERSION, /DSTAGE, /DICON and /DOUTFILE"
@@ -31,6 +37,7 @@
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Bayhaul"
 !define SHORTCUT_NAME "Bayhaul.lnk"
+!define WATCH_SHORTCUT_NAME "Bayhaul collects terminals.lnk"
 
 Name "Bayhaul"
 OutFile "${OUTFILE}"
@@ -49,9 +56,12 @@ VIAddVersionKey /LANG=0 "LegalCopyright" ""
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "Sections.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -66,15 +76,13 @@ VIAddVersionKey /LANG=0 "LegalCopyright" ""
   !endif
 !macroend
 
-Function .onInit
-  !insertmacro BAYHAUL_CONTEXT
-FunctionEnd
 
 Function un.onInit
   !insertmacro BAYHAUL_CONTEXT
 FunctionEnd
 
-Section "Bayhaul"
+Section "Bayhaul" PROGRAM_SECTION
+  SectionIn RO
   SetOutPath "$INSTDIR"
   File "${STAGE}\Bayhaul.exe"
   File "${STAGE}\TetherDll.dll"
@@ -99,16 +107,41 @@ Section "Bayhaul"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "Uninstall"
-  ; Only a path naming our shortcut is deleted, whatever the registry holds.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "StartMenuShortcut"
-  StrLen $1 "\${SHORTCUT_NAME}"
+Section /o "Collect terminals as they are docked (starts at log-on)" WATCH_SECTION
+  SetOutPath "$APPDATA\Bayhaul"
+  CreateShortCut "$SMSTARTUP\${WATCH_SHORTCUT_NAME}" "$INSTDIR\Bayhaul.exe" "--watch" "$INSTDIR\Bayhaul.exe" 0 \
+    SW_SHOWMINIMIZED
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "StartupShortcut" "$SMSTARTUP\${WATCH_SHORTCUT_NAME}"
+SectionEnd
+
+Function .onInit
+  !insertmacro BAYHAUL_CONTEXT
+  ; /WATCH on the command line (for /S) takes the start at log-on.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/WATCH" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${WATCH_SECTION}
+  ${EndIf}
+FunctionEnd
+
+; Deletes the shortcut the registry value names, only when its name is NAME,
+; whatever else the registry holds.
+!macro BAYHAUL_DELETE_RECORDED_SHORTCUT VALUE NAME
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "${VALUE}"
+  StrLen $1 "\${NAME}"
   IntOp $1 0 - $1
   StrCpy $2 $0 "" $1
-  ${If} $2 == "\${SHORTCUT_NAME}"
+  ${If} $2 == "\${NAME}"
     Delete "$0"
   ${EndIf}
+!macroend
+
+Section "Uninstall"
+  !insertmacro BAYHAUL_DELETE_RECORDED_SHORTCUT "StartMenuShortcut" "${SHORTCUT_NAME}"
   Delete "$SMPROGRAMS\${SHORTCUT_NAME}"
+  !insertmacro BAYHAUL_DELETE_RECORDED_SHORTCUT "StartupShortcut" "${WATCH_SHORTCUT_NAME}"
+  Delete "$SMSTARTUP\${WATCH_SHORTCUT_NAME}"
 
   ; The files installed, one by one: never the folder's other contents.
   Delete "$INSTDIR\Bayhaul.exe"

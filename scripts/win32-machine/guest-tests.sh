@@ -61,31 +61,53 @@ problem=
   problem="${problem:+$problem; }settings.ini is not the defaults: $(od -c settings.ini | head -5)"
 check_end settings_ini_defaults "$problem"
 
-# A download from the host's simulated terminal, on the machine's second
-# serial port, which Wine knows as COM$com.
+# Downloads from the host's simulated terminals: COM$com on the machine's
+# second serial port, COM$((com + 1)) on its third, each known to Wine
+# through a dosdevices link and a registered port.
+register_port() {  # COM DEVICE
+  ln -sfn "$2" "$WINEPREFIX/dosdevices/com$1"
+  "$wine" "$build_path/tests/register-test-port.exe" "$1" >/dev/null 2>&1
+}
+add_problem() { problem="${problem:+$problem; }$1"; }
+
+# download_check NAME FILES: Bayhaul.exe --download in an empty folder must
+# save FILES files, FORM.DAT from COM$com and FORM02.DAT from the next
+# port, each identical to its terminal's.
+download_check() {
+  local name=$1 files=$2 folder=/tmp/$1
+  mkdir "$folder" && cd "$folder"
+  rm -f "$HOME/Desktop"/FORM*.DAT
+  status=0
+  timeout 300 "$wine" "$shipped/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
+  cat out.txt
+  [ $status -eq 0 ] || add_problem "exited with $status"
+  [ "$(lines out.txt | head -1)" = "Searching..." ] || add_problem "the first line is not Searching..."
+  lines out.txt | grep -qx "Downloading FORM.DAT from COM$com" || add_problem "no line Downloading FORM.DAT from COM$com"
+  lines out.txt | grep -q "^Finished download $files file(s) at " || add_problem "no line Finished download $files file(s)"
+  for file in FORM.DAT FORM02.DAT; do
+    [ $file = FORM.DAT ] || [ "$files" -eq 2 ] || break
+    if [ ! -f "$HOME/Desktop/$file" ]; then
+      add_problem "no $file on the desktop"
+    elif ! cmp "$HOME/Desktop/$file" "/mnt/expected-$file"; then
+      add_problem "$file differs from its terminal's"
+    fi
+  done
+  [ -f settings.ini ] || add_problem "no settings.ini"
+}
+
 check_start download_from_simulated_terminal
-ln -sfn /dev/ttyS1 "$WINEPREFIX/dosdevices/com$com"
 problem=
-"$wine" "$build_path/tests/register-test-port.exe" "$com" >/dev/null 2>&1 || problem="could not register COM$com"
-mkdir /tmp/download && cd /tmp/download
-rm -f "$HOME/Desktop"/FORM*.DAT
-status=0
-[ -n "$problem" ] || timeout 300 "$wine" "$shipped/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
-[ -f out.txt ] && cat out.txt
-if [ -z "$problem" ]; then
-  [ $status -eq 0 ] || problem="exited with $status"
-  [ "$(lines out.txt | head -1)" = "Searching..." ] || problem="${problem:+$problem; }the first line is not Searching..."
-  lines out.txt | grep -qx "Downloading FORM.DAT from COM$com" ||
-    problem="${problem:+$problem; }no line Downloading FORM.DAT from COM$com"
-  lines out.txt | grep -q "^Finished download 1 file(s) at " || problem="${problem:+$problem; }no line Finished download 1 file(s)"
-  if [ ! -f "$HOME/Desktop/FORM.DAT" ]; then
-    problem="${problem:+$problem; }no FORM.DAT on the desktop"
-  elif ! cmp "$HOME/Desktop/FORM.DAT" /mnt/expected-FORM.DAT; then
-    problem="${problem:+$problem; }FORM.DAT differs from the terminal's"
-  fi
-  [ -f settings.ini ] || problem="${problem:+$problem; }no settings.ini"
-fi
+register_port "$com" /dev/ttyS1 || add_problem "could not register COM$com"
+[ -n "$problem" ] || download_check download_from_simulated_terminal 1
 check_end download_from_simulated_terminal "$problem"
+
+# Both terminals in one press, their sessions side by side on threads of
+# their own.
+check_start download_from_two_terminals
+problem=
+register_port $((com + 1)) /dev/ttyS2 || add_problem "could not register COM$((com + 1))"
+[ -n "$problem" ] || download_check download_from_two_terminals 2
+check_end download_from_two_terminals "$problem"
 
 "$wineserver" -k
 echo "win32-machine: $passed passed, $failed failed"

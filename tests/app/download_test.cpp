@@ -7,8 +7,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <thread>
 
+#include "app/history.h"
+#include "files/sha256.h"
 #include "link/recording_tether.h"
+#include "link/tether_codes.h"
 #include "settings/output_naming.h"
 #include "ports/fake_device_platform.h"
 #include "support/fixed_time.h"
@@ -23,6 +28,7 @@ class RecordingWindow final : public DownloadWindow {
 public:
     std::vector<std::string> statuses;
     std::string report;
+    std::string problem;
     std::vector<int> progress;
     bool check1 = true;  // read at each test, so a test may change them during a yield
     bool check2 = false;
@@ -32,14 +38,17 @@ public:
     std::function<void()> duringTransfer;
 
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-    void ShowReport(const std::string& text) override { report = text; }
+    void ShowReport(const std::vector<PortReport>& lines) override { report = ReportText(lines); }
     void ShowProgress(int percent) override { progress.push_back(percent); }
+    void ShowProblem(const std::string& text) override { problem = text; }
     bool Check1Ticked() const override { return check1; }
     bool Check2Ticked() const override { return check2; }
     void StartTimer2() override {}
     void YieldOnce(std::chrono::milliseconds wait) override {
         const auto& hook = wait.count() > 0 ? duringTransfer : betweenPorts;
         if (hook) hook();
+        // A short wait, so a press whose ports run on threads of their own does not spin.
+        std::this_thread::sleep_for(std::min(wait, std::chrono::milliseconds(1)));
     }
 };
 
@@ -99,7 +108,6 @@ TEST_F(DownloadTest, NoPortsGivesTwoEmptyPassesAndACountOfZero) {
     EXPECT_EQ(result.saved, 0);
     EXPECT_FALSE(result.couldNotRun);
     EXPECT_EQ(ports->openedFlags, (std::vector<std::uint32_t>{kDigcfPresent}));
-    EXPECT_EQ(state.RepeatPass, 0);
 }
 
 TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
@@ -110,7 +118,7 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     WriteWholeFile(Desktop("FORM.DAT"), "old");
 
     const DownloadResult result = Press();
-    const std::string part = Desktop("FORM.DAT.part");
+    const std::string part = Desktop("FORM.DAT.COM3.part");
     EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
                                    "UpLoad 7 65 " + part + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0", "StLoad 7 1",
                                    "ESC_M 7 65 20231208105603", "Disconnect 7", "Destroy 7"}));
@@ -120,7 +128,6 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (8 bytes)");
     EXPECT_EQ(state.Label2Report, window.report);
     EXPECT_EQ(result.saved, 1);
-    EXPECT_EQ(state.RepeatPass, 0);
     EXPECT_EQ(state.TimerTicks, 0);
     EXPECT_EQ(window.progress.back(), 0);
 }
@@ -140,7 +147,7 @@ TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
     EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (5 bytes)\nCOM123: saved " +
                                  Desktop("FORM02.DAT") + " (6 bytes)");
     EXPECT_EQ(window.statuses.back(), Finished(2));
-    EXPECT_EQ(*std::max_element(window.progress.begin(), window.progress.end()), 80);  // the fifth of five
+    EXPECT_EQ(*std::max_element(window.progress.begin(), window.progress.end()), 50);  // one of two ports done
     EXPECT_EQ(window.progress.back(), 0);
 }
 
@@ -158,6 +165,7 @@ TEST_F(DownloadTest, APassThatReceivesNothingIsRunOnceMoreOverTheSameList) {
 }
 
 TEST_F(DownloadTest, APortTheUserMayNotOpenSaysHowToGetPermission) {
+    tether.features = tether::feature::kOurCodes;
     ports = testing::PortsWithNames({"Communications Port (COM1)"});
     tether.handles = {7, 8};  // both passes
     tether.connects = {tether_contract::kPortNoPermission, tether_contract::kPortNoPermission};
@@ -244,10 +252,10 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     const DownloadResult result = Press();
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
-                                   "UpLoad 7 65 " + Desktop("FORM.DAT.part") + " FORM.DAT 0 3", "StLoad 7 0",
+                                   "UpLoad 7 65 " + Desktop("FORM.DAT.COM3.part") + " FORM.DAT 0 3", "StLoad 7 0",
                                    "StLoad 7 1", "Disconnect 7", "Destroy 7"}));
     EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
-    EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.part")));
+    EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.part")));
     EXPECT_TRUE(state.RequestClose()) << "once the press has stopped";
 }
 
@@ -289,7 +297,7 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
                  for (int tick = 0; tick < 11; ++tick) t.state.Timer2Tick();
              };
              // Our library's background copy may still put its file in place while it is told to stop.
-             t.tether.duringDisconnect = [&t] { WriteWholeFile(t.Desktop("FORM.DAT.part"), "data"); };
+             t.tether.duringDisconnect = [&t] { WriteWholeFile(t.Desktop("FORM.DAT.COM3.part"), "data"); };
          },
          "transfer given up: the program was held up for more than 10 s"},
         {"no data for a long time",
@@ -305,11 +313,11 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         {"only a stale part file from an earlier run",
          [](DownloadTest& t) {
              t.tether.files = {};
-             WriteWholeFile(t.Desktop("FORM.DAT.part"), "stale");
+             WriteWholeFile(t.Desktop("FORM.DAT.COM3.part"), "stale");
          },
          "transfer failed (library status 2)"},
         {"shorter than announced", [](DownloadTest& t) { t.tether.announced = 10; },
-         "transfer failed (4 of 10 bytes arrived)"},
+         "only 4 of 10 bytes arrived"},
         {"not started", [](DownloadTest& t) { t.tether.uploads = {0}; }, "the transfer did not start"},
         {"target cannot be replaced",
          [](DownloadTest& t) {
@@ -334,14 +342,14 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
 
         const DownloadResult result = Press();
         EXPECT_EQ(result.saved, 0);
-        EXPECT_EQ(result.notSaved, 1);
+        EXPECT_EQ(result.NotSaved(), 1);
         EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
         EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
-        EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.part")));
+        EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.part")));
         if (std::filesystem::is_regular_file(Desktop("FORM.DAT"))) {
             EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
         }
-        EXPECT_EQ(window.report.rfind(std::string("COM3: ") + c.reason, 0), 0u) << window.report;
+        EXPECT_EQ(window.report.rfind(std::string("COM3: not saved: ") + c.reason, 0), 0u) << window.report;
         EXPECT_NE(window.report.find("; the terminal keeps its data"), std::string::npos);
         EXPECT_EQ(window.statuses.back(), Finished(0));
     }
@@ -365,12 +373,12 @@ TEST_F(DownloadTest, TerminalWithoutTheFileIsAskedAgainAtNineAndGetsTheCurrentTi
 
     const DownloadResult result = Press();
     EXPECT_EQ(result.saved, 0);
-    EXPECT_EQ(result.notSaved, 0);
+    EXPECT_EQ(result.NotSaved(), 0);
     const Calls firstPass(tether.calls.begin(), tether.calls.begin() + 13);
     EXPECT_EQ(firstPass, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8", "Disconnect 7",
                                 "Destroy 7", "Create", "SetupEx 8 3 9 1 N", "Connect 8", "ESC_M 8 65 20231208143000",
                                 "ESC_J 8 65 FORM.DAT 8", "Disconnect 8", "Destroy 8"}));
-    EXPECT_EQ(window.report, "COM3: the terminal has no FORM.DAT");
+    EXPECT_EQ(window.report, "COM3: the terminal has no FORM.DAT (library result 0)");
 }
 
 TEST_F(DownloadTest, WithoutASaveFolderNoTerminalIsAskedAndNothingIsWritten) {
@@ -422,6 +430,251 @@ TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
     EXPECT_TRUE(result.couldNotRun);
     EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
     EXPECT_EQ(window.report, "Listing the serial ports failed: Incorrect class name");
+}
+
+TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
+    TempDir stateFolder;
+    MainWindowState::Environment environment{
+        clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; }, work / "settings.ini",
+        tether, [this] { return ports; }, [this] { return steadyTime; }};
+    environment.stateFolder = stateFolder.Path();
+    MainWindowState withHistory(environment);
+    withHistory.Load();
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)", "USB Serial Port (COM5)"});
+    tether.handles = {7, 8, 9, 10};
+    tether.connects = {1, 1, 0, 0};  // COM5 answers at neither setting
+    tether.queries = {8, 8};
+    tether.uploads = {1, 1};
+    tether.files = {"new data", "part"};
+    tether.polls = {2, 7};  // COM4's transfer fails
+    WriteWholeFile(Desktop("FORM.DAT"), "the last press's");
+
+    const DownloadResult result = *withHistory.Command4Click(window);
+    ASSERT_EQ(result.saved, 1);
+    const std::vector<HistoryRecord> records = ReadHistory(stateFolder.Path());
+    ASSERT_EQ(records.size(), 3u);
+    for (const HistoryRecord& record : records) EXPECT_EQ(record.press, "2023-12-08 10:56:03");
+    EXPECT_EQ(records[0].port, "COM3");
+    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM.DAT") + " (8 bytes)");
+    EXPECT_EQ(records[0].file, Desktop("FORM.DAT"));
+    EXPECT_EQ(records[0].bytes, "8");
+    EXPECT_EQ(records[0].sha256, HexOf(FingerprintOfFile(Desktop("FORM.DAT"))->digest));
+    EXPECT_EQ(records[1].port, "COM4");
+    EXPECT_EQ(records[1].outcome, "not saved: transfer failed (library status 7); the terminal keeps its data");
+    EXPECT_EQ(records[1].file + records[1].bytes + records[1].sha256, "");
+    EXPECT_EQ(records[2].port, "COM5");
+    EXPECT_EQ(records[2].outcome, "no terminal answered");
+    EXPECT_EQ(ReadWholeFile(stateFolder / "replaced/2023-12-08/FORM.DAT"), "the last press's");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "new data") << "the saved name and place as ever";
+}
+
+// With our library, whose results say what went wrong.
+class OurLibraryDownloadTest : public DownloadTest {
+public:
+    void SetUp() override {
+        DownloadTest::SetUp();
+        tether.features = tether::feature::kOurCodes;
+        ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    }
+};
+
+TEST_F(OurLibraryDownloadTest, APortInUseByAnotherProgramIsNotSavedAndSaysSo) {
+    tether.handles = {7, 8};  // both passes
+    tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.NotSaved(), 1);
+    EXPECT_EQ(window.report, "COM3: in use by another program");
+    EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (in use by another program)");
+    EXPECT_EQ(state.ProblemLine, window.problem);
+    EXPECT_EQ(window.statuses.back(), Finished(0)) << "the status line keeps its words";
+}
+
+TEST_F(OurLibraryDownloadTest, AQuestionThatDidNotGetThroughIsAFailureNotAMissingFile) {
+    struct Case {
+        std::deque<std::int16_t> connects, queries;
+        PortOutcome outcome;
+        std::string report;
+    };
+    const Case cases[] = {
+        // The line garbled the question; the terminal does not speak at "9".
+        {{1, 0, 1, 0},
+         {tether::result::kNoAnswer, tether::result::kNotConnected},
+         PortOutcome::NotSaved,
+         "COM3: not saved: asking the terminal for FORM.DAT failed: the terminal did not answer; "
+         "the terminal keeps its data"},
+        // A terminal that says it has no such file has none, whatever the other question got.
+        {{1, 0, 1, 0}, {0, tether::result::kNotConnected}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
+        {{1, 1, 1, 1}, {tether::result::kNoAnswer, 0}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        tether.calls.clear();
+        tether.handles = {7, 8, 9, 10};
+        tether.connects = c.connects;
+        tether.queries = c.queries;
+        tether.queries.insert(tether.queries.end(), c.queries.begin(), c.queries.end());  // the second pass
+        const DownloadResult result = Press();
+        ASSERT_EQ(result.ports.size(), 1u);
+        EXPECT_EQ(result.ports[0].outcome, c.outcome);
+        EXPECT_EQ(window.report, c.report);
+        EXPECT_TRUE(CallsStartingWith("UpLoad").empty());
+    }
+}
+
+TEST_F(OurLibraryDownloadTest, EveryFailureOfATransferSaysWhyInWords) {
+    struct Case {
+        std::int16_t upload, status;
+        std::string why;
+    };
+    const Case cases[] = {
+        {1, tether::transfer::kLineLost, "the terminal hung up after 4 of 10 bytes"},
+        {1, tether::transfer::kDiskFull, "the disk is full"},
+        {0, tether::transfer::kReadOnlyFolder, "the folder is read-only"},
+        {0, tether::transfer::kPathTooLong, "the path is too long"},
+        {1, 99, "library status 99 after 4 of 10 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        Terminal(7, "data");
+        tether.uploads = {c.upload};
+        tether.polls = {c.status};
+        tether.announced = 10;
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.NotSaved(), 1);
+        EXPECT_EQ(window.report, "COM3: not saved: " + c.why + "; the terminal keeps its data");
+        EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (" + c.why + ")");
+    }
+}
+
+TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyAreReported) {
+    struct Case {
+        std::int16_t deleted, clockSet;
+        std::string more;
+    };
+    const Case cases[] = {
+        {tether::result::kOk, tether::result::kOk, ""},
+        {tether::result::kFileChanged, tether::result::kOk, "; the terminal's file changed during the copy and was kept"},
+        {tether::result::kNoAnswer, tether::result::kRefused,
+         "; deleting it on the terminal failed: the terminal did not answer; setting the terminal's clock failed: "
+         "the terminal refused the request"},
+    };
+    window.check2 = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.more);
+        Terminal(7, "data");
+        tether.deletes = {c.deleted};
+        tether.clocks = {c.clockSet};
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.saved, 1);
+        EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes)" + c.more);
+        EXPECT_EQ(result.ports[0].warning, !c.more.empty());
+        EXPECT_EQ(window.problem, "") << "the file is saved";
+    }
+}
+
+TEST_F(DownloadTest, APressOfAnotherBayhaulOfTheUserStopsThisOneFromStarting) {
+    MainWindowState other{{clock, locale, [this](int) { return desktopFolder; }, work / "settings.ini", tether,
+                           [this] { return ports; }, [this] { return steadyTime; },
+                           [](std::string& why) {
+                               why = "Another press is running (bayhaul --download, process 4242).";
+                               return std::unique_ptr<PressLock>();
+                           }}};
+    other.Load();
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    const DownloadResult result = *other.Command4Click(window);
+    EXPECT_TRUE(result.couldNotRun);
+    EXPECT_EQ(window.statuses, Calls{"Another press is running (bayhaul --download, process 4242)."});
+    EXPECT_EQ(window.problem, window.statuses.back());
+    EXPECT_TRUE(tether.calls.empty());
+    EXPECT_TRUE(ports->openedFlags.empty());
+}
+
+// Ports side by side, over a library that allows it.
+class SideBySideTest : public DownloadTest {
+public:
+    void SetUp() override {
+        DownloadTest::SetUp();
+        tether.features = tether::feature::kOurCodes | tether::feature::kConcurrentSessions;
+        window.check1 = false;
+    }
+
+    // COM3 to COM6 in list order, each with its own terminal.
+    void Terminals(std::map<int, RecordingTether::Terminal> byPort) {
+        std::vector<std::string> names;
+        for (const auto& [port, terminal] : byPort) names.push_back("USB Serial Port (COM" + std::to_string(port) + ")");
+        ports = testing::PortsWithNames(names);
+        tether.terminals = std::move(byPort);
+    }
+
+    static RecordingTether::Terminal Slow(const std::string& file) { return {file, std::chrono::milliseconds(500)}; }
+    static RecordingTether::Terminal Fast(const std::string& file) { return {file, std::chrono::milliseconds(0)}; }
+};
+
+TEST_F(SideBySideTest, FilesAreNamedInTheOrderOfThePortsWhateverOrderTheyArriveIn) {
+    Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}, {5, {std::nullopt, {}}}, {6, Fast("fast last")}});
+    for (int press = 1; press <= 2; ++press) {
+        SCOPED_TRACE(press);
+        const DownloadResult result = Press();
+        EXPECT_EQ(result.saved, 3);
+        EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "slow first");
+        EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "fast second");
+        EXPECT_EQ(ReadWholeFile(Desktop("FORM03.DAT")), "fast last");
+        EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (10 bytes)\nCOM4: saved " +
+                                     Desktop("FORM02.DAT") + " (11 bytes)\nCOM5: the terminal has no FORM.DAT\nCOM6: saved " +
+                                     Desktop("FORM03.DAT") + " (9 bytes)");
+        EXPECT_GE(tether.mostAtOnce, 2) << "the ports ran side by side";
+        EXPECT_EQ(window.statuses.back(), Finished(3));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(desktop.Path()), {}), 3) << "no part file is left";
+}
+
+TEST_F(SideBySideTest, EachTerminalIsDeletedOnlyOnceItsOwnCopyIsInPlace) {
+    Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}});
+    window.check2 = true;
+    std::map<int, std::string> inPlaceAtDelete;
+    tether.duringDelete = [&](int port) {
+        inPlaceAtDelete[port] = ReadWholeFile(Desktop(port == 3 ? "FORM.DAT" : "FORM02.DAT"));
+    };
+    EXPECT_EQ(Press().saved, 2);
+    EXPECT_EQ(inPlaceAtDelete, (std::map<int, std::string>{{3, "slow first"}, {4, "fast second"}}));
+}
+
+TEST_F(SideBySideTest, ATerminalThatFailsDisturbsNoOther) {
+    RecordingTether::Terminal hangsUp = Slow("cut off");
+    hangsUp.status = tether::transfer::kLineLost;
+    Terminals({{3, Fast("first")}, {4, hangsUp}, {5, Fast("third")}});
+    window.check2 = true;
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.saved, 2);
+    EXPECT_EQ(result.NotSaved(), 1);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "first");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "third");
+    EXPECT_EQ(CallsStartingWith("ESC_E").size(), 2u) << "the failed terminal keeps its file";
+    EXPECT_EQ(window.problem, "1 terminal not saved: COM4 (the terminal hung up after 0 of 7 bytes)");
+}
+
+TEST_F(SideBySideTest, ACloseStopsEveryPortAndDeletesNothingThatDidNotArrive) {
+    Terminals({{3, {"long", std::chrono::seconds(30)}}, {4, {"longer", std::chrono::seconds(30)}}});
+    window.check2 = true;
+    window.duringTransfer = [&] {  // on the window's thread, with the ports' threads running
+        if (window.statuses.back().rfind("Downloading", 0) == 0) state.RequestClose();
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const DownloadResult result = Press();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.saved, 0);
+    EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
+    EXPECT_TRUE(std::filesystem::is_empty(desktop.Path())) << "no part file is left";
+    EXPECT_EQ(CallsStartingWith("Destroy").size(), CallsStartingWith("Create").size()) << "every link is closed";
+}
+
+TEST_F(SideBySideTest, ALibraryThatHasNotSaidItTakesThemNeverGetsTwoCallsAtOnce) {
+    tether.features = tether::feature::kOurCodes;
+    Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}, {5, Fast("fast last")}});
+    EXPECT_EQ(Press().saved, 3);
+    EXPECT_EQ(tether.mostAtOnce, 1);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM03.DAT")), "fast last");
 }
 
 }  // namespace

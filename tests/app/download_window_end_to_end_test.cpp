@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -104,8 +105,10 @@ TEST_F(WindowDownloadTest, StalledAndHungUpTerminalsKeepTheirDataAndTheOldFile) 
         << "no partial file is left";
     EXPECT_EQ(ReadWholeFile(stalled + "/FORM.DAT"), data);
     EXPECT_EQ(ReadWholeFile(hungUp + "/FORM.DAT"), data);
-    EXPECT_NE(pressed.report.find("COM41: transfer failed"), std::string::npos) << pressed.report;
-    EXPECT_NE(pressed.report.find("COM42: transfer failed"), std::string::npos) << pressed.report;
+    EXPECT_NE(pressed.report.find("COM41: not saved: the terminal stopped sending after "), std::string::npos)
+        << pressed.report;
+    EXPECT_NE(pressed.report.find("COM42: not saved: the terminal hung up after "), std::string::npos)
+        << pressed.report;
 }
 
 TEST_F(WindowDownloadTest, AMissingDesktopFolderWritesNothingAnywhere) {
@@ -114,10 +117,44 @@ TEST_F(WindowDownloadTest, AMissingDesktopFolderWritesNothingAnywhere) {
     std::filesystem::remove(terminals.home / "Desktop");
     const bool rootFileBefore = std::filesystem::exists("/FORM.DAT");
 
-    EXPECT_EQ(Press(SettingsFile("1", "1")).status, "The desktop folder was not found. Choose a folder in Settings.");
+    EXPECT_EQ(Press(SettingsFile("1", "1")).status,
+              "The desktop folder " + terminals.home / "Desktop" + " was not found. Choose a folder in Settings.");
     EXPECT_EQ(std::filesystem::exists("/FORM.DAT"), rootFileBefore);
     EXPECT_EQ(ReadWholeFile(storage + "/FORM.DAT"), data);
     EXPECT_FALSE(std::filesystem::exists(storage + "/CLOCK"));
+}
+
+TEST_F(WindowDownloadTest, PortsRunSideBySideAndNameTheirFilesInListOrder) {
+    const std::string slow = testing::SimulatedTerminals::RandomData(20000, 6);  // 1.7 s on a paced line
+    const std::string fast = testing::SimulatedTerminals::RandomData(500, 7);
+    const std::string slowStorage = terminals.Start(41, slow, {"--pace"});
+    const std::string fastStorage = terminals.Start(42, fast);
+    for (int press = 1; press <= 2; ++press) {
+        SCOPED_TRACE(press);
+        const Pressed pressed = Press(SettingsFile("0", "0"));
+        EXPECT_EQ(pressed.status.rfind("Finished download 2 file(s) at ", 0), 0u) << pressed.status;
+        EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == slow) << "the first port's, though it came last";
+        EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM02.DAT")) == fast);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(terminals.home / "Desktop"), {}), 2);
+}
+
+TEST_F(WindowDownloadTest, ClosingTheWindowStopsEveryPortAndEachTerminalKeepsItsData) {
+    const std::string data = testing::SimulatedTerminals::RandomData(60000, 8);  // 5 s on a paced line
+    const std::string first = terminals.Start(41, data, {"--pace"});
+    const std::string second = terminals.Start(42, data, {"--pace"});
+    WriteWholeFile(terminals.Settings(), SettingsFile("1", "1"));
+    auto* window = new Form1(clock, terminals.Settings(), library, onlySimulatedPorts);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    QTimer::singleShot(1500, window, [window] { window->close(); });  // well into both transfers
+    auto* button = window->findChild<QPushButton*>(QStringLiteral("Command4"));
+    const auto started = std::chrono::steady_clock::now();
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << "the press stopped at once";
+    EXPECT_TRUE(ReadWholeFile(first + "/FORM.DAT") == data);
+    EXPECT_TRUE(ReadWholeFile(second + "/FORM.DAT") == data);
+    EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop")) << "no file, and no partial one";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "about/frm_about.h"
 #include "app/form1.h"
 #include "app/main_window_layout.h"
+#include "app/report_window.h"
 #include "link/recording_tether.h"
 #include "ports/fake_device_platform.h"
 #include "settings/twips.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -254,6 +256,30 @@ TEST_F(Form1Test, TheDialogsOKRestoresTheFlagsItReadOverACheckBoxChangedMeanwhil
     EXPECT_EQ(window.State().Settings.sync, "0") << "the record keeps the box";
     EXPECT_EQ(window.State().Settings.fileext, "DAT2");
     EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
+}
+
+TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
+    TempDir state;
+    Form1 window(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); }, {},
+                 state.Path());
+    window.show();
+    tether.handles = {7, 8, 9, 10};                   // COM3: no terminal answers, in both passes
+    Click(Control<QPushButton>(window, "Command4"));
+    QTest::mouseClick(Control<QLabel>(window, "Label2"), Qt::LeftButton);
+    QPointer<ReportWindow> report = window.ReportBox();
+    ASSERT_TRUE(report);
+    EXPECT_TRUE(report->isVisible());
+    const std::string text = Control<QPlainTextEdit>(*report, "ReportText")->toPlainText().toStdString();
+    EXPECT_EQ(text, window.State().Label2 + "\n\nCOM3: no terminal answered\n\nEvery press is in " +
+                        (std::filesystem::path(state.Path()) / "history.csv").string() + ".");
+    EXPECT_TRUE(Control<QPushButton>(*report, "OpenHistory")->isEnabled());
+
+    QTest::keyClick(report, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(report.isNull());
+    QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);  // the keyboard's way to it
+    ASSERT_TRUE(window.ReportBox());
+    EXPECT_TRUE(window.ReportBox()->isVisible());
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace bayhaul {
 namespace {
 
-// The main window's words and places as the design gives them.
+// The main window's words and places: the designed controls, and the problem line.
 TEST(MainWindowLayout, CaptionsTextsAndPlacesAreTheDesigns) {
     struct Expected {
         const char* name;
@@ -30,6 +30,7 @@ TEST(MainWindowLayout, CaptionsTextsAndPlacesAreTheDesigns) {
         {"Command6", "Settings", {4800, 6120, 855, 255}},
         {"Command7", "About", {5760, 6120, 855, 255}},
         {"ProgressBar1", "", {0, 6585, 7380, 255}},
+        {"ProblemLine", "", {240, 3510, 6900, 405}},
     };
     ASSERT_EQ(MainWindowControls().size(), std::size(design));
     for (const Expected& e : design) {

@@ -35,7 +35,6 @@ TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes) {
     EXPECT_EQ(state.ProgressBar1, 0);
     EXPECT_EQ(state.LastStamp, "20231208105603");
     EXPECT_EQ(state.Label1, "Fri, 12/8/2023 10:56:03 AM");
-    EXPECT_EQ(state.NameSuffixes, BuildNameSuffixes());
 }
 
 TEST_F(MainWindowStateTest, BoxesFollowTheFlagsAndOnlyAnExactOneIsOn) {
@@ -82,10 +81,26 @@ TEST_F(MainWindowStateTest, AFailedWriteIsShownAndTheOldFileKept) {
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(state.Check2);
 
+    EXPECT_EQ(state.ProblemLine, state.Label2);
+
     std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     state.Check1Click(false);
     EXPECT_EQ(state.Label2, "");
+    EXPECT_EQ(state.ProblemLine, "");
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
+}
+
+TEST_F(MainWindowStateTest, AWriteThatWorksAgainTakesBackOnlyItsOwnMessage) {
+    state.Load();
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    state.Check2Click(true);
+    ASSERT_EQ(state.Label2.rfind("Settings not saved: ", 0), 0u);
+    state.Label2 = "Finished download 1 file(s) at 12/8/2023 10:56:03 AM";  // a press ended meanwhile
+
+    std::filesystem::permissions(settingsPath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    state.Check1Click(false);
+    state.Check1Click(true);
+    EXPECT_EQ(state.Label2, "Finished download 1 file(s) at 12/8/2023 10:56:03 AM");
 }
 
 TEST_F(MainWindowStateTest, SetDateGivesFourteenDigitsAndKeepsThemInLastStamp) {
@@ -127,31 +142,6 @@ TEST_F(MainWindowStateTest, TickCounterStopsAtItsLargestValue) {
     state.TimerTicks = 32765;
     for (int i = 0; i < 5; ++i) state.Timer2Tick();
     EXPECT_EQ(state.TimerTicks, 32767);
-}
-
-TEST_F(MainWindowStateTest, SavePathFollowsTheSettingsAndTheFileCounter) {
-    // Folder and name are joined with the platform's separator.
-    const auto In = [](const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; };
-    state.Load();
-    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Desktop", "FORM.DAT"));
-    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Desktop", "FORM02.DAT"));
-    EXPECT_EQ(state.BuildSavePath(18), In("/home/me/Desktop", "FORM19.DAT"));
-    EXPECT_EQ(state.BuildSavePath(25), In("/home/me/Desktop", "FORM26.DAT"));
-    EXPECT_EQ(state.SaveFolder, "/home/me/Desktop");
-    EXPECT_EQ(state.SaveBaseName, "FORM");
-
-    state.Settings = {"1", "0", "My Docunments", "%T", "TXT"};
-    clock.moment = {2023, 12, 8, 9, 5, 7};
-    EXPECT_EQ(state.BuildSavePath(0), In("/home/me/Documents", "20231208090507.TXT"));
-    clock.moment = {2023, 12, 8, 9, 5, 12};
-    EXPECT_EQ(state.BuildSavePath(1), In("/home/me/Documents", "2023120809051202.TXT"));
-    EXPECT_EQ(state.LastStamp, "20231208090512");
-    EXPECT_EQ(state.SaveBaseName, "20231208090512");
-
-    state.Settings = {"1", "0", In("/srv/data", ""), "FORM", ""};
-    EXPECT_EQ(state.BuildSavePath(0), In("/srv/data", "FORM."));
-    state.Settings.diradd = "My Documents";
-    EXPECT_EQ(state.BuildSavePath(0), In("My Documents", "FORM."));
 }
 
 }  // namespace

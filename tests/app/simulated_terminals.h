@@ -23,20 +23,30 @@ public:
     // the terminal's storage folder.
     std::string Start(int com, const std::optional<std::string>& data, const std::vector<std::string>& options = {});
 
+    // Sends `signal` to the terminal on COM<com>.
+    void Signal(int com, int signal);
+
     // Random bytes, different for each seed.
     static std::string RandomData(std::size_t size, unsigned seed);
 
     std::string Desktop(const std::string& name) const { return home / ("Desktop/" + name); }
     std::string Settings() const { return work / "settings.ini"; }
+    std::string StateFolder() const { return home / ".local/state/bayhaul"; }
+
+    // Runs the terminals, and whatever else a test starts this way, as an
+    // ordinary user: as root, as nobody, who is then given these folders.
+    // Returns the words to put before a program's own.
+    std::vector<std::string> AsOrdinaryUser();
 
     TempDir home;
     TempDir runtime;  // XDG_RUNTIME_DIR, holding the virtual-port folder
     TempDir work;     // the current folder of the program under test
+    std::vector<std::string> commandPrefix;  // put before each simulator's command
 
 private:
     ScopedEnv env_;
     std::vector<std::unique_ptr<TempDir>> storages_;
-    std::vector<std::unique_ptr<tether::testing::ChildProcess>> terminals_;
+    std::vector<std::pair<int, std::unique_ptr<tether::testing::ChildProcess>>> terminals_;
 };
 
 }  // namespace bayhaul::testing

@@ -2,7 +2,10 @@
 #include "files/durable_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "durable_file_fixture.h"
 
@@ -51,6 +54,55 @@ TEST_F(DurableFileTest, LinksAreFollowedToTheirEnd) {
     EXPECT_EQ(fs::path(FinalPath(dir / "first")), fs::path(dir / "a/b/settings.ini"));
     EXPECT_EQ(FinalPath(dir / "a/b/settings.ini"), dir / "a/b/settings.ini");
     EXPECT_EQ(FinalPath("not-there"), "not-there");
+}
+
+TEST_F(DurableFileTest, AFileBeingWrittenHasNoNameSoAKilledWriterLeavesNothing) {
+    {
+        FileResult result;
+        auto file = DurableFile::Create(target, result);
+        ASSERT_TRUE(file) << result.error;
+        ASSERT_TRUE(file->Append("partial", 7));
+        EXPECT_EQ(Entries(), 0u) << "a file system without nameless files (O_TMPFILE) names it";
+    }
+    // A child that is killed in the middle of a write.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileResult result;
+        auto file = DurableFile::Create(target, result);
+        file->Append("partial", 7);
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(Entries(), 0u);
+}
+
+TEST_F(DurableFileTest, NamedLeftoversOfProcessesThatAreGoneAreRemoved) {
+    // A process that has ended, and one that runs: this test's own parent.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string left = target + ".new-" + std::to_string(gone) + "-17";
+    const std::string running = target + ".new-" + std::to_string(::getppid()) + "-17";
+    const std::string other = dir / "OTHER.DAT.new-" + std::to_string(gone) + "-17";
+    for (const std::string& path : {left, running, other}) WriteWholeFile(path, "x");
+
+    ASSERT_TRUE(ReplaceFileContent(target, "new").ok);
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other)) << "only the target's own leftovers go";
+}
+
+TEST_F(DurableFileTest, FailuresNameTheirKind) {
+    const std::string longName(300, 'x');
+    FileResult result;
+    EXPECT_FALSE(DurableFile::Create(dir / longName, result));
+    EXPECT_EQ(result.problem, FileProblem::PathTooLong) << result.error;
+    EXPECT_FALSE(DurableFile::Create(dir / "missing/FORM.DAT", result));
+    EXPECT_EQ(result.problem, FileProblem::Other) << result.error;
+    fs::create_directory(dir / "FORM.DAT.part");
+    EXPECT_FALSE(DurableFile::Create(dir / "FORM.DAT.part", result));
+    EXPECT_EQ(result.problem, FileProblem::InTheWay) << result.error;
 }
 
 TEST_F(DurableFileTest, ADeviceIsNotRead) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/tether_codes.h"
 #include "recording_tether.h"
 #include "support/temp_dir.h"
 
@@ -30,9 +31,15 @@ protected:
     TerminalSession& Connected() {
         tether.handles = {7};
         tether.connects = {1};
-        session.emplace(tether, currentLink, lastStamp);
+        session.emplace(Table());
         EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
         return *session;
+    }
+
+    // The recording library's functions, as the loader gives them.
+    const TetherFunctions& Table() {
+        LoadError none;
+        return *tether.Functions(none);
     }
 
     // Ends the session as the download's scope would, and returns every call.
@@ -42,72 +49,89 @@ protected:
     }
 
     RecordingTether tether;
-    LinkHandle currentLink = 55;  // stale value of an earlier session
     std::string lastStamp = "20231208105603";
     std::optional<TerminalSession> session;
 };
 
 TEST_F(TerminalSessionTest, FirstOpenUsesSettingEightAndStoresTheHandle) {
     Connected();
-    EXPECT_EQ(currentLink, 7);
+    EXPECT_EQ(session->CurrentLink(), 7);
+    session->CloseLink();
+    EXPECT_EQ(session->CurrentLink(), 7) << "closing keeps the released value";
     EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
-    EXPECT_EQ(currentLink, 7) << "closing keeps the released value";
 }
 
 TEST_F(TerminalSessionTest, FailedConnectIsReopenedWithSettingNine) {
     tether.handles = {7, 9};
     tether.connects = {0, 1};
-    session.emplace(tether, currentLink, lastStamp);
+    session.emplace(Table());
 
     EXPECT_EQ(session->Connect(3).status, OpenStatus::Connected);
-    EXPECT_EQ(currentLink, 9);
+    EXPECT_EQ(session->CurrentLink(), 9);
     EXPECT_EQ(Ended(),
               Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
 TEST_F(TerminalSessionTest, TerminalThatNeverConnectsIsClosedAfterTheReopen) {
     tether.handles = {7, 9};
-    session.emplace(tether, currentLink, lastStamp);
+    session.emplace(Table());
 
     EXPECT_EQ(session->Connect(3).status, OpenStatus::NotConnected);
     EXPECT_EQ(Ended(),
               Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
-TEST_F(TerminalSessionTest, APortTheUserMayNotOpenIsNotTriedAgainAtNine) {
-    tether.handles = {7};
-    tether.connects = {tether_contract::kPortNoPermission};
-    session.emplace(tether, currentLink, lastStamp);
+TEST_F(TerminalSessionTest, APortOurLibraryCannotUseIsNotTriedAgainAtNine) {
+    tether.features = tether::feature::kOurCodes;
+    for (const std::int16_t code : {tether::result::kPortBusy, tether::result::kPortNoPermission,
+                                    tether::result::kNoSuchPort}) {
+        SCOPED_TRACE(code);
+        tether.calls.clear();
+        tether.handles = {7};
+        tether.connects = {code};
+        session.emplace(Table());
+        const OpenResult opened = session->Connect(3);
+        EXPECT_EQ(opened.status, code == tether::result::kPortBusy ? OpenStatus::PortBusy : OpenStatus::PortFailed);
+        EXPECT_EQ(opened.code, code);
+        EXPECT_EQ(Ended(), Join({{"Create", "SetupEx 7 3 8 1 N", "Connect 7"}, kClose7}));
+    }
+}
 
-    EXPECT_EQ(session->Connect(3).status, OpenStatus::NoPermission);
-    EXPECT_EQ(Ended(), Join({kOpen7, kClose7}));
+TEST_F(TerminalSessionTest, TheMakersLibraryIsReopenedAtNineWhateverItsConnectGave) {
+    tether.handles = {7, 9};
+    tether.connects = {tether::result::kPortBusy, -3};
+    session.emplace(Table());
+    EXPECT_EQ(session->Connect(3).status, OpenStatus::NotConnected);
+    EXPECT_EQ(Ended(),
+              Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9", "Destroy 9"}}));
 }
 
 // Every operation a download may still attempt after an open went wrong.
 void TryEverything(TerminalSession& session) {
+    std::string stamp = "20231208105603";
     session.Reopen(3);
     session.QueryFile(kTerminalDataFile);
     session.Transfer(kLocalPath, kTerminalDataFile, nullptr);
     session.DeleteOnTerminal(kTerminalDataFile);
-    session.SetTerminalClock();
+    session.SetTerminalClock(stamp);
     session.CloseLink();
 }
 
 TEST_F(TerminalSessionTest, ZeroHandleOnFirstOpenEndsTheSessionWithoutAnotherCall) {
-    session.emplace(tether, currentLink, lastStamp);
+    session.emplace(Table());
 
     EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
-    EXPECT_EQ(currentLink, 0);
+    EXPECT_EQ(session->CurrentLink(), 0);
     TryEverything(*session);
     EXPECT_EQ(Ended(), Calls{"Create"});
 }
 
 TEST_F(TerminalSessionTest, ZeroHandleOnReopenEndsTheSessionWithoutAnotherCall) {
     tether.handles = {7, 0};
-    session.emplace(tether, currentLink, lastStamp);
+    session.emplace(Table());
 
     EXPECT_EQ(session->Connect(3).status, OpenStatus::NoHandle);
-    EXPECT_EQ(currentLink, 0);
+    EXPECT_EQ(session->CurrentLink(), 0);
     TryEverything(*session);
     EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create"}}));
 }
@@ -115,32 +139,52 @@ TEST_F(TerminalSessionTest, ZeroHandleOnReopenEndsTheSessionWithoutAnotherCall) 
 TEST_F(TerminalSessionTest, ZeroHandleOnReopenAfterAFailedQueryStopsTheSecondQuery) {
     Connected();
     tether.handles = {0};
-    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Absent);
     EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
-    session->SetTerminalClock();
-    EXPECT_FALSE(session->QueryFile(kTerminalDataFile));
+    session->SetTerminalClock(lastStamp);
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Failed);
     EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_J 7 65 FORM.DAT 8"}, kClose7, {"Create"}}));
-}
-
-TEST_F(TerminalSessionTest, LibraryThatCannotBeLoadedIsReturnedAsTheLoadError) {
-    MissingTether source;
-    session.emplace(source, currentLink, lastStamp);
-
-    const OpenResult result = session->Connect(3);
-    EXPECT_EQ(result.status, OpenStatus::NoLibrary);
-    EXPECT_EQ(result.loadError.Message(), "Cannot load /opt/bayhaul/TetherDll.so: file not found");
-    EXPECT_EQ(session->Reopen(3).status, OpenStatus::NoHandle);
-    EXPECT_EQ(source.attempts, 1) << "one terminal, one attempt";
-    EXPECT_EQ(currentLink, 55);
 }
 
 TEST_F(TerminalSessionTest, QueryResetsNameAndLengthAndAcceptsOnlyEightOrSix) {
     Connected();
     tether.queryScribble = "XYZ";  // the library changes both buffer and length
     tether.queries = {8, 6, 7, 0, -8};
-    const std::vector<bool> expected = {true, true, false, false, false};
-    for (const bool canFetch : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile), canFetch);
+    const std::vector<FileAnswer> expected = {FileAnswer::Ready, FileAnswer::Ready, FileAnswer::Absent,
+                                              FileAnswer::Absent, FileAnswer::Absent};
+    for (const FileAnswer answer : expected) EXPECT_EQ(session->QueryFile(kTerminalDataFile).answer, answer);
     EXPECT_EQ(Ended(), Join({kOpen7, Calls(5, "ESC_J 7 65 FORM.DAT 8"), kClose7}));
+}
+
+TEST_F(TerminalSessionTest, OurLibraryTellsAnAbsentFileFromAQuestionThatDidNotGetThrough) {
+    tether.features = tether::feature::kOurCodes;
+    Connected();
+    tether.queries = {0, tether::result::kNoAnswer, tether::result::kRefused, 8};
+    const std::vector<FileAnswer> expected = {FileAnswer::Absent, FileAnswer::Failed, FileAnswer::Failed,
+                                              FileAnswer::Ready};
+    for (const FileAnswer answer : expected) {
+        const FileQuery query = session->QueryFile(kTerminalDataFile);
+        EXPECT_EQ(query.answer, answer) << query.code;
+    }
+    session->CloseLink();
+    EXPECT_EQ(session->QueryFile(kTerminalDataFile).code, tether::result::kNotConnected);
+}
+
+TEST_F(TerminalSessionTest, OurLibraryTellsWhyATransferDidNotStartAndHowDeleteAndClockWent) {
+    tether.features = tether::feature::kOurCodes;
+    Connected();
+    tether.uploads = {0};
+    tether.polls = {tether::transfer::kReadOnlyFolder};  // the reason the closing call gives
+    tether.deletes = {tether::result::kFileChanged};
+    tether.clocks = {tether::result::kNoAnswer};
+    const TransferEnd end = session->Transfer(kLocalPath, kTerminalDataFile, nullptr);
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(session->DeleteOnTerminal(kTerminalDataFile), tether::result::kFileChanged);
+    EXPECT_EQ(session->SetTerminalClock(lastStamp), tether::result::kNoAnswer);
+    EXPECT_EQ(Ended(), Join({kOpen7,
+                             {"UpLoad 7 65 " + kLocalPath + " FORM.DAT 0 3", "StLoad 7 1", "ESC_E 7 65 FORM.DAT 8",
+                              "ESC_M 7 65 20231208105603"},
+                             kClose7}));
 }
 
 TEST_F(TerminalSessionTest, TransferOfNothingMakesNoStatusCall) {
@@ -248,7 +292,7 @@ TEST_F(TerminalSessionTest, CommandRunDuringAPollCannotRedirectTheSession) {
     const auto nested = [&](std::int16_t status, const TransferProgress&) {
         if (tether.calls.size() == kOpen7.size() + 2) {
             tether.handles = {9};
-            TerminalSession other(tether, currentLink, lastStamp);
+            TerminalSession other(Table());
             other.OpenLink(4, LinkSetting::Eight);
         }
         return status;
@@ -265,11 +309,11 @@ TEST_F(TerminalSessionTest, CommandRunDuringAPollCannotRedirectTheSession) {
 TEST_F(TerminalSessionTest, ClockIsSetFromTheStampAndTheBufferWrittenBack) {
     Connected();
     tether.clockReply = "20240101000000";
-    session->SetTerminalClock();
+    session->SetTerminalClock(lastStamp);
     EXPECT_EQ(lastStamp, "20240101000000");
 
     tether.clockReply = "2024";  // a shorter text, terminated by the library
-    session->SetTerminalClock();
+    session->SetTerminalClock(lastStamp);
     EXPECT_EQ(lastStamp, "2024");
     EXPECT_EQ(Ended(), Join({kOpen7, {"ESC_M 7 65 20231208105603", "ESC_M 7 65 20240101000000"}, kClose7}));
 }
@@ -277,7 +321,7 @@ TEST_F(TerminalSessionTest, ClockIsSetFromTheStampAndTheBufferWrittenBack) {
 TEST_F(TerminalSessionTest, ClockReplyWithoutTerminatorIsReadOnlyToTheBufferEnd) {
     Connected();
     tether.clockReply = "123456789012345678";  // overwrites the terminator too
-    session->SetTerminalClock();
+    session->SetTerminalClock(lastStamp);
     EXPECT_EQ(lastStamp, "123456789012345");
 }
 
@@ -286,10 +330,10 @@ TEST_F(TerminalSessionTest, DownloadWithDeleteAndClockClosesOnceAtTheEnd) {
     tether.queries = {6};
     tether.uploads = {1};
     tether.polls = {1, 2};
-    ASSERT_TRUE(session->QueryFile(kTerminalDataFile));
+    ASSERT_EQ(session->QueryFile(kTerminalDataFile).answer, FileAnswer::Ready);
     ASSERT_TRUE(session->Transfer(kLocalPath, kTerminalDataFile, nullptr).finished);
     session->DeleteOnTerminal(kTerminalDataFile);
-    session->SetTerminalClock();
+    session->SetTerminalClock(lastStamp);
     session->CloseLink();
     EXPECT_FALSE(session->HasLink());
     EXPECT_EQ(Ended(), Join({kOpen7,

@@ -1,4 +1,5 @@
-// Each of the ten functions of our TetherDll.dll, loaded as Bayhaul.exe
+// Each function of our TetherDll.dll (the ten, and our optional
+// Tether_Features), loaded as Bayhaul.exe
 // loads it (from the program's own folder), called with arguments that
 // give documented results without a terminal. Each result depends on the
 // last argument the function reads, so an argument taken from the wrong
@@ -12,8 +13,8 @@
 #include <string>
 
 #include "link/tether_api.h"
+#include "link/tether_codes.h"
 #include "link/tether_library.h"
-#include "tether/lib/result_codes.h"
 
 namespace bayhaul {
 namespace {
@@ -85,6 +86,9 @@ TEST_F(TetherDllCalls, EachFunctionGivesItsDocumentedResultThroughTheProgramsTyp
     EXPECT_EQ(f.Tether_Destroy(h), kOk);
     EXPECT_EQ(f.Tether_Destroy(h), kBadHandle);
     EXPECT_EQ(f.Tether_Disconnect(h), kBadHandle);
+
+    ASSERT_NE(f.Tether_Features, nullptr) << "our library has the optional export";
+    EXPECT_EQ(f.Tether_Features(), tether::feature::kOurCodes | tether::feature::kConcurrentSessions);
 }
 
 #if defined(__i386__)
@@ -182,6 +186,9 @@ TEST_F(TetherDllCalls, EachFunctionPopsExactlyItsOwnArguments) {
     ExpectCall(Call(f.Tether_Disconnect, h), kOk, "Tether_Disconnect");
     ExpectCall(Call(f.Tether_Destroy, h), kOk, "Tether_Destroy");
     ExpectCall(Call(f.Tether_Destroy, h), kBadHandle, "Tether_Destroy, again");
+    ASSERT_NE(f.Tether_Features, nullptr);
+    ExpectCall(Call(f.Tether_Features), tether::feature::kOurCodes | tether::feature::kConcurrentSessions,
+               "Tether_Features");
 }
 
 #endif  // __i386__

@@ -1,3 +1,4 @@
+#include "link/tether_codes.h"
 #include "link/tether_library.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,16 @@ TEST(TetherLibraryTest, ResolvesAllTenFunctionsOfTheLibraryInItsFolder) {
                              reinterpret_cast<const void*>(functions->Tether_Destroy)}) {
         EXPECT_NE(slot, nullptr);
     }
+    EXPECT_EQ(functions->Tether_Features, nullptr) << "a library without the optional export loads all the same";
+}
+
+TEST(TetherLibraryTest, OurLibraryDeclaresItsCodes) {
+    TetherLibrary library{fs::path(REAL_LIBRARY_DIR)};
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    ASSERT_NE(functions, nullptr) << error.Message();
+    ASSERT_NE(functions->Tether_Features, nullptr);
+    EXPECT_TRUE(functions->Tether_Features() & tether::feature::kOurCodes);
 }
 
 TEST(TetherLibraryTest, MissingLibraryIsReportedWithItsPathAndTheSystemReason) {
@@ -115,24 +126,13 @@ TEST(TetherLibraryTest, LibraryInTheCurrentDirectoryIsNeverLoaded) {
 
 TEST(TetherLibraryTest, SessionOverALoadedLibraryTalksToIt) {
     TetherLibrary library(kComplete);
-    LinkHandle currentLink = 0;
-    std::string lastStamp = "20231208105603";
-    TerminalSession session(library, currentLink, lastStamp);
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    ASSERT_NE(functions, nullptr) << error.Message();
+    TerminalSession session(*functions);
     EXPECT_EQ(session.Connect(3).status, OpenStatus::Connected);
-    EXPECT_EQ(currentLink, 4242);
-    EXPECT_TRUE(session.QueryFile(kTerminalDataFile));
-}
-
-TEST(TetherLibraryTest, SessionOverAMissingLibraryReturnsTheLoadError) {
-    ScratchFolder empty;
-    TetherLibrary library(empty.path());
-    LinkHandle currentLink = 0;
-    std::string lastStamp;
-    TerminalSession session(library, currentLink, lastStamp);
-    const OpenResult result = session.Connect(3);
-    EXPECT_EQ(result.status, OpenStatus::NoLibrary);
-    EXPECT_EQ(result.loadError.path, (empty.path() / kTetherLibraryFile).string());
-    EXPECT_EQ(result.loadError.Message().rfind("Cannot load " + result.loadError.path + ": ", 0), 0u);
+    EXPECT_EQ(session.CurrentLink(), 4242);
+    EXPECT_EQ(session.QueryFile(kTerminalDataFile).answer, FileAnswer::Ready);
 }
 
 }  // namespace

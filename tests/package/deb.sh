@@ -59,10 +59,14 @@ check "appstreamcli validate" appstreamcli validate --no-net "$unpacked/usr/shar
 check "lintian" lintian --fail-on error,warning --suppress-tags maintscript-calls-ldconfig "$deb"
 names_dialout() { grep -q 'sudo usermod -aG dialout \$USER' <<<"$(dpkg-deb -f "$deb" Description)"; }
 check "description names the dialout group" names_dialout
+depends_on_platform_plugins() { grep -q 'qt6-qpa-plugins' <<<"$(dpkg-deb -f "$deb" Depends)"; }
+check "depends on Qt's platform plugins" depends_on_platform_plugins
 
 dpkg -i "$deb" >/dev/null
 installed=$(dpkg-query -L bayhaul)
 check "program and library side by side" test -x /usr/lib/bayhaul/bayhaul -a -f /usr/lib/bayhaul/TetherDll.so
+starts_the_watch() { grep -qx 'ExecStart=/usr/bin/bayhaul --watch' /usr/lib/systemd/user/bayhaul-watch.service; }
+check "the watch as a user service" starts_the_watch
 
 # An ordinary user in a fresh home, with nothing of the caller's
 # environment: no display, its own runtime folder for the virtual ports.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The x86_64 installer under wine64, in a fresh prefix of its own: a silent
 # install puts the program in Program Files and a Start-menu shortcut that
-# starts it in %APPDATA%\Bayhaul; Bayhaul.exe started there writes
-# settings.ini there; the silent uninstaller removes the program, its
-# shortcut and its Add/Remove entry, and leaves that folder as it was.
+# starts it in %APPDATA%\Bayhaul, and with /WATCH a Start-up shortcut that
+# starts "Bayhaul.exe --watch" there at log-on; Bayhaul.exe started there
+# writes settings.ini there; the silent uninstaller removes the program, its
+# shortcuts and its Add/Remove entry, and leaves that folder as it was.
 # Usage: install_under_wine.sh PACKAGE_SCRIPT SETUP_EXE PACKED_FOLDER READ_SHORTCUT_EXE WINE_RUN PREFIX VERSION
 set -euo pipefail
 package_script=$1 setup=$2 packed=$3 read_shortcut=$4 wine_run=$5 prefix=$6 version=$7
@@ -25,7 +26,7 @@ unix_path() { wine_text winepath -u "$1"; }
 "$package_script" x86_64
 [ -f "$setup" ] || fail "the script made no $setup"
 
-"$wine_run" "$setup" /S || fail "the silent install exited with $?"
+"$wine_run" "$setup" /S /WATCH || fail "the silent install exited with $?"
 settle
 appdata=$(wine_text cmd /c echo '%APPDATA%')
 program_files=$(wine_text cmd /c echo '%ProgramFiles%')
@@ -42,6 +43,13 @@ field() { sed -n "s/^$1=//p" <<<"$fields"; }
 same_path() { [ "${1,,}" = "${2,,}" ]; }  # Windows paths ignore case
 same_path "$(field target)" "$program_files\\Bayhaul\\Bayhaul.exe" || fail "the shortcut's target is $(field target)"
 same_path "$(field start_in)" "$appdata\\Bayhaul" || fail "the shortcut starts in '$(field start_in)', not $appdata\\Bayhaul"
+watch_shortcut="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\Bayhaul collects terminals.lnk"
+watch_fields=$(wine_text "$read_shortcut" "$watch_shortcut") || fail "no readable shortcut $watch_shortcut"
+echo "$watch_fields"
+watch_field() { sed -n "s/^$1=//p" <<<"$watch_fields"; }
+same_path "$(watch_field target)" "$program_files\\Bayhaul\\Bayhaul.exe" || fail "the watch starts $(watch_field target)"
+[ "$(watch_field arguments)" = "--watch" ] || fail "the watch shortcut's arguments are '$(watch_field arguments)'"
+same_path "$(watch_field start_in)" "$appdata\\Bayhaul" || fail "the watch starts in '$(watch_field start_in)'"
 settings_folder=$(unix_path "$(field start_in)")
 [ -d "$settings_folder" ] || fail "the install did not make $settings_folder"
 wine_text reg query "$uninstall_key" /v DisplayVersion | grep -q "REG_SZ *$version\$" ||
@@ -60,6 +68,7 @@ before=$(cd "$settings_folder" && find . -type f -exec md5sum {} + | sort)
 settle
 [ ! -e "$installed" ] || fail "the uninstaller left $installed: $(ls -A "$installed")"
 [ ! -e "$(unix_path "$shortcut")" ] || fail "the uninstaller left the shortcut"
+[ ! -e "$(unix_path "$watch_shortcut")" ] || fail "the uninstaller left the watch's shortcut"
 if "$wine_run" reg query "$uninstall_key" >/dev/null 2>&1; then fail "the uninstaller left the Add/Remove entry"; fi
 after=$(cd "$settings_folder" && find . -type f -exec md5sum {} + | sort)
 [ "$before" = "$after" ] || fail "the uninstaller changed $settings_folder: before $before, after $after"

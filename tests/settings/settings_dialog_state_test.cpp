@@ -107,5 +107,26 @@ TEST_F(SettingsDialogStateTest, AKeywordWhoseFolderIsMissingIsKeptAsIt) {
     }
 }
 
+TEST_F(SettingsDialogStateTest, AnEmptyFolderBoxSavesWhatTheUserChoseNotWhatWasStored) {
+    struct Case {
+        void (State::*choose)();
+        std::string saved;
+    };
+    const Case cases[] = {
+        {&State::Option4Click, "My Docunments"},  // the other keyword, whose folder is missing too
+        {&State::Option6Click, ""},               // a folder of one's own, left empty
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saved);
+        documents = desktop = "";
+        WriteSettings("Desktop", "FORM", "DAT");
+        state.Load();
+        (state.*c.choose)();
+        state.Text1Change("");
+        ASSERT_TRUE(state.Save());
+        EXPECT_EQ(FileLine(3), c.saved);
+    }
+}
+
 }  // namespace
 }  // namespace bayhaul

@@ -2,13 +2,19 @@
 // simulator on pseudo-terminals. Each test has its own virtual-port folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
 #include "child_process.h"
 #include "link/tether_api.h"
 #include "link/tether_library.h"
+#include "support/in_child.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 #include "ymodem_support.h"
@@ -318,6 +324,115 @@ TEST_F(LibraryTest, CallsBeforeSetupOrConnectionSayWhatIsMissing) {
     EXPECT_EQ(api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3), 0);
     EXPECT_EQ(api().Tether_StLoad(h, 1, nullptr, nullptr), 4);
     EXPECT_EQ(api().Tether_StLoad(h, 2, nullptr, nullptr), 13);
+}
+
+TEST_F(LibraryTest, ADeleteAfterACopyRemovesOnlyTheFileThatWasCopied) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        bool changeAfterCopy;
+        std::int16_t deleted;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"unchanged", {}, false, 1, false},
+        {"grown after the copy", {}, true, 2, true},
+        {"a version 2 terminal deletes by name", {"--protocol", "2"}, true, 1, false},
+    };
+    int com = 60;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFile(RandomBytes(3000));
+        auto terminal = StartTerminal(com, c.options);
+        const LinkHandle h = Connected(com++);
+        ASSERT_EQ(Download(h, target_ / c.what), 2);
+        if (c.changeAfterCopy) PutFile(RandomBytes(3100));  // new records arrived meanwhile
+        EXPECT_EQ(api().Tether_ESC_E(h, 65, "FORM.DAT", 8), c.deleted);
+        EXPECT_EQ(std::filesystem::exists(storage_ / "FORM.DAT"), c.kept);
+    }
+}
+
+TEST_F(LibraryTest, AFileThatCannotBeWrittenSaysWhy) {
+    auto terminal = StartTerminal(63);
+    PutFile(RandomBytes(100));
+    const LinkHandle h = Connected(63);
+    std::filesystem::create_directory(target_ / "FORM.DAT");
+    EXPECT_EQ(Download(h, target_ / "FORM.DAT"), -1000);  // nothing started
+    EXPECT_EQ(api().Tether_StLoad(h, 1, nullptr, nullptr), 18) << "a folder is in the way";
+    EXPECT_EQ(Download(h, target_ / std::string(300, 'x')), -1000);
+    EXPECT_EQ(api().Tether_StLoad(h, 1, nullptr, nullptr), 17) << "the name is too long";
+    EXPECT_EQ(Download(h, target_ / "missing/FORM.DAT"), -1000);
+    EXPECT_EQ(api().Tether_StLoad(h, 1, nullptr, nullptr), 11);
+}
+
+TEST_F(LibraryTest, AClosedPortIsFreeForAnOrdinaryUserAndALockFileIsHonoured) {
+    auto terminal = StartTerminal(64);
+    const std::string device = std::filesystem::read_symlink(runtime_ / "bayhaul/ports/COM64");
+    // Open to an ordinary user: the device and the way to its link.
+    ::chmod(device.c_str(), 0666);
+    for (const std::string& folder : {runtime_.Path(), runtime_ / "bayhaul", runtime_ / "bayhaul/ports"})
+        ::chmod(folder.c_str(), 0755);
+    const LinkHandle h = Connected(64);
+    EXPECT_EQ(api().Tether_Disconnect(h), 1);
+    // The device's exclusive use went with the line: an ordinary user, whom
+    // it would stop (root passes it), opens it again.
+    EXPECT_EQ(RunInChild({true, -1},
+                         [&] {
+                             const LinkHandle again = api().Tether_Create();
+                             api().Tether_SetupEx(again, 64, '8', '1', 'N');
+                             const bool connected = api().Tether_Connect(again) == 1;
+                             api().Tether_Destroy(again);
+                             return connected ? 0 : 1;
+                         }),
+              0);
+
+    // A serial program's lock file naming a running process (init, here).
+    std::string name = device.substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string lockFile = "/var/lock/LCK.." + name;
+    // Written afresh: the lock folder is shared, and not even root may open
+    // another user's file there for writing.
+    const auto putLock = [&](const std::string& text) {
+        std::filesystem::remove(lockFile);
+        WriteWholeFile(lockFile, text);
+    };
+    ASSERT_FALSE(std::filesystem::exists(lockFile)) << "the ordinary user gave its lock back";
+    putLock("         1\n");
+    EXPECT_EQ(api().Tether_Connect(h), -4);
+    // One that names a process that has ended is stale.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    putLock(std::to_string(gone) + "\n");
+    EXPECT_EQ(api().Tether_Connect(h), 1);
+    EXPECT_EQ(std::stoi(ReadWholeFile(lockFile)), getpid()) << "taken while the port is open";
+    EXPECT_EQ(api().Tether_Disconnect(h), 1);
+    EXPECT_FALSE(std::filesystem::exists(lockFile)) << "and given back";
+}
+
+TEST_F(LibraryTest, ATerminalStillStreamingToAPCThatWentAwayAnswersTheNextConnectAtOnce) {
+    auto terminal = StartTerminal(65, {"--pace"});
+    PutFile(RandomBytes(200000));  // about 17 s on the line
+    // A press in another process starts the transfer and is killed.
+    const int killed = RunInChild({false, -1}, [&] {
+        const LinkHandle h = api().Tether_Create();
+        api().Tether_SetupEx(h, 65, '8', '1', 'N');
+        std::string path = target_ / "FORM.DAT";
+        if (api().Tether_Connect(h) != 1 || api().Tether_UpLoad(h, 65, path.data(), "FORM.DAT", 0, 3) != 1) return 1;
+        std::int32_t received = 0;
+        while (received < 20000) {
+            api().Tether_StLoad(h, 0, &received, nullptr);
+            std::this_thread::sleep_for(5ms);
+        }
+        raise(SIGKILL);
+        return 2;
+    });
+    ASSERT_EQ(killed, 128 + SIGKILL);
+    EXPECT_TRUE(TargetFolderEntries().empty()) << "the killed press left nothing behind";
+    const auto started = SteadyClock::now();
+    const LinkHandle h = NewHandle(65, '8');
+    EXPECT_EQ(api().Tether_Connect(h), 1);
+    EXPECT_LT(SteadyClock::now() - started, 2s);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ struct Case {
     const char* name;
     char setting;
     double noise;
-    bool slowSize;                  // the smaller file: a clean 9600 line is slow
+    bool slowSize;                  // the 9600 bit/s file size (--slow-size)
     bool lrzsz128 = false;          // also compare with lrzsz's 128-byte blocks
     const char* blocks = "follow";  // the terminal's block sizes
 };

@@ -18,11 +18,20 @@ constexpr std::uint8_t kSetClock = 0x05;
 // Version 2: send a file from an offset on (4 bytes, then the name), to
 // resume after an error without sending again what arrived.
 constexpr std::uint8_t kSendFrom = 0x06;
+// Version 3: delete a file only while it is the one the PC holds: its size
+// (4 bytes), its SHA-256 (32 bytes), then the name.
+constexpr std::uint8_t kDeleteIfSame = 0x07;
 constexpr std::uint8_t kAnswerBit = 0x80;
 constexpr std::uint8_t kRefused = 0xFF;
 
-constexpr std::uint8_t kProtocolVersion = 2;
-constexpr std::uint8_t kResumeVersion = 2;  // the first version that knows kSendFrom
+// The one byte of the answer to a delete.
+constexpr std::uint8_t kNothingToDelete = 0;
+constexpr std::uint8_t kDeleted = 1;
+constexpr std::uint8_t kKeptChanged = 2;  // kDeleteIfSame only: the file differs
+
+constexpr std::uint8_t kProtocolVersion = 3;
+constexpr std::uint8_t kResumeVersion = 2;        // the first version that knows kSendFrom
+constexpr std::uint8_t kDeleteIfSameVersion = 3;  // the first version that knows kDeleteIfSame
 }  // namespace msg
 
 // The line speed a link setting names: "8" is 115200 bit/s, "9" 9600.

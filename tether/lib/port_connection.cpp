@@ -9,12 +9,17 @@
 #include "tether/core/ymodem_receiver.h"
 #include "tether/lib/com_device.h"
 #include "files/durable_file.h"
+#include "files/sha256.h"
 
 namespace bayhaul::tether {
 namespace {
 
 constexpr milliseconds kFallbackQuiet{100};
 constexpr milliseconds kFallbackDrainLimit{3000};
+// Before Identify: a terminal still streaming a file to a PC that went away
+// stops at our cancel, and what it sent meanwhile drains from the line.
+constexpr milliseconds kConnectQuiet{10};
+constexpr milliseconds kConnectDrainLimit{1000};
 // Two streamed phases in a row that each bring less than this before an
 // error show that errors persist: the rest comes with acknowledged blocks.
 constexpr std::uint64_t kWorthStreaming = 2048;
@@ -36,6 +41,24 @@ std::int16_t TransferCode(ymodem::ReceiveOutcome outcome) {
             return transfer::kCancelled;
         default:
             return transfer::kProtocolFailure;
+    }
+}
+
+// The failure code for a received file that could not be written.
+std::int16_t LocalFileCode(FileProblem problem) {
+    switch (problem) {
+        case FileProblem::DiskFull:
+            return transfer::kDiskFull;
+        case FileProblem::ReadOnly:
+            return transfer::kReadOnlyFolder;
+        case FileProblem::NoPermission:
+            return transfer::kFolderNotAllowed;
+        case FileProblem::PathTooLong:
+            return transfer::kPathTooLong;
+        case FileProblem::InTheWay:
+            return transfer::kPathInTheWay;
+        default:
+            return transfer::kLocalFileError;
     }
 }
 
@@ -90,6 +113,12 @@ std::int16_t PortConnection::Connect() {
     line_ = std::move(port.line);
     reader_ = std::make_unique<LineReader>(*line_, &cancel_);
     seq_ = static_cast<std::uint8_t>(std::random_device{}());
+    lastCopy_.reset();
+    reader_->WriteRepeated(ymodem::kCan, ymodem::kCancelCount);
+    if (reader_->Drain(kConnectQuiet, kConnectDrainLimit) == Wait::Closed) {
+        CloseLine();
+        return result::kNobodyAnswered;
+    }
 
     const Frame identify{msg::kIdentify, ++seq_, {}};
     const ExchangeResult answer = Exchange(*reader_, identify, ConnectPolicy());
@@ -136,14 +165,36 @@ std::int16_t PortConnection::QueryFile(const std::string& name) {
     return AnswerFailure(r);
 }
 
+// A terminal that knows how deletes the file only while it is still the one
+// this handle copied last: its size and SHA-256 go with the request.
 std::int16_t PortConnection::DeleteFile(const std::string& name) {
     std::lock_guard lock(calls_);
     if (const auto blocked = RequestBlocker()) return blocked;
     if (name.empty() || name.size() > kMaxPayload) return result::kBadArgument;
-    const ExchangeResult r = Ask(msg::kDeleteFile, name);
-    if (r.status == ExchangeStatus::Answered && r.answer.type == AnswerType(msg::kDeleteFile) &&
-        r.answer.payload.size() == 1) {
-        return r.answer.payload[0] == 1 ? result::kOk : result::kNoSuchFile;
+    const bool conditional = version_ >= msg::kDeleteIfSameVersion && lastCopy_ && lastCopy_->name == name &&
+                             lastCopy_->print.size <= UINT32_MAX;
+    std::uint8_t type = msg::kDeleteFile;
+    std::string payload = name;
+    if (conditional) {
+        type = msg::kDeleteIfSame;
+        std::vector<std::uint8_t> fingerprint;
+        AppendU32(fingerprint, static_cast<std::uint32_t>(lastCopy_->print.size));
+        fingerprint.insert(fingerprint.end(), lastCopy_->print.digest.begin(), lastCopy_->print.digest.end());
+        payload.insert(payload.begin(), fingerprint.begin(), fingerprint.end());
+        if (payload.size() > kMaxPayload) return result::kBadArgument;
+    }
+    const ExchangeResult r = Ask(type, payload);
+    if (r.status == ExchangeStatus::Answered && r.answer.type == AnswerType(type) && r.answer.payload.size() == 1) {
+        switch (r.answer.payload[0]) {
+            case msg::kDeleted:
+                return result::kOk;
+            case msg::kNothingToDelete:
+                return result::kNoSuchFile;
+            case msg::kKeptChanged:
+                if (conditional) return result::kFileChanged;
+                break;
+        }
+        return result::kRefused;
     }
     return AnswerFailure(r);
 }
@@ -176,14 +227,15 @@ std::int16_t PortConnection::StartDownload(const std::string& localPath, const s
     FileResult created;
     auto file = DurableFile::Create(localPath, created);
     if (!file) {
-        state_ = transfer::kLocalFileError;
+        state_ = LocalFileCode(created.problem);
         return result::kNotStarted;
     }
     if (download_.joinable()) download_.join();
     received_ = 0;
     announced_ = 0;
     state_ = transfer::kRequested;
-    download_ = std::thread(&PortConnection::RunDownload, this, std::move(file), name);
+    lastCopy_.reset();
+    download_ = std::thread(&PortConnection::RunDownload, this, std::move(file), localPath, name);
     return result::kStarted;
 }
 
@@ -197,7 +249,7 @@ std::int16_t PortConnection::StartDownload(const std::string& localPath, const s
 // rest comes with acknowledged blocks, a few of them on the line at once
 // ('W'), each error then costing a few blocks. An older
 // terminal is asked for the whole file again with acknowledged blocks.
-void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string name) {
+void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string localPath, std::string name) {
     Progress progress;
     bool streamFailed = false;
     std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, progress, streamFailed);
@@ -220,8 +272,18 @@ void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string 
         else
             code = DownloadAttempt(*file, name, ymodem::kCrcMode, progress = {}, streamFailed);
     }
-    if (code == transfer::kDone && !file->Commit().ok) code = transfer::kLocalFileError;
+    if (code == transfer::kLocalFileError) code = LocalFileCode(file->LastFailure().problem);
+    if (code == transfer::kDone) {
+        const FileResult committed = file->Commit();
+        if (!committed.ok) code = LocalFileCode(committed.problem);
+    }
     file.reset();  // removes the temporary file unless committed
+    // What a delete must find on the terminal: the copy as it is on disk.
+    if (code == transfer::kDone) {
+        const auto print = FingerprintOfFile(localPath);
+        if (print) lastCopy_ = Copy{name, *print};
+        else code = transfer::kLocalFileError;
+    }
     state_ = code;
 }
 

@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "tether/core/byte_line.h"
 #include "tether/core/line_reader.h"
+#include "files/sha256.h"
+#include "link/tether_codes.h"
 #include "tether/core/request_exchange.h"
-#include "tether/lib/result_codes.h"
 
 namespace bayhaul {
 class DurableFile;
@@ -53,7 +55,7 @@ private:
         bool resuming = false;  // ask for the rest rather than the whole file
     };
 
-    void RunDownload(std::unique_ptr<DurableFile> file, std::string name);
+    void RunDownload(std::unique_ptr<DurableFile> file, std::string localPath, std::string name);
     std::int16_t DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar, Progress& progress,
                                  bool& streamFailed);
 
@@ -64,6 +66,13 @@ private:
     std::unique_ptr<ByteLine> line_;
     std::unique_ptr<LineReader> reader_;
     std::uint8_t seq_ = 0;
+    // The file the last download on this connection brought, as it is on
+    // disk; set by the download's thread before its final state.
+    struct Copy {
+        std::string name;  // on the terminal
+        FileFingerprint print;
+    };
+    std::optional<Copy> lastCopy_;
 
     std::thread download_;
     std::atomic<bool> cancel_{false};

@@ -1,4 +1,4 @@
-// The ten exported functions: argument checks, handle look-up, and the
+// The exported functions (the ten and Tether_Features): argument checks, handle look-up, and the
 // hand-over to the session. Nothing here throws across the C boundary.
 #include <cstring>
 #include <string>
@@ -7,7 +7,7 @@
 #include "link/tether_api.h"
 #include "tether/core/frame.h"
 #include "tether/lib/handle_table.h"
-#include "tether/lib/result_codes.h"
+#include "link/tether_codes.h"
 
 #if defined(_WIN32)
 #define TETHER_EXPORT __declspec(dllexport)
@@ -123,6 +123,10 @@ TETHER_EXPORT std::int16_t TETHER_CALL Tether_Destroy(LinkHandle handle) {
     }
 }
 
+TETHER_EXPORT std::int32_t TETHER_CALL Tether_Features() {
+    return feature::kOurCodes | feature::kConcurrentSessions;
+}
+
 }  // extern "C"
 
 // The exports must keep exactly the types the program calls them through.
@@ -137,3 +141,4 @@ static_assert(std::is_same_v<decltype(&Tether_ESC_E), Tether_ESC_E_t>);
 static_assert(std::is_same_v<decltype(&Tether_ESC_M), Tether_ESC_M_t>);
 static_assert(std::is_same_v<decltype(&Tether_Disconnect), Tether_Disconnect_t>);
 static_assert(std::is_same_v<decltype(&Tether_Destroy), Tether_Destroy_t>);
+static_assert(std::is_same_v<decltype(&Tether_Features), Tether_Features_t>);

@@ -1,0 +1,179 @@
+// bayhaul-bench-press: how long one `bayhaul --download` press takes with
+// many terminals, against the press with only the largest of them. It
+// starts N simulated terminals on paced lines (115200 bit/s, 5 ms each
+// way) and K ports with a silent device, runs the press R times for each
+// case, checks every copy, and prints the medians, their ratio and the CPU
+// the pressing program used. A benchmark, not a test: it prints numbers,
+// and fails only when a copy is not identical.
+//
+//   bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R]
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "link/shared_library.h"
+#include "settings/output_naming.h"
+#include "tether/bench/simulator_process.h"
+
+namespace fs = std::filesystem;
+using bayhaul::bench::SimulatorProcess;
+
+namespace {
+
+struct Options {
+    int terminals = 16;
+    std::size_t size = 256 * 1024;
+    int empty = 4;
+    int runs = 3;
+};
+
+struct Run {
+    double seconds = 0;
+    double cpuSeconds = 0;  // of the pressing program, its threads and the library's together
+    bool identical = false;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string RandomData(std::size_t size, unsigned seed) {
+    std::string data(size, '\0');
+    std::mt19937 random(seed);
+    for (char& c : data) c = static_cast<char>(random());
+    return data;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// One press of the program in `work`; the files expected on the desktop, in order.
+Run Press(const fs::path& program, const fs::path& work, const std::vector<std::string>& expected) {
+    const fs::path desktop = work / "home" / "Desktop";
+    for (const auto& entry : fs::directory_iterator(desktop)) fs::remove_all(entry.path());
+    std::string exe = program.string(), option = "--download";
+    char* argv[] = {exe.data(), option.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, work.c_str());
+    Run run;
+    pid_t pid = -1;
+    const auto started = std::chrono::steady_clock::now();
+    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        run.identical = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string name = "FORM" + bayhaul::NameSuffix(i) + ".DAT";
+        run.identical = run.identical && ReadAll(desktop / name) == expected[i];
+    }
+    return run;
+}
+
+// R presses; prints and gives the median time.
+double Measure(const char* what, const fs::path& program, const fs::path& work,
+               const std::vector<std::string>& expected, int runs, bool& allIdentical) {
+    std::vector<double> times, cpus;
+    for (int i = 0; i < runs; ++i) {
+        const Run run = Press(program, work, expected);
+        allIdentical = allIdentical && run.identical;
+        times.push_back(run.seconds);
+        cpus.push_back(run.cpuSeconds);
+        std::printf("  %s, run %d: %.2f s, CPU %.2f s (%.0f%% of one core)%s\n", what, i + 1, run.seconds,
+                    run.cpuSeconds, 100 * run.cpuSeconds / run.seconds, run.identical ? "" : ", COPY FAILED");
+        std::fflush(stdout);
+    }
+    return Median(times);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i];
+        const long value = std::strtol(argv[i + 1], nullptr, 10);
+        if (flag == "--terminals") options.terminals = static_cast<int>(value);
+        else if (flag == "--size") options.size = static_cast<std::size_t>(value);
+        else if (flag == "--empty") options.empty = static_cast<int>(value);
+        else if (flag == "--runs") options.runs = static_cast<int>(value);
+    }
+    if (argc % 2 == 0 || options.terminals < 1 || options.terminals > 60 || options.empty < 0 || options.runs < 1) {
+        std::fprintf(stderr, "usage: bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R]\n");
+        return 2;
+    }
+    std::string reason;
+    const fs::path program = bayhaul::ExecutableFolder(reason) / "bayhaul";
+
+    // A private user: virtual ports, a desktop and settings.ini of its own.
+    char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const fs::path work = pattern;
+    setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
+    setenv("HOME", (work / "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (work / "home" / "config").c_str(), 1);
+    unsetenv("XDG_STATE_HOME");
+    fs::create_directories(work / "home" / "Desktop");
+    const std::vector<std::string> line{"--pace", "--latency", "5"};
+
+    // The terminals on COM21 and up, the silent ports after them.
+    std::vector<std::string> data;
+    std::vector<std::unique_ptr<SimulatorProcess>> running;
+    for (int i = 0; i < options.terminals + options.empty; ++i) {
+        const fs::path storage = work / ("terminal" + std::to_string(i));
+        fs::create_directories(storage);
+        std::vector<std::string> extra = line;
+        if (i < options.terminals) {
+            data.push_back(RandomData(options.size, static_cast<unsigned>(i + 1)));
+            std::ofstream(storage / "FORM.DAT", std::ios::binary) << data.back();
+        } else {
+            extra.push_back("--no-answer");
+        }
+        running.push_back(std::make_unique<SimulatorProcess>(21 + i, storage, extra));
+        if (!running.back()->ready()) {
+            std::fprintf(stderr, "simulator %d did not start\n", i);
+            return 1;
+        }
+    }
+
+    std::printf("%d terminals x %zu bytes and %d silent ports, paced lines at 115200 bit/s, 5 ms each way\n",
+                options.terminals, options.size, options.empty);
+    bool identical = true;
+    const double all = Measure("every port", program, work, data, options.runs, identical);
+    // The largest terminal alone: the others are stopped.
+    running.resize(1);
+    const double alone =
+        Measure("the largest terminal alone", program, work, {data.front()}, options.runs, identical);
+    std::printf("press with every port: %.2f s (median of %d)\n", all, options.runs);
+    std::printf("press with the largest terminal alone: %.2f s\n", alone);
+    std::printf("ratio: %.2f\n", all / alone);
+    std::printf("%s\n", identical ? "every copy identical" : "FAILED: a copy is not identical");
+    running.clear();
+    fs::remove_all(work);
+    return identical ? 0 : 1;
+}

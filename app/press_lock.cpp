@@ -1,0 +1,19 @@
+#include "app/press_lock.h"
+
+#include <ctime>
+
+namespace bayhaul {
+
+std::string PressHolderText(const std::string& who, unsigned long process) {
+    const std::time_t now = std::time(nullptr);
+    char since[32] = "";
+    if (const std::tm* local = std::localtime(&now)) std::strftime(since, sizeof since, "%Y-%m-%d %H:%M:%S", local);
+    return who + ", process " + std::to_string(process) + ", since " + since;
+}
+
+std::string PressRunningText(const std::string& holder) {
+    const std::string who = holder.empty() ? "another Bayhaul" : holder;
+    return "Another press is running (" + who + "). Try again when it has finished.";
+}
+
+}  // namespace bayhaul

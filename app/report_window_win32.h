@@ -1,0 +1,30 @@
+// Windows: the report window, LastPressReport in a read-only box with the
+// way to the history; modeless, closed with Escape or its Close button.
+#pragma once
+
+#include "settings/win32_window.h"
+
+namespace bayhaul {
+
+class MainWindowState;
+
+class ReportWindow final : public Win32Window {
+public:
+    ReportWindow(const MainWindowState& state, HWND owner, HICON icon);
+    ~ReportWindow() override;
+
+    // Shows the state's report as it is now.
+    void Refresh();
+    void Close();
+
+private:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    const MainWindowState& state_;
+    HFONT font_ = nullptr;
+    HWND text_ = nullptr;
+    HWND openHistory_ = nullptr;
+    HWND close_ = nullptr;
+};
+
+}  // namespace bayhaul

@@ -1,0 +1,124 @@
+// bayhaul --watch against simulated terminals that arrive, are switched on
+// and off, and leave, while it runs.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/port_watch.h"
+#include "simulated_terminals.h"
+
+namespace bayhaul {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using Child = tether::testing::ChildProcess;
+
+class WatchTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Child> Watch() {
+        auto watch = Child::Start({{BAYHAUL_PATH, "--watch"}, terminals.work.Path(), {}, -1, true});
+        const auto first = watch ? watch->ReadLine(10s) : std::nullopt;
+        EXPECT_EQ(first.value_or("(nothing)"), "Watching the serial ports for terminals; Ctrl+C stops.");
+        return watch;
+    }
+
+    // The next line the watch prints about COM43, within `wait`.
+    static std::optional<std::string> Collection(Child& watch, std::chrono::seconds wait) {
+        const auto end = std::chrono::steady_clock::now() + wait;
+        while (std::chrono::steady_clock::now() < end) {
+            const auto line = watch.ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now()));
+            if (!line) return std::nullopt;
+            if (line->find(" COM43: ") != std::string::npos) return line;
+        }
+        return std::nullopt;
+    }
+
+    void Settings(bool deleteOn) {
+        WriteWholeFile(terminals.Settings(), std::string("0\r\n") + (deleteOn ? "1" : "0") + "\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    }
+
+    testing::SimulatedTerminals terminals;
+};
+
+TEST_F(WatchTest, ATerminalWhosePortAppearsIsCollectedOnceWhileItStays) {
+    const std::string data = testing::SimulatedTerminals::RandomData(3000, 31);
+    Settings(false);
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    std::this_thread::sleep_for(1s);
+    const auto docked = std::chrono::steady_clock::now();
+    terminals.Start(43, data);
+    const auto line = Collection(*watch, 15s);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - docked).count();
+    ASSERT_TRUE(line) << "not collected";
+    std::printf("collected %.1f s after its port appeared\n", seconds);
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM.DAT") + " (3,000 bytes)"), std::string::npos)
+        << *line;
+    EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == data);
+    EXPECT_FALSE(Collection(*watch, 7s)) << "collected again while it stayed";
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->ReadLine(10s).value_or("(nothing)"), "Stopped.");
+    EXPECT_EQ(watch->Wait(10s), 0);
+}
+
+TEST_F(WatchTest, ATerminalSwitchedOnInItsCradleIsCollectedAndAgainAfterItWasOff) {
+    const std::string data = testing::SimulatedTerminals::RandomData(3000, 32);
+    Settings(false);
+    terminals.Start(43, data, {"--switched-off"});
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    EXPECT_FALSE(Collection(*watch, 3s)) << "nothing answers yet";
+
+    terminals.Signal(43, SIGUSR1);  // switched on
+    auto line = Collection(*watch, 15s);
+    ASSERT_TRUE(line);
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM.DAT")), std::string::npos) << *line;
+
+    terminals.Signal(43, SIGUSR2);  // off: the next probe finds it gone
+    std::this_thread::sleep_for(PortWatch::kProbeEvery + 2s);
+    terminals.Signal(43, SIGUSR1);  // and on again: a second docking
+    line = Collection(*watch, 15s);
+    ASSERT_TRUE(line);
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM02.DAT")), std::string::npos)
+        << *line << ": a file of the same run is never replaced";
+    EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == data);
+    EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM02.DAT")) == data);
+}
+
+TEST_F(WatchTest, AStopInTheMiddleOfACollectionKeepsTheTerminalsDataAndLeavesNoFile) {
+    const std::string data = testing::SimulatedTerminals::RandomData(60000, 33);  // 5 s on a paced line
+    const std::string storage = terminals.Start(43, data, {"--pace"});
+    Settings(true);
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    std::this_thread::sleep_for(2500ms);  // well into the transfer
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(10s), 0);
+    EXPECT_TRUE(ReadWholeFile(storage + "/FORM.DAT") == data);
+    EXPECT_TRUE(fs::is_empty(terminals.home / "Desktop"));
+}
+
+TEST_F(WatchTest, APressIsRefusedWhileTheWatchCollects) {
+    const std::string data = testing::SimulatedTerminals::RandomData(60000, 34);
+    terminals.Start(43, data, {"--pace"});
+    Settings(false);
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    std::this_thread::sleep_for(2500ms);  // the watch's press is running
+    auto press = Child::Start({{BAYHAUL_PATH, "--download"}, terminals.work.Path(), {}, -1, true});
+    ASSERT_TRUE(press);
+    std::string output;
+    while (const auto line = press->ReadLine(30s)) output += *line + "\n";
+    EXPECT_EQ(press->Wait(10s), 2) << output;
+    EXPECT_NE(output.find("Another press is running (bayhaul --watch, process "), std::string::npos) << output;
+    EXPECT_TRUE(Collection(*watch, 15s)) << "the watch's collection went on";
+}
+
+}  // namespace
+}  // namespace bayhaul
