@@ -6,12 +6,17 @@
 #   build-win64/  x86_64, the same code, whose tests run under wine64
 # Programs and TetherDll.dll land side by side in each tree's bin/. The
 # end-to-end tests also need the Linux tree's simulator (scripts/build.sh).
+# Arguments pick trees by architecture (scripts/build-windows.sh i686);
+# none builds both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for arch in i686 x86_64; do
+arches=("$@")
+[ ${#arches[@]} -gt 0 ] || arches=(i686 x86_64)
+for arch in "${arches[@]}"; do
   case $arch in
     i686) build=build-win32 ;;
     x86_64) build=build-win64 ;;
+    *) echo "usage: scripts/build-windows.sh [i686|x86_64]..." >&2; exit 2 ;;
   esac
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DBAYHAUL_LINUX_BIN="$PWD/build/bin" >/dev/null

@@ -9,6 +9,8 @@
 #                                  their tests need
 #   scripts/install-deps.sh package  that, and what the Debian package and
 #                                  its test need
+#   scripts/install-deps.sh win32-machine  that, and what the 32-bit machine
+#                                  of scripts/test-win32-machine.sh needs
 # Modes add up: ./test.sh asks for "tests windows package".
 set -euo pipefail
 
@@ -30,8 +32,12 @@ for mode in "$@"; do
     # CPack's dependency list (dpkg-shlibdeps, file), the package's checks,
     # and pgrep for the test's user.
     package) packages+=(dpkg-dev file lintian appstream desktop-file-utils procps) ;;
+    # The emulator that boots the 32-bit machine, cpio for its initrd and
+    # payload, mkfs.ext4 for its disks; apt and dpkg-deb fetch and unpack
+    # its packages.
+    win32-machine) packages+=(qemu-system-x86 cpio e2fsprogs debian-archive-keyring) ;;
     *)
-      echo "usage: scripts/install-deps.sh [tests|fuzz|windows|package]..." >&2
+      echo "usage: scripts/install-deps.sh [tests|fuzz|windows|package|win32-machine]..." >&2
       exit 2
       ;;
   esac

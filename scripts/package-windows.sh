@@ -5,19 +5,37 @@
 #                                      and Bayhaul-VERSION-portable.zip, to ship
 #   scripts/package-windows.sh x86_64  build-win64/package/Bayhaul-VERSION-x64-setup.exe
 #                                      and Bayhaul-VERSION-x64-portable.zip, for the test
+#   scripts/package-windows.sh [i686] --win32-machine
+#                                      the same, once the 32-bit build has
+#                                      passed its run in a 32-bit machine
+#                                      (scripts/test-win32-machine.sh)
 # VERSION is major.minor.tweak of CMake's project version, read from the
 # tree's CMakeCache.txt. Prints the files that went into both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-arch=${1:-i686}
+arch=i686
+machine=no
+for arg in "$@"; do
+  case $arg in
+    i686|x86_64) arch=$arg ;;
+    --win32-machine) machine=yes ;;
+    *) echo "usage: scripts/package-windows.sh [i686|x86_64] [--win32-machine]" >&2; exit 2 ;;
+  esac
+done
 case $arch in
   i686) build=build-win32 suffix= ;;
   x86_64) build=build-win64 suffix=-x64 ;;
-  *) echo "usage: scripts/package-windows.sh [i686|x86_64]" >&2; exit 2 ;;
 esac
+if [ $machine = yes ] && [ $arch != i686 ]; then
+  echo "package-windows: --win32-machine runs the 32-bit build; it goes with i686" >&2
+  exit 2
+fi
 for f in "$build/CMakeCache.txt" "$build/bin/Bayhaul.exe" "$build/bin/TetherDll.dll"; do
   [ -f "$f" ] || { echo "package-windows: no $f: run scripts/build-windows.sh first" >&2; exit 1; }
 done
+if [ $machine = yes ]; then
+  scripts/test-win32-machine.sh --no-build || { echo "package-windows: the 32-bit machine run failed; nothing packed" >&2; exit 1; }
+fi
 
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 file_version=$(cache_value CMAKE_PROJECT_VERSION)
