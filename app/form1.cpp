@@ -76,12 +76,15 @@ Control* Form1::Make(const char* name) {
     auto* control = new Control(this);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(TwipsToPixels(layout.place, *this));
-    if constexpr (std::is_same_v<Control, QCheckBox>) {
+    // A control is named by the text it shows, as that changes, unless the
+    // table names it or it shows none.
+    if (layout.accessibleName != nullptr || std::is_base_of_v<QCheckBox, Control>)
+        control->setAccessibleName(QString::fromLatin1(AccessibleName(layout)));
+    if constexpr (std::is_base_of_v<QCheckBox, Control>) {
         // The box shows no caption; the label beside it carries the text, and
         // clicking the label leaves the box alone.
-        control->setAccessibleName(QString::fromLatin1(layout.text));
         control->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
-    } else if constexpr (!std::is_same_v<Control, QProgressBar>) {
+    } else if constexpr (!std::is_base_of_v<QProgressBar, Control>) {
         control->setText(QString::fromLatin1(layout.text));
     }
     return control;
@@ -104,7 +107,6 @@ void Form1::BuildControls() {
     Command4->setFlat(true);
     Command4->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"));
     Command4->setCursor(Qt::PointingHandCursor);
-    Command4->setAccessibleName(QString::fromLatin1(kDownloadButtonName));
 
     Label2 = Make<QLabel>("Label2");
     Label2->setWordWrap(true);
@@ -164,7 +166,7 @@ void Form1::BuildControls() {
 
 void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
-    Label2->setText(Text(state_.Label2));
+    ShowStatusText(state_.Label2);
     Label2->setToolTip(PlainToolTip(state_.Label2Report));
     ShowProblem(state_.ProblemLine);
     ProgressBar1->setValue(state_.ProgressBar1);
@@ -217,8 +219,15 @@ void Form1::Command7_Click() {
 }
 
 void Form1::ShowStatus(const std::string& text) {
-    Label2->setText(Text(text));
+    ShowStatusText(text);
     Label2->repaint();  // the press blocks between yields: show it now
+}
+
+void Form1::ShowStatusText(const std::string& text) {
+    // Named "Status" for screen readers, which read what it shows as its
+    // description.
+    Label2->setText(Text(text));
+    Label2->setAccessibleDescription(Text(text));
 }
 
 void Form1::ShowReport(const std::vector<PortReport>& report) {

@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
 #include "app/win32_resources.h"
+#include "settings/win32_accessible_name.h"
 
 #include <commctrl.h>
 
@@ -70,21 +71,28 @@ Form1::~Form1() {
 
 HWND Form1::Make(const char* name, const char* className, DWORD style) {
     const ControlSpec& layout = MainWindowControl(name);
-    const char* text = layout.kind == ControlKind::PictureButton ? kDownloadButtonName : layout.text;
-    return MakeControl(Handle(), className, text, style, 0, TwipsToPixels(layout.place, dpi_), ControlId(name),
-                       font_);
+    // The picture button's text is drawn by no one: it is the name screen
+    // readers read. Other controls the table names are named for them, and a
+    // label keeps what it shows as its description.
+    const bool picture = layout.kind == ControlKind::PictureButton;
+    HWND control = MakeControl(Handle(), className, picture ? AccessibleName(layout) : layout.text, style, 0,
+                               TwipsToPixels(layout.place, dpi_), ControlId(name), font_);
+    if (layout.accessibleName != nullptr && !picture)
+        SetAccessibleName(control, layout.accessibleName,
+                          layout.kind == ControlKind::Label ? ControlText::Description : ControlText::Own);
+    return control;
 }
 
 void Form1::BuildControls() {
     Label4 = Make("Label4", "STATIC", SS_LEFT | SS_NOPREFIX);
     SendMessageA(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
     Label3 = Make("Label3", "STATIC", SS_LEFT | SS_NOPREFIX);  // wraps over its lines
-    // The picture button draws itself; its text is the name assistive tools read.
+    // The picture button draws itself.
     Command4 = Make("Command4", "BUTTON", BS_OWNERDRAW | WS_TABSTOP);
     // Label2 takes the mouse, so its tooltip shows.
     Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     // The check boxes are only as wide as their box: their captions, which
-    // assistive tools read, are cut off, and the labels beside them carry
+    // screen readers read, are cut off, and the labels beside them carry
     // the text. Clicking a label leaves its box alone.
     Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
     Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX);

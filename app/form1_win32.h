@@ -10,6 +10,7 @@
 #include "app/report_window_win32.h"
 #include "app/win32_locale_text.h"
 #include "settings/settings_dialog_win32.h"
+#include "settings/win32_accessible_name.h"
 #include "settings/win32_window.h"
 
 #include <memory>
@@ -60,6 +61,7 @@ private:
     void StartTimer2() override;
     void YieldOnce(std::chrono::milliseconds wait) override;
 
+    AccessibilitySupport accessibility_;
     Win32LocaleText locale_;
     MainWindowState state_;
     ScreenDpi dpi_;

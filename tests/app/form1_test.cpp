@@ -154,6 +154,42 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
     EXPECT_TRUE(Control<QLabel>(window, "Label3")->wordWrap());
 }
 
+// What a screen reader finds: a name for every control shown, and the
+// status line's words as its description.
+TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
+    Form1 window(clock, settingsPath, tether, noPorts);
+    window.show();
+    for (const ControlSpec& layout : MainWindowControls()) {
+        QWidget* control = Control<QWidget>(window, layout.name);
+        if (control->isVisible()) {
+            EXPECT_FALSE(Accessible(control).isEmpty()) << layout.name;
+        }
+    }
+    auto* status = Control<QLabel>(window, "Label2");
+    const struct {
+        const char* control;
+        QAccessible::Role role;
+        const char* name;
+    } named[] = {
+        {"Label2", QAccessible::StaticText, "Status"},
+        {"ProgressBar1", QAccessible::ProgressBar, "Download progress"},
+        {"Command4", QAccessible::Button, "Download"},
+        {"Check1", QAccessible::CheckBox, "Sync Date and Time on Terminal with PC"},
+        {"Check2", QAccessible::CheckBox, "Auto Delete Data from Device After Transfer to PC"},
+    };
+    for (const auto& expected : named) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(Control<QWidget>(window, expected.control));
+        ASSERT_NE(face, nullptr) << expected.control;
+        EXPECT_EQ(face->role(), expected.role) << expected.control;
+        EXPECT_EQ(face->text(QAccessible::Name), expected.name);
+    }
+
+    Click(Control<QPushButton>(window, "Command4"));
+    EXPECT_EQ(Accessible(status), "Status");
+    EXPECT_EQ(Accessible(status, QAccessible::Description).toStdString(),
+              "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
+}
+
 TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
     auto* window = new Form1(clock, settingsPath, tether, noPorts);
     window->show();
