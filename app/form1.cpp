@@ -43,6 +43,27 @@ QString Rgb(unsigned colour) {
     return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
 }
 
+// A button that shows it has the focus with a ring in the text colour over
+// its edge: it shows on the download button's picture as on a plain button
+// or a box, in any style.
+template <typename Button>
+class WithFocusRing final : public Button {
+public:
+    using Button::Button;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Button::paintEvent(event);
+        if (!this->hasFocus()) return;
+        const double width = kFocusRingWidth * this->logicalDpiX() / 96.0;
+        QPainter painter(this);
+        QPen ring(this->palette().color(QPalette::WindowText), width);
+        ring.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(ring);
+        painter.drawRect(QRectF(this->rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    }
+};
+
 }  // namespace
 
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
@@ -101,7 +122,7 @@ void Form1::BuildControls() {
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Command4 = Make<QPushButton>("Command4");
+    Command4 = Make<WithFocusRing<QPushButton>>("Command4");
     Command4->setIcon(QIcon(QStringLiteral(":/app/download.png")));
     Command4->setIconSize(QSize(kDownloadPictureWidth, kDownloadPictureHeight));
     Command4->setFlat(true);
@@ -114,14 +135,16 @@ void Form1::BuildControls() {
     Label2->setCursor(Qt::PointingHandCursor);  // a click opens the whole report
     Label2->installEventFilter(this);
 
-    Check1 = Make<QCheckBox>("Check1");
+    Check1 = Make<WithFocusRing<QCheckBox>>("Check1");
     Label5 = Make<QLabel>("Label5");
     Label1 = Make<QLabel>("Label1");
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Check2 = Make<QCheckBox>("Check2");
+    Check2 = Make<WithFocusRing<QCheckBox>>("Check2");
     Label6 = Make<QLabel>("Label6");
-    Command6 = Make<QPushButton>("Command6");
-    Command7 = Make<QPushButton>("Command7");
+    Command6 = Make<WithFocusRing<QPushButton>>("Command6");
+    Command7 = Make<WithFocusRing<QPushButton>>("Command7");
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {Command4, Command6, Command7}) button->setAutoDefault(true);
 
     ProgressBar1 = Make<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);

@@ -142,11 +142,30 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
     const int left = (place.right - place.left - picture.right) / 2 + pressed;
     const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
     downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = place;
-        InflateRect(&focus, -1, -1);
-        DrawFocusRect(item.hDC, &focus);
+    // Its focus shows as every control's does: the window rings it.
+}
+
+RECT Form1::FocusRingPlace(HWND control) const {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+    InflateRect(&place, MulDiv(kFocusRingWidth, dpi_.x, 96), MulDiv(kFocusRingWidth, dpi_.y, 96));
+    return place;
+}
+
+void Form1::ShowFocusRing() {
+    if (Handle() == nullptr) return;
+    // Every button and box of the window is a tab stop; nothing else takes the focus.
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != Handle() || !(GetWindowLongPtrA(focus, GWL_STYLE) & WS_TABSTOP))
+        focus = nullptr;
+    if (focus == ringed_) return;
+    for (HWND control : {ringed_, focus}) {
+        if (control == nullptr) continue;
+        const RECT ring = FocusRingPlace(control);
+        RedrawWindow(Handle(), &ring, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
+    ringed_ = focus;
 }
 
 void Form1::ShowState() {
@@ -276,6 +295,11 @@ void Form1::YieldOnce(std::chrono::milliseconds wait) {
 }
 
 void Form1::Dispatch(MSG& message) {
+    DispatchOne(message);
+    ShowFocusRing();  // a key or a click may have moved the focus
+}
+
+void Form1::DispatchOne(MSG& message) {
     // Ctrl+R anywhere in the main window opens the report.
     if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
         (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
@@ -329,7 +353,24 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:
             backdrop_.Paint(reinterpret_cast<HDC>(wParam));
+            if (ringed_ != nullptr) {
+                // The focus ring, outside the control, in the text colour.
+                RECT ring = FocusRingPlace(ringed_);
+                for (int i = 0; i < MulDiv(kFocusRingWidth, dpi_.x, 96); ++i) {
+                    FrameRect(reinterpret_cast<HDC>(wParam), &ring, GetSysColorBrush(COLOR_WINDOWTEXT));
+                    InflateRect(&ring, -1, -1);
+                }
+            }
             return 1;
+        case WM_ACTIVATE:
+            // As in a dialog box: the focus leaves with the window and comes
+            // back to the same control, the download button at first.
+            if (LOWORD(wParam) == WA_INACTIVE)
+                focusToRestore_ = ringed_ != nullptr ? ringed_ : focusToRestore_;
+            else if (!HIWORD(wParam))  // not minimised
+                SetFocus(focusToRestore_ != nullptr && IsWindow(focusToRestore_) ? focusToRestore_ : Command4);
+            ShowFocusRing();
+            return 0;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
                 SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));

@@ -38,11 +38,17 @@ private:
     RECT PicturePlace(const Win32Picture& picture, int left, int top) const;
     void PaintBackdrop();
     void DrawDownloadButton(const DRAWITEMSTRUCT& item);
+    // The focused button or box is ringed in the text colour, so the focus
+    // shows on the picture button and on a box whose caption is cut off.
+    RECT FocusRingPlace(HWND control) const;
+    void ShowFocusRing();
     // Copies the state onto the controls.
     void ShowState();
     void ShowStatusText(const std::string& text);
     void OnCommand(HWND control, int code);
     void OnClose();
+    // Dispatch without the focus ring.
+    void DispatchOne(MSG& message);
 
     void Command4_Click();
     void Command6_Click();
@@ -72,6 +78,8 @@ private:
     Win32Picture downloadPicture_;
     Win32Backdrop backdrop_;
     bool timer2Running_ = false;
+    HWND ringed_ = nullptr;          // the control the focus ring is around
+    HWND focusToRestore_ = nullptr;  // the control that had the focus when the window was left
 
     HWND Label4 = nullptr;
     HWND Label3 = nullptr;

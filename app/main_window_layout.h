@@ -31,6 +31,9 @@ inline constexpr int kMainWindowHeightTwips = 6840;
 // The picture on the download button, in pixels.
 inline constexpr int kDownloadPictureWidth = 102;
 inline constexpr int kDownloadPictureHeight = 41;
+// The width of the ring that shows which button or box has the focus, in
+// pixels at 96 DPI.
+inline constexpr int kFocusRingWidth = 2;
 // The problem line's colours: dark red on pale red.
 inline constexpr unsigned kProblemTextColour = 0x9B1C1C;
 inline constexpr unsigned kProblemBackColour = 0xFDE8E8;

@@ -190,6 +190,59 @@ TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
               "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
 }
 
+TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {
+    Form1 window(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+    tether.handles = {7, 8, 9, 10};  // COM3: no terminal answers, in both passes
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* download = Control<QPushButton>(window, "Command4");
+    auto* settings = Control<QPushButton>(window, "Command6");
+    auto* about = Control<QPushButton>(window, "Command7");
+
+    // A ring in the text colour over the edge of the focused button or box,
+    // which shows on the download button's picture too.
+    for (const char* name : {"Command4", "Command6", "Command7", "Check1", "Check2"}) {
+        SCOPED_TRACE(name);
+        QWidget* control = Control<QWidget>(window, name);
+        const QColor text = control->palette().color(QPalette::WindowText);
+        const QPoint edge(1, control->height() / 2);
+        window.setFocus();
+        EXPECT_NE(control->grab().toImage().pixelColor(edge), text);
+        control->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(control->grab().toImage().pixelColor(edge), text);
+    }
+
+    download->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(download, Qt::Key_Return);
+    EXPECT_GT(std::count(tether.calls.begin(), tether.calls.end(), "Create"), 0) << "a press asked the library";
+    EXPECT_TRUE(Control<QLabel>(window, "Label2")->text().startsWith("Finished download 0 file(s)"));
+
+    settings->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(settings, Qt::Key_Enter);
+    ASSERT_TRUE(window.SettingsBox());
+    EXPECT_TRUE(window.SettingsBox()->isVisible());
+    about->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(about, Qt::Key_Return);
+    ASSERT_TRUE(window.AboutBox());
+    EXPECT_TRUE(window.AboutBox()->isVisible());
+}
+
+TEST_F(Form1Test, EscapeOrEnterClosesTheAboutBox) {
+    Form1 window(clock, settingsPath, tether, noPorts);
+    window.show();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        Click(Control<QPushButton>(window, "Command7"));
+        QPointer<frmAbout> about = window.AboutBox();
+        ASSERT_TRUE(about);
+        about->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+        QTest::keyClick(about, key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(about.isNull()) << QKeySequence(key).toString().toStdString();
+    }
+}
+
 TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
     auto* window = new Form1(clock, settingsPath, tether, noPorts);
     window->show();
