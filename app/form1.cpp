@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace bayhaul {
@@ -102,9 +104,12 @@ Control* Form1::Make(const char* name) {
     if (layout.accessibleName != nullptr || std::is_base_of_v<QCheckBox, Control>)
         control->setAccessibleName(QString::fromLatin1(AccessibleName(layout)));
     if constexpr (std::is_base_of_v<QCheckBox, Control>) {
-        // The box shows no caption; the label beside it carries the text, and
-        // clicking the label leaves the box alone.
-        control->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
+        // The box shows no caption: the label beside it carries the text,
+        // and a click on the label toggles the box. The box is as large as
+        // its place.
+        const int side = std::min(control->width(), control->height());
+        control->setStyleSheet(
+            QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(side));
     } else if constexpr (!std::is_base_of_v<QProgressBar, Control>) {
         control->setText(QString::fromLatin1(layout.text));
     }
@@ -145,6 +150,13 @@ void Form1::BuildControls() {
     Command7 = Make<WithFocusRing<QPushButton>>("Command7");
     // Enter presses the focused button, as Space does.
     for (QPushButton* button : {Command4, Command6, Command7}) button->setAutoDefault(true);
+    // A click on a box's caption is a click on the box.
+    for (const ControlSpec& layout : MainWindowControls()) {
+        if (layout.captionOf == nullptr) continue;
+        auto* caption = findChild<QLabel*>(QString::fromLatin1(layout.name));
+        caption->setBuddy(findChild<QCheckBox*>(QString::fromLatin1(layout.captionOf)));
+        caption->installEventFilter(this);
+    }
 
     ProgressBar1 = Make<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
@@ -215,7 +227,16 @@ void Form1::OpenReport() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == Label2 || watched == ProblemLine) && event->type() == QEvent::MouseButtonRelease) OpenReport();
+    if (event->type() != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
+    if (watched == Label2 || watched == ProblemLine) {
+        OpenReport();
+    } else if (auto* caption = qobject_cast<QLabel*>(watched); caption && caption->buddy()) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() == Qt::LeftButton && caption->rect().contains(release->position().toPoint())) {
+            caption->buddy()->setFocus(Qt::MouseFocusReason);
+            static_cast<QCheckBox*>(caption->buddy())->click();
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

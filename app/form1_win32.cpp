@@ -29,6 +29,11 @@ int ControlId(const char* name) {
     return 0;
 }
 
+// The table's entry of one of the window's controls.
+const ControlSpec& LayoutOf(HWND control) {
+    return MainWindowControls().at(static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstControlId));
+}
+
 }  // namespace
 
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
@@ -93,12 +98,12 @@ void Form1::BuildControls() {
     Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     // The check boxes are only as wide as their box: their captions, which
     // screen readers read, are cut off, and the labels beside them carry
-    // the text. Clicking a label leaves its box alone.
+    // the text. A click on a label is a click on its box.
     Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Label1 = Make("Label1", "STATIC", SS_LEFT | SS_NOPREFIX);
     Check2 = Make("Check2", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Command6 = Make("Command6", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
@@ -186,6 +191,13 @@ void Form1::ShowStatusText(const std::string& text) {
 void Form1::OnCommand(HWND control, int code) {
     if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
         OpenReport();
+        return;
+    }
+    if (const char* box = LayoutOf(control).captionOf) {
+        // A click on a box's caption is a click on the box. The second click
+        // of a double click comes as STN_DBLCLK: the box takes it as a click.
+        if (code == STN_CLICKED || code == STN_DBLCLK)
+            SendMessageA(GetDlgItem(Handle(), ControlId(box)), BM_CLICK, 0, 0);
         return;
     }
     if (code != BN_CLICKED) return;

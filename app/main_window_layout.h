@@ -23,6 +23,8 @@ struct ControlSpec {
     // it is (the picture button, the status line, the progress bar); null:
     // its text.
     const char* accessibleName = nullptr;
+    // For a check box's caption, the box: a click on the caption toggles it.
+    const char* captionOf = nullptr;
 };
 
 inline constexpr char kMainWindowCaption[] = "Bayhaul";

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -114,14 +116,25 @@ TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
     EXPECT_EQ(FileLines(2, 3), "Desktop;FORM;DAT;");
 }
 
-TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone) {
+TEST_F(Form1Test, ClickingACaptionIsAClickOnItsBox) {
     Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
+    auto* check1 = Control<QCheckBox>(window, "Check1");
+    auto* check2 = Control<QCheckBox>(window, "Check2");
     Click(Control<QLabel>(window, "Label5"));
+    EXPECT_FALSE(check1->isChecked());
+    EXPECT_EQ(FileLines(0, 2), "0;0;");
     Click(Control<QLabel>(window, "Label6"));
-    EXPECT_TRUE(Control<QCheckBox>(window, "Check1")->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(window, "Check2")->isChecked());
-    EXPECT_EQ(FileLines(0, 2), "1;0;");
+    EXPECT_TRUE(check2->isChecked());
+    EXPECT_EQ(FileLines(0, 2), "0;1;");
+    EXPECT_EQ(window.State().Settings.sync, "0");
+    EXPECT_EQ(window.State().Settings.del, "1");
+
+    Click(Control<QLabel>(window, "Label6"), Qt::RightButton);  // as on the box: only the left button clicks
+    EXPECT_TRUE(check2->isChecked());
+    Click(Control<QLabel>(window, "Label5"));
+    EXPECT_TRUE(check1->isChecked());
+    EXPECT_EQ(FileLines(0, 5), "1;1;Desktop;FORM;DAT;");
 }
 
 TEST_F(Form1Test, ControlsShowTheLayoutTable) {
@@ -140,6 +153,10 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
         if (auto* box = qobject_cast<QCheckBox*>(control)) {
             EXPECT_EQ(box->text(), "");
             EXPECT_EQ(box->accessibleName(), text);
+            QStyleOptionButton option;
+            option.initFrom(box);
+            EXPECT_EQ(box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).size(), box->size())
+                << "the box fills its place";
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(button->text(), text);
         } else if (auto* label = qobject_cast<QLabel*>(control); label && std::string(layout.name) != "Label1") {
@@ -154,8 +171,8 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
     EXPECT_TRUE(Control<QLabel>(window, "Label3")->wordWrap());
 }
 
-// What a screen reader finds: a name for every control shown, and the
-// status line's words as its description.
+// What a screen reader finds: a name for every control shown, the status
+// line's words as its description, each box labelled by its caption.
 TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
     Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
@@ -188,6 +205,13 @@ TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
     EXPECT_EQ(Accessible(status), "Status");
     EXPECT_EQ(Accessible(status, QAccessible::Description).toStdString(),
               "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
+
+    for (const char* box : {"Check1", "Check2"}) {
+        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(window, box))
+                                ->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << box;
+        EXPECT_EQ(labels.front().first->object()->objectName(), box == std::string("Check1") ? "Label5" : "Label6");
+    }
 }
 
 TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Bayhaul.exe under wine64 on a virtual display: started in an empty folder
-# it writes the default settings.ini byte for byte, and each click on Check1
-# rewrites line 1 to the box's new state. The focused control is ringed;
-# Enter on the focused About button opens the About box and Escape closes it.
+# it writes the default settings.ini byte for byte, and each click on Check1,
+# or on its caption Label5, rewrites line 1 to the box's new state; a click
+# on Label6 does the same for Check2 and line 2. The focused control is
+# ringed; Enter on the focused About button opens the About box and Escape
+# closes it.
 # Usage: first_start_and_check1.sh BAYHAUL_EXE WINE_RUN [SCREENSHOT]
 # Run it with DISPLAY set (ctest gives the run's shared virtual display). The window is laid out at Wine's 96 DPI, where
-# Check1 (480, 5280 twips, 200 by 200) is the 13-pixel box at (32, 352).
+# Check1 (480, 5280 twips, 200 by 200) is the 13-pixel box at (32, 352), its
+# caption Label5 starts at (48, 352) and Label6 at (48, 408).
 set -euo pipefail
 exe=$1
 wine_run=$2
@@ -60,6 +63,14 @@ xdotool mousemove --window "$window" 38 358 click 1
 await_settings '0\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "clearing Check1 did not write 0 on line 1"
 xdotool mousemove --window "$window" 38 358 click 1
 await_settings '1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "ticking Check1 again did not write 1 on line 1"
+
+# A click on a caption is a click on its box.
+xdotool mousemove --window "$window" 120 358 click 1
+await_settings '0\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n' "a click on Label5 did not clear Check1"
+xdotool mousemove --window "$window" 120 414 click 1
+await_settings '0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n' "a click on Label6 did not tick Check2"
+xdotool mousemove --window "$window" 120 358 click 1
+await_settings '1\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n' "a second click on Label5 did not tick Check1"
 
 # The last click left the focus on Check1, which is ringed (its box is at
 # 32, 352); Check2, Settings and About (at 384, 408) follow it in the tab
