@@ -3,6 +3,7 @@
 #include "about/about_texts.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 
@@ -39,6 +40,16 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void frmAbout::cmdOK_Click() {
     close();
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (modifiers == Qt::NoModifier && (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        cmdOK_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace bayhaul

@@ -17,6 +17,10 @@ public:
     // Closes the box; the main window calls it when it closes.
     void cmdOK_Click();
 
+protected:
+    // Escape and Enter close the box.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace bayhaul {
@@ -42,6 +44,27 @@ namespace {
 QString Rgb(unsigned colour) {
     return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
 }
+
+// A button that shows it has the focus with a ring in the text colour over
+// its edge: it shows on the download button's picture as on a plain button
+// or a box, in any style.
+template <typename Button>
+class WithFocusRing final : public Button {
+public:
+    using Button::Button;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Button::paintEvent(event);
+        if (!this->hasFocus()) return;
+        const double width = kFocusRingWidth * this->logicalDpiX() / 96.0;
+        QPainter painter(this);
+        QPen ring(this->palette().color(QPalette::WindowText), width);
+        ring.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(ring);
+        painter.drawRect(QRectF(this->rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    }
+};
 
 }  // namespace
 
@@ -76,12 +99,18 @@ Control* Form1::Make(const char* name) {
     auto* control = new Control(this);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(TwipsToPixels(layout.place, *this));
-    if constexpr (std::is_same_v<Control, QCheckBox>) {
-        // The box shows no caption; the label beside it carries the text, and
-        // clicking the label leaves the box alone.
-        control->setAccessibleName(QString::fromLatin1(layout.text));
-        control->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 11px; height: 11px; }"));
-    } else if constexpr (!std::is_same_v<Control, QProgressBar>) {
+    // A control is named by the text it shows, as that changes, unless the
+    // table names it or it shows none.
+    if (layout.accessibleName != nullptr || std::is_base_of_v<QCheckBox, Control>)
+        control->setAccessibleName(QString::fromLatin1(AccessibleName(layout)));
+    if constexpr (std::is_base_of_v<QCheckBox, Control>) {
+        // The box shows no caption: the label beside it carries the text,
+        // and a click on the label toggles the box. The box is as large as
+        // its place.
+        const int side = std::min(control->width(), control->height());
+        control->setStyleSheet(
+            QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(side));
+    } else if constexpr (!std::is_base_of_v<QProgressBar, Control>) {
         control->setText(QString::fromLatin1(layout.text));
     }
     return control;
@@ -98,13 +127,12 @@ void Form1::BuildControls() {
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Command4 = Make<QPushButton>("Command4");
+    Command4 = Make<WithFocusRing<QPushButton>>("Command4");
     Command4->setIcon(QIcon(QStringLiteral(":/app/download.png")));
     Command4->setIconSize(QSize(kDownloadPictureWidth, kDownloadPictureHeight));
     Command4->setFlat(true);
     Command4->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"));
     Command4->setCursor(Qt::PointingHandCursor);
-    Command4->setAccessibleName(QString::fromLatin1(kDownloadButtonName));
 
     Label2 = Make<QLabel>("Label2");
     Label2->setWordWrap(true);
@@ -112,14 +140,23 @@ void Form1::BuildControls() {
     Label2->setCursor(Qt::PointingHandCursor);  // a click opens the whole report
     Label2->installEventFilter(this);
 
-    Check1 = Make<QCheckBox>("Check1");
+    Check1 = Make<WithFocusRing<QCheckBox>>("Check1");
     Label5 = Make<QLabel>("Label5");
     Label1 = Make<QLabel>("Label1");
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Check2 = Make<QCheckBox>("Check2");
+    Check2 = Make<WithFocusRing<QCheckBox>>("Check2");
     Label6 = Make<QLabel>("Label6");
-    Command6 = Make<QPushButton>("Command6");
-    Command7 = Make<QPushButton>("Command7");
+    Command6 = Make<WithFocusRing<QPushButton>>("Command6");
+    Command7 = Make<WithFocusRing<QPushButton>>("Command7");
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {Command4, Command6, Command7}) button->setAutoDefault(true);
+    // A click on a box's caption is a click on the box.
+    for (const ControlSpec& layout : MainWindowControls()) {
+        if (layout.captionOf == nullptr) continue;
+        auto* caption = findChild<QLabel*>(QString::fromLatin1(layout.name));
+        caption->setBuddy(findChild<QCheckBox*>(QString::fromLatin1(layout.captionOf)));
+        caption->installEventFilter(this);
+    }
 
     ProgressBar1 = Make<QProgressBar>("ProgressBar1");
     ProgressBar1->setRange(0, 100);
@@ -164,7 +201,7 @@ void Form1::BuildControls() {
 
 void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
-    Label2->setText(Text(state_.Label2));
+    ShowStatusText(state_.Label2);
     Label2->setToolTip(PlainToolTip(state_.Label2Report));
     ShowProblem(state_.ProblemLine);
     ProgressBar1->setValue(state_.ProgressBar1);
@@ -190,7 +227,16 @@ void Form1::OpenReport() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == Label2 || watched == ProblemLine) && event->type() == QEvent::MouseButtonRelease) OpenReport();
+    if (event->type() != QEvent::MouseButtonRelease) return QWidget::eventFilter(watched, event);
+    if (watched == Label2 || watched == ProblemLine) {
+        OpenReport();
+    } else if (auto* caption = qobject_cast<QLabel*>(watched); caption && caption->buddy()) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() == Qt::LeftButton && caption->rect().contains(release->position().toPoint())) {
+            caption->buddy()->setFocus(Qt::MouseFocusReason);
+            static_cast<QCheckBox*>(caption->buddy())->click();
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -217,8 +263,15 @@ void Form1::Command7_Click() {
 }
 
 void Form1::ShowStatus(const std::string& text) {
-    Label2->setText(Text(text));
+    ShowStatusText(text);
     Label2->repaint();  // the press blocks between yields: show it now
+}
+
+void Form1::ShowStatusText(const std::string& text) {
+    // Named "Status" for screen readers, which read what it shows as its
+    // description.
+    Label2->setText(Text(text));
+    Label2->setAccessibleDescription(Text(text));
 }
 
 void Form1::ShowReport(const std::vector<PortReport>& report) {

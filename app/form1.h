@@ -56,6 +56,7 @@ private:
     Control* Make(const char* name);
     // Copies the state onto the controls.
     void ShowState();
+    void ShowStatusText(const std::string& text);
 
     void Command4_Click();
     void Command6_Click();

@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
 #include "app/win32_resources.h"
+#include "settings/win32_accessible_name.h"
 
 #include <commctrl.h>
 
@@ -26,6 +27,11 @@ int ControlId(const char* name) {
         if (std::string_view(controls[i].name) == name) return kFirstControlId + static_cast<int>(i);
     }
     return 0;
+}
+
+// The table's entry of one of the window's controls.
+const ControlSpec& LayoutOf(HWND control) {
+    return MainWindowControls().at(static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstControlId));
 }
 
 }  // namespace
@@ -70,27 +76,34 @@ Form1::~Form1() {
 
 HWND Form1::Make(const char* name, const char* className, DWORD style) {
     const ControlSpec& layout = MainWindowControl(name);
-    const char* text = layout.kind == ControlKind::PictureButton ? kDownloadButtonName : layout.text;
-    return MakeControl(Handle(), className, text, style, 0, TwipsToPixels(layout.place, dpi_), ControlId(name),
-                       font_);
+    // The picture button's text is drawn by no one: it is the name screen
+    // readers read. Other controls the table names are named for them, and a
+    // label keeps what it shows as its description.
+    const bool picture = layout.kind == ControlKind::PictureButton;
+    HWND control = MakeControl(Handle(), className, picture ? AccessibleName(layout) : layout.text, style, 0,
+                               TwipsToPixels(layout.place, dpi_), ControlId(name), font_);
+    if (layout.accessibleName != nullptr && !picture)
+        SetAccessibleName(control, layout.accessibleName,
+                          layout.kind == ControlKind::Label ? ControlText::Description : ControlText::Own);
+    return control;
 }
 
 void Form1::BuildControls() {
     Label4 = Make("Label4", "STATIC", SS_LEFT | SS_NOPREFIX);
     SendMessageA(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
     Label3 = Make("Label3", "STATIC", SS_LEFT | SS_NOPREFIX);  // wraps over its lines
-    // The picture button draws itself; its text is the name assistive tools read.
+    // The picture button draws itself.
     Command4 = Make("Command4", "BUTTON", BS_OWNERDRAW | WS_TABSTOP);
     // Label2 takes the mouse, so its tooltip shows.
     Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     // The check boxes are only as wide as their box: their captions, which
-    // assistive tools read, are cut off, and the labels beside them carry
-    // the text. Clicking a label leaves its box alone.
+    // screen readers read, are cut off, and the labels beside them carry
+    // the text. A click on a label is a click on its box.
     Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Label1 = Make("Label1", "STATIC", SS_LEFT | SS_NOPREFIX);
     Check2 = Make("Check2", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Command6 = Make("Command6", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
@@ -134,11 +147,30 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
     const int left = (place.right - place.left - picture.right) / 2 + pressed;
     const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
     downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = place;
-        InflateRect(&focus, -1, -1);
-        DrawFocusRect(item.hDC, &focus);
+    // Its focus shows as every control's does: the window rings it.
+}
+
+RECT Form1::FocusRingPlace(HWND control) const {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+    InflateRect(&place, MulDiv(kFocusRingWidth, dpi_.x, 96), MulDiv(kFocusRingWidth, dpi_.y, 96));
+    return place;
+}
+
+void Form1::ShowFocusRing() {
+    if (Handle() == nullptr) return;
+    // Every button and box of the window is a tab stop; nothing else takes the focus.
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != Handle() || !(GetWindowLongPtrA(focus, GWL_STYLE) & WS_TABSTOP))
+        focus = nullptr;
+    if (focus == ringed_) return;
+    for (HWND control : {ringed_, focus}) {
+        if (control == nullptr) continue;
+        const RECT ring = FocusRingPlace(control);
+        RedrawWindow(Handle(), &ring, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
+    ringed_ = focus;
 }
 
 void Form1::ShowState() {
@@ -159,6 +191,13 @@ void Form1::ShowStatusText(const std::string& text) {
 void Form1::OnCommand(HWND control, int code) {
     if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
         OpenReport();
+        return;
+    }
+    if (const char* box = LayoutOf(control).captionOf) {
+        // A click on a box's caption is a click on the box. The second click
+        // of a double click comes as STN_DBLCLK: the box takes it as a click.
+        if (code == STN_CLICKED || code == STN_DBLCLK)
+            SendMessageA(GetDlgItem(Handle(), ControlId(box)), BM_CLICK, 0, 0);
         return;
     }
     if (code != BN_CLICKED) return;
@@ -268,6 +307,11 @@ void Form1::YieldOnce(std::chrono::milliseconds wait) {
 }
 
 void Form1::Dispatch(MSG& message) {
+    DispatchOne(message);
+    ShowFocusRing();  // a key or a click may have moved the focus
+}
+
+void Form1::DispatchOne(MSG& message) {
     // Ctrl+R anywhere in the main window opens the report.
     if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
         (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
@@ -321,7 +365,24 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:
             backdrop_.Paint(reinterpret_cast<HDC>(wParam));
+            if (ringed_ != nullptr) {
+                // The focus ring, outside the control, in the text colour.
+                RECT ring = FocusRingPlace(ringed_);
+                for (int i = 0; i < MulDiv(kFocusRingWidth, dpi_.x, 96); ++i) {
+                    FrameRect(reinterpret_cast<HDC>(wParam), &ring, GetSysColorBrush(COLOR_WINDOWTEXT));
+                    InflateRect(&ring, -1, -1);
+                }
+            }
             return 1;
+        case WM_ACTIVATE:
+            // As in a dialog box: the focus leaves with the window and comes
+            // back to the same control, the download button at first.
+            if (LOWORD(wParam) == WA_INACTIVE)
+                focusToRestore_ = ringed_ != nullptr ? ringed_ : focusToRestore_;
+            else if (!HIWORD(wParam))  // not minimised
+                SetFocus(focusToRestore_ != nullptr && IsWindow(focusToRestore_) ? focusToRestore_ : Command4);
+            ShowFocusRing();
+            return 0;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
                 SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));

@@ -10,6 +10,7 @@
 #include "app/report_window_win32.h"
 #include "app/win32_locale_text.h"
 #include "settings/settings_dialog_win32.h"
+#include "settings/win32_accessible_name.h"
 #include "settings/win32_window.h"
 
 #include <memory>
@@ -37,11 +38,17 @@ private:
     RECT PicturePlace(const Win32Picture& picture, int left, int top) const;
     void PaintBackdrop();
     void DrawDownloadButton(const DRAWITEMSTRUCT& item);
+    // The focused button or box is ringed in the text colour, so the focus
+    // shows on the picture button and on a box whose caption is cut off.
+    RECT FocusRingPlace(HWND control) const;
+    void ShowFocusRing();
     // Copies the state onto the controls.
     void ShowState();
     void ShowStatusText(const std::string& text);
     void OnCommand(HWND control, int code);
     void OnClose();
+    // Dispatch without the focus ring.
+    void DispatchOne(MSG& message);
 
     void Command4_Click();
     void Command6_Click();
@@ -60,6 +67,7 @@ private:
     void StartTimer2() override;
     void YieldOnce(std::chrono::milliseconds wait) override;
 
+    AccessibilitySupport accessibility_;
     Win32LocaleText locale_;
     MainWindowState state_;
     ScreenDpi dpi_;
@@ -70,6 +78,8 @@ private:
     Win32Picture downloadPicture_;
     Win32Backdrop backdrop_;
     bool timer2Running_ = false;
+    HWND ringed_ = nullptr;          // the control the focus ring is around
+    HWND focusToRestore_ = nullptr;  // the control that had the focus when the window was left
 
     HWND Label4 = nullptr;
     HWND Label3 = nullptr;

@@ -16,9 +16,15 @@ struct ControlSpec {
     const char* name;  // the designer name, e.g. "Command4"
     ControlKind kind;
     // What the control shows. A check box shows only its box: this is its
-    // caption, which assistive tools read out.
+    // caption, which screen readers read out.
     const char* text;
     TwipsRect place;
+    // What screen readers call the control where its text does not say what
+    // it is (the picture button, the status line, the progress bar); null:
+    // its text.
+    const char* accessibleName = nullptr;
+    // For a check box's caption, the box: a click on the caption toggles it.
+    const char* captionOf = nullptr;
 };
 
 inline constexpr char kMainWindowCaption[] = "Bayhaul";
@@ -27,8 +33,9 @@ inline constexpr int kMainWindowHeightTwips = 6840;
 // The picture on the download button, in pixels.
 inline constexpr int kDownloadPictureWidth = 102;
 inline constexpr int kDownloadPictureHeight = 41;
-// The name assistive tools read for the download button, which shows no text.
-inline constexpr char kDownloadButtonName[] = "Download";
+// The width of the ring that shows which button or box has the focus, in
+// pixels at 96 DPI.
+inline constexpr int kFocusRingWidth = 2;
 // The problem line's colours: dark red on pale red.
 inline constexpr unsigned kProblemTextColour = 0x9B1C1C;
 inline constexpr unsigned kProblemBackColour = 0xFDE8E8;
@@ -40,5 +47,8 @@ const std::vector<ControlSpec>& MainWindowControls();
 
 // The control of that designer name; the name must be in the table.
 const ControlSpec& MainWindowControl(std::string_view name);
+
+// What screen readers call the control.
+const char* AccessibleName(const ControlSpec& control);
 
 }  // namespace bayhaul

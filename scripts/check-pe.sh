@@ -72,7 +72,8 @@ check_imports() {
     while read -r dll; do
       case "${dll,,}" in
         kernel32.dll|user32.dll|gdi32.dll|shell32.dll|ole32.dll|oleaut32.dll|advapi32.dll|setupapi.dll|\
-        comctl32.dll|comdlg32.dll|gdiplus.dll|msvcrt.dll|shlwapi.dll|version.dll|ws2_32.dll|uxtheme.dll|api-ms-win-*) ;;
+        comctl32.dll|comdlg32.dll|gdiplus.dll|msvcrt.dll|oleacc.dll|shlwapi.dll|version.dll|ws2_32.dll|uxtheme.dll|\
+        api-ms-win-*) ;;
         *) fail "$file imports $dll, which is not part of Windows" ;;
       esac
     done < <("$objdump" -p "$file" | awk '/DLL Name:/ {print $3}')

@@ -62,6 +62,9 @@ Control* Settings::Make(const char* name) {
     if constexpr (std::is_same_v<Control, QLabel> || std::is_same_v<Control, QRadioButton> ||
                   std::is_same_v<Control, QPushButton>)
         control->setText(QString::fromLatin1(layout.text));
+    // The boxes and the groups are named for screen readers; an option is
+    // read with the name of the group it sits in.
+    if (layout.accessibleName != nullptr) control->setAccessibleName(QString::fromLatin1(AccessibleName(layout)));
     return control;
 }
 

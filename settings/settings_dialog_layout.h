@@ -5,6 +5,7 @@
 
 #include "settings/twips.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct SettingsControlSpec {
     const char* text;             // the caption; empty for text boxes, frames and the picture
     TwipsRect place;              // inside `frame` when the control has one, else inside the dialog
     const char* frame = nullptr;  // the captionless group an option button sits in
+    // What screen readers call the control where its caption does not say
+    // what it is (the text boxes, the groups); null: its caption.
+    const char* accessibleName = nullptr;
 };
 
 inline constexpr char kSettingsDialogCaption[] = "Settings";
@@ -30,5 +34,11 @@ const std::vector<SettingsControlSpec>& SettingsDialogControls();
 
 // The control of that designer name; the name must be in the table.
 const SettingsControlSpec& SettingsDialogControl(std::string_view name);
+
+// What screen readers call the control.
+const char* AccessibleName(const SettingsControlSpec& control);
+// The same, preceded by its group's name for an option, for a window whose
+// groups are not elements of their own: "Extension: Default".
+std::string AccessibleNameWithGroup(const SettingsControlSpec& control);
 
 }  // namespace bayhaul

@@ -1,6 +1,7 @@
 #include "settings/settings_dialog_win32.h"
 
 #include "settings/settings_dialog_layout.h"
+#include "settings/win32_accessible_name.h"
 
 #include <functional>
 #include <utility>
@@ -113,6 +114,9 @@ void Settings::BuildControls() {
         previousWasOption = layout.kind == SettingsControlKind::OptionButton;
         previousFrame = layout.frame;
         HWND control = MakeControl(Handle(), className, layout.text, style, exStyle, place, controlId, font_);
+        // The groups are drawn, not windows: an option's name says its group.
+        if (layout.accessibleName != nullptr || layout.frame != nullptr)
+            SetAccessibleName(control, AccessibleNameWithGroup(layout));
         controls_[layout.name] = control;
         names_[controlId] = layout.name;
     }

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -114,14 +116,25 @@ TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
     EXPECT_EQ(FileLines(2, 3), "Desktop;FORM;DAT;");
 }
 
-TEST_F(Form1Test, ClickingALabelLeavesItsBoxAlone) {
+TEST_F(Form1Test, ClickingACaptionIsAClickOnItsBox) {
     Form1 window(clock, settingsPath, tether, noPorts);
     window.show();
+    auto* check1 = Control<QCheckBox>(window, "Check1");
+    auto* check2 = Control<QCheckBox>(window, "Check2");
     Click(Control<QLabel>(window, "Label5"));
+    EXPECT_FALSE(check1->isChecked());
+    EXPECT_EQ(FileLines(0, 2), "0;0;");
     Click(Control<QLabel>(window, "Label6"));
-    EXPECT_TRUE(Control<QCheckBox>(window, "Check1")->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(window, "Check2")->isChecked());
-    EXPECT_EQ(FileLines(0, 2), "1;0;");
+    EXPECT_TRUE(check2->isChecked());
+    EXPECT_EQ(FileLines(0, 2), "0;1;");
+    EXPECT_EQ(window.State().Settings.sync, "0");
+    EXPECT_EQ(window.State().Settings.del, "1");
+
+    Click(Control<QLabel>(window, "Label6"), Qt::RightButton);  // as on the box: only the left button clicks
+    EXPECT_TRUE(check2->isChecked());
+    Click(Control<QLabel>(window, "Label5"));
+    EXPECT_TRUE(check1->isChecked());
+    EXPECT_EQ(FileLines(0, 5), "1;1;Desktop;FORM;DAT;");
 }
 
 TEST_F(Form1Test, ControlsShowTheLayoutTable) {
@@ -140,6 +153,10 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
         if (auto* box = qobject_cast<QCheckBox*>(control)) {
             EXPECT_EQ(box->text(), "");
             EXPECT_EQ(box->accessibleName(), text);
+            QStyleOptionButton option;
+            option.initFrom(box);
+            EXPECT_EQ(box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).size(), box->size())
+                << "the box fills its place";
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(button->text(), text);
         } else if (auto* label = qobject_cast<QLabel*>(control); label && std::string(layout.name) != "Label1") {
@@ -152,6 +169,102 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
     EXPECT_DOUBLE_EQ(title.pointSizeF(), 9.75);
     EXPECT_TRUE(title.bold());
     EXPECT_TRUE(Control<QLabel>(window, "Label3")->wordWrap());
+}
+
+// What a screen reader finds: a name for every control shown, the status
+// line's words as its description, each box labelled by its caption.
+TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
+    Form1 window(clock, settingsPath, tether, noPorts);
+    window.show();
+    for (const ControlSpec& layout : MainWindowControls()) {
+        QWidget* control = Control<QWidget>(window, layout.name);
+        if (control->isVisible()) {
+            EXPECT_FALSE(Accessible(control).isEmpty()) << layout.name;
+        }
+    }
+    auto* status = Control<QLabel>(window, "Label2");
+    const struct {
+        const char* control;
+        QAccessible::Role role;
+        const char* name;
+    } named[] = {
+        {"Label2", QAccessible::StaticText, "Status"},
+        {"ProgressBar1", QAccessible::ProgressBar, "Download progress"},
+        {"Command4", QAccessible::Button, "Download"},
+        {"Check1", QAccessible::CheckBox, "Sync Date and Time on Terminal with PC"},
+        {"Check2", QAccessible::CheckBox, "Auto Delete Data from Device After Transfer to PC"},
+    };
+    for (const auto& expected : named) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(Control<QWidget>(window, expected.control));
+        ASSERT_NE(face, nullptr) << expected.control;
+        EXPECT_EQ(face->role(), expected.role) << expected.control;
+        EXPECT_EQ(face->text(QAccessible::Name), expected.name);
+    }
+
+    Click(Control<QPushButton>(window, "Command4"));
+    EXPECT_EQ(Accessible(status), "Status");
+    EXPECT_EQ(Accessible(status, QAccessible::Description).toStdString(),
+              "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
+
+    for (const char* box : {"Check1", "Check2"}) {
+        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(window, box))
+                                ->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << box;
+        EXPECT_EQ(labels.front().first->object()->objectName(), box == std::string("Check1") ? "Label5" : "Label6");
+    }
+}
+
+TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {
+    Form1 window(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+    tether.handles = {7, 8, 9, 10};  // COM3: no terminal answers, in both passes
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* download = Control<QPushButton>(window, "Command4");
+    auto* settings = Control<QPushButton>(window, "Command6");
+    auto* about = Control<QPushButton>(window, "Command7");
+
+    // A ring in the text colour over the edge of the focused button or box,
+    // which shows on the download button's picture too.
+    for (const char* name : {"Command4", "Command6", "Command7", "Check1", "Check2"}) {
+        SCOPED_TRACE(name);
+        QWidget* control = Control<QWidget>(window, name);
+        const QColor text = control->palette().color(QPalette::WindowText);
+        const QPoint edge(1, control->height() / 2);
+        window.setFocus();
+        EXPECT_NE(control->grab().toImage().pixelColor(edge), text);
+        control->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(control->grab().toImage().pixelColor(edge), text);
+    }
+
+    download->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(download, Qt::Key_Return);
+    EXPECT_GT(std::count(tether.calls.begin(), tether.calls.end(), "Create"), 0) << "a press asked the library";
+    EXPECT_TRUE(Control<QLabel>(window, "Label2")->text().startsWith("Finished download 0 file(s)"));
+
+    settings->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(settings, Qt::Key_Enter);
+    ASSERT_TRUE(window.SettingsBox());
+    EXPECT_TRUE(window.SettingsBox()->isVisible());
+    about->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(about, Qt::Key_Return);
+    ASSERT_TRUE(window.AboutBox());
+    EXPECT_TRUE(window.AboutBox()->isVisible());
+}
+
+TEST_F(Form1Test, EscapeOrEnterClosesTheAboutBox) {
+    Form1 window(clock, settingsPath, tether, noPorts);
+    window.show();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        Click(Control<QPushButton>(window, "Command7"));
+        QPointer<frmAbout> about = window.AboutBox();
+        ASSERT_TRUE(about);
+        about->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+        QTest::keyClick(about, key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(about.isNull()) << QKeySequence(key).toString().toStdString();
+    }
 }
 
 TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {

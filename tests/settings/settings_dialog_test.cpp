@@ -14,6 +14,10 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <map>
+#include <set>
+#include <utility>
+
 #include <sys/stat.h>
 
 namespace bayhaul {
@@ -55,6 +59,35 @@ TEST_F(SettingsDialogTest, ControlsFollowTheLayoutTableInADialogCentredOnTheScre
     EXPECT_EQ(Control<QRadioButton>(*dialog, "Option4")->text(), "My Documents");
     EXPECT_EQ(Control<QLabel>(*dialog, "Label2")->text(), ".");
     EXPECT_EQ(dialog->children().indexOf(Control<QLabel>(*dialog, "picOptions")), 0) << "behind the other controls";
+    dialog->close();
+}
+
+// A screen reader names the three boxes, and reads each option within its
+// named group, so "Default" of the name is told from "Default" of the extension.
+TEST_F(SettingsDialogTest, ScreenReadersNameTheBoxesAndTheGroupOfEachOption) {
+    QPointer<Settings> dialog = Open();
+    EXPECT_EQ(Accessible(Control<QWidget>(*dialog, "Text1")), "Saved location folder");
+    EXPECT_EQ(Accessible(Control<QWidget>(*dialog, "Text2")), "File name");
+    EXPECT_EQ(Accessible(Control<QWidget>(*dialog, "Text3")), "File name extension");
+    EXPECT_EQ(Accessible(Control<QWidget>(*dialog, "Text2"), QAccessible::Value), "FORM");
+
+    const std::map<std::string, QString> groups = {
+        {"Frame1", "Saved location"}, {"Frame2", "Saved file name"}, {"Frame3", "Extension"}};
+    std::set<std::pair<QString, QString>> readAs;
+    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
+        if (layout.kind != SettingsControlKind::OptionButton) continue;
+        SCOPED_TRACE(layout.name);
+        QAccessibleInterface* option = QAccessible::queryAccessibleInterface(Control<QWidget>(*dialog, layout.name));
+        ASSERT_NE(option, nullptr);
+        EXPECT_EQ(option->role(), QAccessible::RadioButton);
+        EXPECT_EQ(option->text(QAccessible::Name), layout.text);
+        QAccessibleInterface* group = option->parent();
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->role(), QAccessible::Grouping);
+        EXPECT_EQ(group->text(QAccessible::Name), groups.at(layout.frame));
+        readAs.emplace(group->text(QAccessible::Name), option->text(QAccessible::Name));
+    }
+    EXPECT_EQ(readAs.size(), 9u) << "no two options read alike";
     dialog->close();
 }
 

@@ -1,7 +1,9 @@
-// Finding a window's controls by their designer names, and clicking them,
-// for tests of the real windows offscreen.
+// Finding a window's controls by their designer names, clicking them and
+// reading what screen readers read of them, for tests of the real windows
+// offscreen.
 #pragma once
 
+#include <QAccessible>
 #include <QTest>
 #include <QWidget>
 
@@ -18,6 +20,13 @@ T* Control(QWidget& window, const char* name) {
 
 inline void Click(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(control, button, {}, control->rect().center());
+}
+
+// What Qt's accessibility interface gives screen readers of the control.
+inline QString Accessible(QWidget* control, QAccessible::Text what = QAccessible::Name) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    EXPECT_NE(face, nullptr) << control->objectName().toStdString();
+    return face != nullptr ? face->text(what) : QString();
 }
 
 }  // namespace bayhaul

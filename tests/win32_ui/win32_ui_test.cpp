@@ -7,10 +7,13 @@
 #include "settings/settings_dialog_layout.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_file.h"
+#include "settings/win32_accessible_name.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <filesystem>
 #include <fstream>
@@ -27,6 +30,42 @@ std::string Text(HWND window) {
 
 bool Checked(HWND option) {
     return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// What a screen reader reads of a control, asked as one asks: through the
+// accessible object the control gives out.
+struct ReadOut {
+    std::string name;
+    std::string value;
+    std::string description;
+};
+
+ReadOut Accessible(HWND control) {
+    IAccessible* object = nullptr;
+    const HRESULT found = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&object));
+    EXPECT_EQ(found, S_OK);
+    if (object == nullptr) return {};
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    const auto read = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+        BSTR text = nullptr;
+        (object->*get)(self, &text);
+        std::string narrow;
+        if (text != nullptr) {
+            const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+            narrow.resize(static_cast<std::size_t>(length));
+            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+            narrow.pop_back();  // the terminating zero
+            SysFreeString(text);
+        }
+        return narrow;
+    };
+    ReadOut out{read(&IAccessible::get_accName), read(&IAccessible::get_accValue),
+                read(&IAccessible::get_accDescription)};
+    object->Release();
+    return out;
 }
 
 // Hands every queued message to the dialog's keyboard handling, as the
@@ -72,6 +111,7 @@ protected:
     void Type(const char* box, const char* text) { SetWindowTextA(Control(box), text); }
     void Click(const char* name) { SendMessageA(Control(name), BM_CLICK, 0, 0); }
 
+    AccessibilitySupport accessibility_;
     fs::path folder_ = fs::temp_directory_path() / ("bayhaul-win32-ui-" + std::to_string(GetCurrentProcessId()));
     std::string settingsPath_ = (folder_ / "settings.ini").string();
     AppSettings mainSettings_;
@@ -118,6 +158,30 @@ TEST_F(SettingsWindowTest, OpensWithTheFileShownAndEveryControlAtItsPlace) {
             EXPECT_EQ(Text(Control(name)), layout.text) << name;
         }
     }
+}
+
+// The dialog's groups are drawn, not windows: each option's name says its
+// group, so "Default" of the name is told from "Default" of the extension.
+TEST_F(SettingsWindowTest, ScreenReadersNameTheBoxesAndTellTheGroupsOptionsApart) {
+    Open("1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
+    EXPECT_EQ(Accessible(Control("Text1")).name, "Saved location folder");
+    EXPECT_EQ(Accessible(Control("Text2")).name, "File name");
+    EXPECT_EQ(Accessible(Control("Text2")).value, "FORM") << "the box's own value stays";
+    EXPECT_EQ(Accessible(Control("Text3")).name, "File name extension");
+    EXPECT_EQ(Accessible(Control("Option4")).name, "Saved location: My Documents");
+    EXPECT_EQ(Accessible(Control("Option7")).name, "Saved file name: Default");
+    EXPECT_EQ(Accessible(Control("Option9")).name, "Saved file name: Custom");
+    EXPECT_EQ(Accessible(Control("Option10")).name, "Extension: Default");
+    EXPECT_EQ(Accessible(Control("Option12")).name, "Extension: Custom");
+    EXPECT_EQ(Accessible(Control("cmdApply")).name, "Apply");
+
+    // Named, each option is still the same button.
+    Click("Option11");
+    EXPECT_EQ(Text(Control("Text3")), "TXT");
+    chooser_.picked = "D:\\Picked";
+    SendMessageA(Control("Option6"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(chooser_.asked, 1);
+    EXPECT_EQ(Accessible(Control("Option6")).name, "Saved location: Custom");
 }
 
 TEST_F(SettingsWindowTest, EditsAndOptionClicksReachTheRules) {
@@ -210,6 +274,67 @@ TEST_F(SettingsWindowTest, AFileThatCannotBeWrittenKeepsTheDialogOpenAndSaysWhy)
     EXPECT_NE(mainSettings_.fileext, "new");
     EXPECT_EQ(FileContent(), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     SetFileAttributesA(settingsPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A name replaces what the control's text would give; a label's text is
+// then its description, and follows the text as it changes.
+TEST(AccessibleName, ReplacesTheNameAndKeepsALabelsTextAsItsDescription) {
+    const AccessibilitySupport accessibility;
+    HWND label = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    HWND bar = CreateWindowExA(0, "msctls_progress32", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr,
+                               nullptr);
+    SetAccessibleName(label, "Status", ControlText::Description);
+    SetAccessibleName(bar, "Progress");
+    SetAccessibleName(bar, "Download progress");  // named again: the last name holds
+    EXPECT_EQ(Accessible(label).name, "Status");
+    EXPECT_EQ(Accessible(label).description, "");
+    SetWindowTextA(label, "Searching...");
+    EXPECT_EQ(Accessible(label).name, "Status");
+    EXPECT_EQ(Accessible(label).description, "Searching...");
+    EXPECT_EQ(Accessible(bar).name, "Download progress");
+    DestroyWindow(label);
+    DestroyWindow(bar);
+}
+
+// Bayhaul.exe's window read from another process, as a screen reader reads
+// it: every control shown has a name.
+TEST(MainWindow, AScreenReaderInAnotherProcessFindsEveryControlNamed) {
+    const AccessibilitySupport accessibility;
+    const fs::path folder = fs::temp_directory_path() / ("bayhaul-win32-names-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    std::string command = std::string("\"") + BAYHAUL_EXE + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
+                               &startup, &program));
+    HWND window = nullptr;
+    for (int i = 0; i < 300 && window == nullptr; ++i) {
+        window = FindWindowA("BayhaulForm1", "Bayhaul");
+        if (window == nullptr) Sleep(100);
+    }
+    std::vector<std::string> names;
+    if (window != nullptr) {
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child)) continue;  // the problem line while nothing went wrong
+            names.push_back(Accessible(child).name);
+            EXPECT_NE(names.back(), "") << "child " << names.size() << " says: " << Text(child);
+        }
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    const bool ended = WaitForSingleObject(program.hProcess, 30000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(program.hProcess, 1);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+
+    ASSERT_NE(window, nullptr) << "no Bayhaul window appeared";
+    EXPECT_TRUE(ended);
+    for (const char* name : {"Download", "Status", "Download progress", "Sync Date and Time on Terminal with PC",
+                             "Auto Delete Data from Device After Transfer to PC", "Settings", "About"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    }
 }
 
 // The test program carries Bayhaul.exe's own resources.
