@@ -1,6 +1,9 @@
 #include "about/frm_about.h"
 
+#include "about/about_layout.h"
 #include "about/about_texts.h"
+#include "ui/qt_control.h"
+#include "ui/qt_twips.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -14,28 +17,23 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QString::fromStdString(texts.caption));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(300, 96);
+    setFixedSize(TwipsToPixels(kAboutBoxWidthTwips, logicalDpiX()), TwipsToPixels(kAboutBoxHeightTwips, logicalDpiY()));
     setAutoFillBackground(true);
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0xE8, 0xEF, 0xF6));
+    colours.setColor(QPalette::Window, QColor(QRgb(kAboutBoxBackColour)));
     setPalette(colours);
 
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
+    const ControlTable& controls = AboutBoxControls();
+    picIcon = MakeControl<QLabel>(*this, FindControl(controls, "picIcon"));
     picIcon->setPixmap(QPixmap(QStringLiteral(":/about/icon16.png")));
-    picIcon->setGeometry(16, 16, 16, 16);
-
-    lblTitle = new QLabel(QString::fromStdString(texts.title), this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle = MakeControl<QLabel>(*this, FindControl(controls, "lblTitle"));
+    lblTitle->setText(QString::fromStdString(texts.title));
     QFont titleFont = lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
-    lblTitle->setGeometry(44, 10, 240, 30);
-
-    lblVersion = new QLabel(QString::fromStdString(texts.version), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(44, 46, 240, 24);
+    lblVersion = MakeControl<QLabel>(*this, FindControl(controls, "lblVersion"));
+    lblVersion->setText(QString::fromStdString(texts.version));
 }
 
 void frmAbout::cmdOK_Click() {

@@ -2,7 +2,7 @@
 // modeless window. Its texts come from the program's version resource.
 #pragma once
 
-#include "settings/win32_window.h"
+#include "ui/win32_window.h"
 
 namespace bayhaul {
 

@@ -120,8 +120,6 @@ public:
     }
     void ShowProgress(int) override {}
     void ShowProblem(const std::string&) override {}  // the summary tells, at the end
-    bool Check1Ticked() const override { return state_.Check1; }
-    bool Check2Ticked() const override { return state_.Check2; }
     void StartTimer2() override {}  // no timer here: no yield is ever held up
     void YieldOnce(std::chrono::milliseconds wait) override {
         if (wait.count() > 0) std::this_thread::sleep_for(wait);

@@ -42,8 +42,8 @@ class DownloadFromAllTerminals::DirectHost final : public PortHost {
 public:
     DirectHost(DownloadFromAllTerminals& press, Turn& turn) : press_(press), turn_(turn) {}
 
-    bool Check1Ticked() override { return press_.window_.Check1Ticked(); }
-    bool Check2Ticked() override { return press_.window_.Check2Ticked(); }
+    bool Check1Ticked() override { return press_.state_.Check1; }
+    bool Check2Ticked() override { return press_.state_.Check2; }
     std::string ClockStamp() override { return press_.state_.SetDate(); }
     void KeepStamp(const std::string& stamp) override { press_.state_.LastStamp = stamp; }
     std::string PartPath(std::string& why) override { return press_.PartPath(turn_, why); }

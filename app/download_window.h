@@ -24,10 +24,6 @@ public:
     // The line that tells at a glance what went wrong; "" hides it.
     virtual void ShowProblem(const std::string& text) = 0;
 
-    // The two option boxes as they are at this moment.
-    virtual bool Check1Ticked() const = 0;  // set the terminal's clock
-    virtual bool Check2Ticked() const = 0;  // delete the file on the terminal
-
     // Makes sure Timer2 runs; a running timer is left as it is.
     virtual void StartTimer2() = 0;
 

@@ -3,7 +3,8 @@
 #include "about/frm_about.h"
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
-#include "settings/qt_twips.h"
+#include "ui/qt_control.h"
+#include "ui/qt_twips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <string_view>
 #include <type_traits>
 
 namespace bayhaul {
@@ -42,7 +44,7 @@ QString PlainToolTip(const std::string& lines) {
 namespace {
 
 QString Rgb(unsigned colour) {
-    return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0'));
+    return QColor(QRgb(colour)).name();
 }
 
 // A button that shows it has the focus with a ring in the text colour over
@@ -71,7 +73,8 @@ protected:
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
              PressLockTaker pressLock, std::string stateFolder, QWidget* parent)
     : QWidget(parent),
-      state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+      MainWindowFront(ownState_),
+      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
                                std::move(pressLock), std::move(stateFolder))),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
@@ -95,23 +98,13 @@ Form1::~Form1() = default;
 
 template <typename Control>
 Control* Form1::Make(const char* name) {
-    const ControlSpec& layout = MainWindowControl(name);
-    auto* control = new Control(this);
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(TwipsToPixels(layout.place, *this));
-    // A control is named by the text it shows, as that changes, unless the
-    // table names it or it shows none.
-    if (layout.accessibleName != nullptr || std::is_base_of_v<QCheckBox, Control>)
-        control->setAccessibleName(QString::fromLatin1(AccessibleName(layout)));
+    auto* control = MakeControl<Control>(*this, MainWindowControl(name));
     if constexpr (std::is_base_of_v<QCheckBox, Control>) {
-        // The box shows no caption: the label beside it carries the text,
-        // and a click on the label toggles the box. The box is as large as
-        // its place.
+        // A click on the label beside the box toggles it too. The box is as
+        // large as its place.
         const int side = std::min(control->width(), control->height());
         control->setStyleSheet(
             QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(side));
-    } else if constexpr (!std::is_base_of_v<QProgressBar, Control>) {
-        control->setText(QString::fromLatin1(layout.text));
     }
     return control;
 }
@@ -181,17 +174,16 @@ void Form1::BuildControls() {
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(kTimerIntervalMs);
 
-    connect(Check1, &QCheckBox::clicked, this, [this](bool checked) {
-        state_.Check1Click(checked);
-        ShowState();
-    });
-    connect(Check2, &QCheckBox::clicked, this, [this](bool checked) {
-        state_.Check2Click(checked);
-        ShowState();
-    });
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    for (const ControlSpec& layout : MainWindowControls()) {
+        const std::string_view name = layout.name;
+        if (layout.kind == ControlKind::CheckBox) {
+            connect(findChild<QCheckBox*>(QString::fromLatin1(layout.name)), &QCheckBox::clicked, this,
+                    [this, name](bool checked) { Clicked(name, checked); });
+        } else if (layout.kind == ControlKind::Button || layout.kind == ControlKind::PictureButton) {
+            connect(findChild<QPushButton*>(QString::fromLatin1(layout.name)), &QPushButton::clicked, this,
+                    [this, name] { Clicked(name); });
+        }
+    }
     connect(Timer1, &QTimer::timeout, this, [this] {
         state_.Timer1Tick();
         ShowState();
@@ -212,10 +204,8 @@ void Form1::ShowState() {
     Check2->setChecked(state_.Check2);
 }
 
-void Form1::Command4_Click() {
-    state_.Command4Click(*this);
+void Form1::RefreshReport() {
     if (report_) report_->Refresh();
-    if (state_.CloseRequested) close();  // the window was closed during the press
 }
 
 void Form1::OpenReport() {
@@ -282,14 +272,6 @@ void Form1::ShowProgress(int percent) {
     ProgressBar1->setValue(percent);  // painted at the next yield
 }
 
-bool Form1::Check1Ticked() const {
-    return state_.Check1;
-}
-
-bool Form1::Check2Ticked() const {
-    return state_.Check2;
-}
-
 void Form1::StartTimer2() {
     if (!Timer2->isActive()) Timer2->start();
 }
@@ -311,14 +293,20 @@ void Form1::paintEvent(QPaintEvent*) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!state_.RequestClose()) {
-        event->ignore();  // the press stops at its next yield and closes the window then
-        return;
-    }
-    if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
+    if (MayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Form1::CloseOwnedWindows() {
+    if (settings_) settings_->cmdCancel_Click();
     if (about_) about_->cmdOK_Click();
     if (report_) report_->close();
-    event->accept();
+}
+
+void Form1::CloseWindow() {
+    close();
 }
 
 }  // namespace bayhaul

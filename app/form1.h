@@ -3,7 +3,7 @@
 #pragma once
 
 #include "about/frm_about.h"
-#include "app/download_window.h"
+#include "app/main_window_front.h"
 #include "app/main_window_state.h"
 #include "app/qt_locale_text.h"
 #include "app/report_window.h"
@@ -23,7 +23,7 @@ namespace bayhaul {
 
 struct ControlSpec;
 
-class Form1 : public QWidget, private DownloadWindow {
+class Form1 : public QWidget, public MainWindowFront {
     Q_OBJECT
 
 public:
@@ -36,7 +36,6 @@ public:
           PressLockTaker pressLock = {}, std::string stateFolder = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
-    MainWindowState& State() { return state_; }
     frmAbout* AboutBox() const { return about_; }
     ReportWindow* ReportBox() const { return report_; }
 
@@ -54,26 +53,26 @@ private:
     // Creates the control of that designer name where the layout puts it.
     template <typename Control>
     Control* Make(const char* name);
-    // Copies the state onto the controls.
-    void ShowState();
     void ShowStatusText(const std::string& text);
 
-    void Command4_Click();
-    void Command6_Click();
-    void Command7_Click();
+    // What the window does alike with the Win32 one.
+    void ShowState() override;
+    void Command6_Click() override;
+    void Command7_Click() override;
+    void RefreshReport() override;
+    void CloseOwnedWindows() override;
+    void CloseWindow() override;
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
     void ShowReport(const std::vector<PortReport>& report) override;
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
-    bool Check1Ticked() const override;
-    bool Check2Ticked() const override;
     void StartTimer2() override;
     void YieldOnce(std::chrono::milliseconds wait) override;
 
     QtLocaleText locale_;
-    MainWindowState state_;
+    MainWindowState ownState_;  // what MainWindowFront shows as state_
 
     QLabel* Label4 = nullptr;
     QLabel* Label3 = nullptr;

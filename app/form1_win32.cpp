@@ -3,7 +3,7 @@
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
 #include "app/win32_resources.h"
-#include "settings/win32_accessible_name.h"
+#include "ui/win32_accessible_name.h"
 
 #include <commctrl.h>
 
@@ -16,10 +16,6 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-COLORREF ColourRef(unsigned rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
 
 int ControlId(const char* name) {
     const std::vector<ControlSpec>& controls = MainWindowControls();
@@ -38,7 +34,8 @@ const ControlSpec& LayoutOf(HWND control) {
 
 Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
              const std::string& stateFolder)
-    : state_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+    : MainWindowFront(ownState_),
+      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
                                FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
       dpi_(QueryScreenDpi()),
       icon_(static_cast<HICON>(
@@ -46,9 +43,9 @@ Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library
       // The controls are laid out for a small dialog font.
       font_(MakeFont("Arial", 8, false, dpi_)),
       titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
-      problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))),
       background_(BAYHAUL_MAIN_BACKGROUND),
-      downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE) {
+      downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE),
+      problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))) {
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&common);
     Create(kClassName, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
@@ -200,26 +197,11 @@ void Form1::OnCommand(HWND control, int code) {
             SendMessageA(GetDlgItem(Handle(), ControlId(box)), BM_CLICK, 0, 0);
         return;
     }
-    if (code != BN_CLICKED) return;
-    if (control == Check1) {
-        state_.Check1Click(SendMessageA(Check1, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        ShowState();
-    } else if (control == Check2) {
-        state_.Check2Click(SendMessageA(Check2, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        ShowState();
-    } else if (control == Command4) {
-        Command4_Click();
-    } else if (control == Command6) {
-        Command6_Click();
-    } else if (control == Command7) {
-        Command7_Click();
-    }
+    if (code == BN_CLICKED) Clicked(LayoutOf(control).name, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
-void Form1::Command4_Click() {
-    state_.Command4Click(*this);
+void Form1::RefreshReport() {
     if (report_) report_->Refresh();
-    if (state_.CloseRequested && Handle() != nullptr) OnClose();  // the window was closed during the press
 }
 
 void Form1::Command6_Click() {
@@ -242,11 +224,17 @@ void Form1::Command7_Click() {
 }
 
 void Form1::OnClose() {
-    if (!state_.RequestClose()) return;  // the press stops at its next yield and closes the window then
-    if (settings_) settings_->cmdCancel_Click();  // nothing the dialog holds is saved
+    if (MayClose()) DestroyWindow(Handle());
+}
+
+void Form1::CloseOwnedWindows() {
+    if (settings_) settings_->cmdCancel_Click();
     if (about_) about_->cmdOK_Click();
     if (report_) report_->Close();
-    DestroyWindow(Handle());
+}
+
+void Form1::CloseWindow() {
+    if (Handle() != nullptr) OnClose();
 }
 
 void Form1::ShowStatus(const std::string& text) {
@@ -276,14 +264,6 @@ void Form1::ShowProblem(const std::string& text) {
 
 void Form1::ShowProgress(int percent) {
     SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);  // painted at the next yield
-}
-
-bool Form1::Check1Ticked() const {
-    return state_.Check1;
-}
-
-bool Form1::Check2Ticked() const {
-    return state_.Check2;
 }
 
 void Form1::StartTimer2() {

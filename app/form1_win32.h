@@ -5,27 +5,25 @@
 #pragma once
 
 #include "about/frm_about_win32.h"
-#include "app/download_window.h"
+#include "app/main_window_front.h"
 #include "app/main_window_state.h"
 #include "app/report_window_win32.h"
 #include "app/win32_locale_text.h"
 #include "settings/settings_dialog_win32.h"
-#include "settings/win32_accessible_name.h"
-#include "settings/win32_window.h"
+#include "ui/win32_accessible_name.h"
+#include "ui/win32_window.h"
 
 #include <memory>
 
 namespace bayhaul {
 
-class Form1 final : public Win32Window, private DownloadWindow {
+class Form1 final : public Win32Window, public MainWindowFront {
 public:
     // `stateFolder` holds the lock of presses, the history and the replaced
     // files' copies.
     Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
           const std::string& stateFolder);
     ~Form1() override;
-
-    MainWindowState& State() { return state_; }
 
     // One message from the queue: Tab, Enter and Escape of the open
     // windows are handled as in a dialog box; anything else is dispatched.
@@ -42,17 +40,19 @@ private:
     // shows on the picture button and on a box whose caption is cut off.
     RECT FocusRingPlace(HWND control) const;
     void ShowFocusRing();
-    // Copies the state onto the controls.
-    void ShowState();
     void ShowStatusText(const std::string& text);
     void OnCommand(HWND control, int code);
     void OnClose();
     // Dispatch without the focus ring.
     void DispatchOne(MSG& message);
 
-    void Command4_Click();
-    void Command6_Click();
-    void Command7_Click();
+    // What the window does alike with the Qt one.
+    void ShowState() override;
+    void Command6_Click() override;
+    void Command7_Click() override;
+    void RefreshReport() override;
+    void CloseOwnedWindows() override;
+    void CloseWindow() override;
     // Opens the report of the last press: a click on the status line, or Ctrl+R.
     void OpenReport();
 
@@ -62,14 +62,12 @@ private:
     void ShowReportText(const std::string& report);
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
-    bool Check1Ticked() const override;
-    bool Check2Ticked() const override;
     void StartTimer2() override;
     void YieldOnce(std::chrono::milliseconds wait) override;
 
     AccessibilitySupport accessibility_;
     Win32LocaleText locale_;
-    MainWindowState state_;
+    MainWindowState ownState_;  // what MainWindowFront shows as state_
     ScreenDpi dpi_;
     HICON icon_ = nullptr;
     HFONT font_ = nullptr;

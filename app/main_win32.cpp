@@ -5,7 +5,7 @@
 #include "app/win32_console.h"
 #include "link/tether_library.h"
 #include "settings/settings_file.h"
-#include "settings/win32_window.h"
+#include "ui/win32_window.h"
 #include "shell/state_folder.h"
 
 #include <windows.h>

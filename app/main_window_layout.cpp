@@ -1,12 +1,9 @@
 #include "app/main_window_layout.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace bayhaul {
 
-const std::vector<ControlSpec>& MainWindowControls() {
-    static const std::vector<ControlSpec> controls = {
+const ControlTable& MainWindowControls() {
+    static const ControlTable controls = {
         {"Label4",
          ControlKind::Label,
          "Transfer Data From Your MX Device To Your Windows Desktop",
@@ -25,6 +22,7 @@ const std::vector<ControlSpec>& MainWindowControls() {
          "Sync Date and Time on Terminal with PC",
          {720, 5280, 3015, 255},
          nullptr,
+         nullptr,
          "Check1"},
         {"Label1", ControlKind::Label, "TIME", {720, 5660, 3135, 375}},
         {"Check2", ControlKind::CheckBox, "Auto Delete Data from Device After Transfer to PC", {480, 6120, 200, 200}},
@@ -32,6 +30,7 @@ const std::vector<ControlSpec>& MainWindowControls() {
          ControlKind::Label,
          "Auto Delete Data from Device After Transfer to PC",
          {720, 6120, 3975, 255},
+         nullptr,
          nullptr,
          "Check2"},
         {"Command6", ControlKind::Button, "Settings", {4800, 6120, 855, 255}},
@@ -45,14 +44,7 @@ const std::vector<ControlSpec>& MainWindowControls() {
 }
 
 const ControlSpec& MainWindowControl(std::string_view name) {
-    for (const ControlSpec& layout : MainWindowControls()) {
-        if (name == layout.name) return layout;
-    }
-    throw std::out_of_range("no main-window control named " + std::string(name));
-}
-
-const char* AccessibleName(const ControlSpec& control) {
-    return control.accessibleName != nullptr ? control.accessibleName : control.text;
+    return FindControl(MainWindowControls(), name);
 }
 
 }  // namespace bayhaul

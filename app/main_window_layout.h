@@ -3,29 +3,11 @@
 // its controls from this table, so no caption or position is written twice.
 #pragma once
 
-#include "settings/twips.h"
+#include "ui/control_spec.h"
 
 #include <string_view>
-#include <vector>
 
 namespace bayhaul {
-
-enum class ControlKind { Label, PictureButton, Button, CheckBox, ProgressBar };
-
-struct ControlSpec {
-    const char* name;  // the designer name, e.g. "Command4"
-    ControlKind kind;
-    // What the control shows. A check box shows only its box: this is its
-    // caption, which screen readers read out.
-    const char* text;
-    TwipsRect place;
-    // What screen readers call the control where its text does not say what
-    // it is (the picture button, the status line, the progress bar); null:
-    // its text.
-    const char* accessibleName = nullptr;
-    // For a check box's caption, the box: a click on the caption toggles it.
-    const char* captionOf = nullptr;
-};
 
 inline constexpr char kMainWindowCaption[] = "Bayhaul";
 inline constexpr int kMainWindowWidthTwips = 7380;
@@ -43,12 +25,9 @@ inline constexpr unsigned kProblemBackColour = 0xFDE8E8;
 inline constexpr int kTimerIntervalMs = 1000;
 
 // Every control, in the order the window stacks them.
-const std::vector<ControlSpec>& MainWindowControls();
+const ControlTable& MainWindowControls();
 
 // The control of that designer name; the name must be in the table.
 const ControlSpec& MainWindowControl(std::string_view name);
-
-// What screen readers call the control.
-const char* AccessibleName(const ControlSpec& control);
 
 }  // namespace bayhaul

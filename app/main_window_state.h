@@ -101,7 +101,6 @@ public:
     // A press for some ports only, or that keeps the names of earlier files
     // of the same run (a watch's); otherwise as Command4Click.
     std::optional<DownloadResult> Press(DownloadWindow& window, const PressScope& scope);
-    bool DownloadRunning() const { return downloadRunning_; }
 
     // The window is to close. True when it may close now; during a press
     // the press stops at its next yield, and the window closes after it.

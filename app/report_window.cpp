@@ -1,7 +1,8 @@
 #include "app/report_window.h"
 
 #include "app/report_window_layout.h"
-#include "settings/qt_twips.h"
+#include "ui/qt_control.h"
+#include "ui/qt_twips.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -19,22 +20,14 @@ ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
     setFixedSize(TwipsToPixels(kReportWindowWidthTwips, logicalDpiX()),
                  TwipsToPixels(kReportWindowHeightTwips, logicalDpiY()));
 
-    text_ = new QPlainTextEdit(this);
-    text_->setObjectName(QStringLiteral("ReportText"));
+    const ControlTable& controls = ReportWindowControls();
+    text_ = MakeControl<QPlainTextEdit>(*this, FindControl(controls, "ReportText"));
     text_->setReadOnly(true);
-    text_->setAccessibleName(QStringLiteral("Report of the last press"));
-    text_->setGeometry(TwipsToPixels(kReportText.place, *this));
-
-    openHistory_ = new QPushButton(QString::fromLatin1(kOpenHistory.text), this);
-    openHistory_->setObjectName(QStringLiteral("OpenHistory"));
-    openHistory_->setGeometry(TwipsToPixels(kOpenHistory.place, *this));
+    openHistory_ = MakeControl<QPushButton>(*this, FindControl(controls, "OpenHistory"));
     connect(openHistory_, &QPushButton::clicked, this, [this] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HistoryFilePath(state_))));
     });
-
-    auto* close = new QPushButton(QString::fromLatin1(kCloseReport.text), this);
-    close->setObjectName(QStringLiteral("CloseReport"));
-    close->setGeometry(TwipsToPixels(kCloseReport.place, *this));
+    auto* close = MakeControl<QPushButton>(*this, FindControl(controls, "CloseReport"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     Refresh();

@@ -6,6 +6,15 @@
 
 namespace bayhaul {
 
+const ControlTable& ReportWindowControls() {
+    static const ControlTable controls = {
+        {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 3420}, "Report of the last press"},
+        {"OpenHistory", ControlKind::Button, "Open History", {120, 3660, 1575, 375}},
+        {"CloseReport", ControlKind::Button, "Close", {5505, 3660, 1575, 375}},
+    };
+    return controls;
+}
+
 std::string LastPressReport(const MainWindowState& state) {
     if (state.Label2.empty() && state.Label2Report.empty()) return "No press yet.";
     std::string text = state.Label2;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/main_window_state.h"
-#include "settings/twips.h"
+#include "ui/control_spec.h"
 
 namespace bayhaul {
 
@@ -14,14 +14,8 @@ inline constexpr char kReportWindowCaption[] = "Bayhaul: the last press";
 inline constexpr int kReportWindowWidthTwips = 7200;
 inline constexpr int kReportWindowHeightTwips = 4200;
 
-struct ReportWindowControl {
-    const char* text;
-    TwipsRect place;
-};
 // The report, read-only, and the two buttons under it.
-inline constexpr ReportWindowControl kReportText{"", {120, 120, 6960, 3420}};
-inline constexpr ReportWindowControl kOpenHistory{"Open History", {120, 3660, 1575, 375}};
-inline constexpr ReportWindowControl kCloseReport{"Close", {5505, 3660, 1575, 375}};
+const ControlTable& ReportWindowControls();
 
 // What the window shows: the status line, then each port's line, then
 // where the history is.

@@ -1,6 +1,7 @@
 #include "app/report_window_win32.h"
 
 #include "app/report_window_layout.h"
+#include "ui/win32_accessible_name.h"
 
 #include <shellapi.h>
 
@@ -25,12 +26,17 @@ ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
     font_ = MakeFont("Arial", 8, false, dpi);
     Create(kClassName, kReportWindowCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_CONTROLPARENT,
            TwipsToPixels(kReportWindowWidthTwips, dpi.x), TwipsToPixels(kReportWindowHeightTwips, dpi.y), owner, icon);
-    text_ = MakeControl(Handle(), "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                        WS_EX_CLIENTEDGE, TwipsToPixels(kReportText.place, dpi), 100, font_);
-    openHistory_ = MakeControl(Handle(), "BUTTON", kOpenHistory.text, BS_PUSHBUTTON | WS_TABSTOP, 0,
-                               TwipsToPixels(kOpenHistory.place, dpi), kOpenHistoryId, font_);
-    close_ = MakeControl(Handle(), "BUTTON", kCloseReport.text, BS_DEFPUSHBUTTON | WS_TABSTOP, 0,
-                         TwipsToPixels(kCloseReport.place, dpi), IDCANCEL, font_);
+    const auto make = [&](const char* name, const char* className, DWORD style, DWORD exStyle, int id) {
+        const ControlSpec& layout = FindControl(ReportWindowControls(), name);
+        HWND control = MakeControl(Handle(), className, layout.text, style, exStyle, TwipsToPixels(layout.place, dpi),
+                                   id, font_);
+        if (layout.accessibleName != nullptr) SetAccessibleName(control, layout.accessibleName);
+        return control;
+    };
+    text_ = make("ReportText", "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, 100);
+    openHistory_ = make("OpenHistory", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenHistoryId);
+    close_ = make("CloseReport", "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDCANCEL);
     Refresh();
     ShowWindow(Handle(), SW_SHOW);
 }

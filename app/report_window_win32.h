@@ -2,7 +2,7 @@
 // way to the history; modeless, closed with Escape or its Close button.
 #pragma once
 
-#include "settings/win32_window.h"
+#include "ui/win32_window.h"
 
 namespace bayhaul {
 

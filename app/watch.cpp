@@ -29,8 +29,6 @@ public:
     void ShowReport(const std::vector<PortReport>&) override {}
     void ShowProgress(int) override {}
     void ShowProblem(const std::string&) override {}
-    bool Check1Ticked() const override { return state_.Check1; }
-    bool Check2Ticked() const override { return state_.Check2; }
     void StartTimer2() override {}
     void YieldOnce(milliseconds wait) override {
         if (wait.count() > 0) std::this_thread::sleep_for(wait);

@@ -5,29 +5,24 @@
 #pragma once
 
 #include "settings/qt_folder_chooser.h"
+#include "settings/settings_dialog_front.h"
 #include "settings/settings_dialog_state.h"
 
 #include <QWidget>
 
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace bayhaul {
 
-class Settings : public QWidget {
+class Settings : public QWidget, public SettingsDialogFront {
     Q_OBJECT
 
 public:
     // Opens the dialog over `state`, centred on the screen. Folders are
     // picked with `chooser`, or with Qt's directory dialog when none is given.
     explicit Settings(SettingsDialogState& state, QWidget* parent = nullptr, FolderChooser* chooser = nullptr);
-
-    void cmdOK_Click();      // saves, then closes unless the file could not be written
-    void cmdApply_Click();   // saves and stays open
-    void cmdCancel_Click();  // closes without saving; the main window calls it when it closes
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -36,36 +31,18 @@ protected:
 private:
     void BuildControls();
     void Connect();
-    // Creates the control of that designer name where the layout puts it.
-    template <typename Control>
-    Control* Make(const char* name);
     void CentreOnScreen();
-    // Copies the state onto the controls.
-    void ShowState();
 
-    SettingsDialogState& state_;
+    void ShowBoxText(const char* name, const std::string& text) override;
+    void ShowOption(const char* name, bool selected) override;
+    void ShowError(const std::string& text) override;
+    void CloseDialog() override;
+
     QtFolderChooser qtChooser_;
     FolderChooser& chooser_;
 
-    QLabel* picOptions = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* Option4 = nullptr;
-    QRadioButton* Option5 = nullptr;
+    // The controls the dialog handles itself; the others are found by name.
     QRadioButton* Option6 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QRadioButton* Option7 = nullptr;
-    QRadioButton* Option8 = nullptr;
-    QRadioButton* Option9 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QRadioButton* Option10 = nullptr;
-    QRadioButton* Option11 = nullptr;
-    QRadioButton* Option12 = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;

@@ -1,32 +1,29 @@
 #include "settings/settings_dialog_layout.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace bayhaul {
 
-const std::vector<SettingsControlSpec>& SettingsDialogControls() {
-    using Kind = SettingsControlKind;
-    static const std::vector<SettingsControlSpec> controls = {
+const ControlTable& SettingsDialogControls() {
+    using Kind = ControlKind;
+    static const ControlTable controls = {
         {"picOptions", Kind::Picture, "", {0, 0, kSettingsDialogWidthTwips, kSettingsDialogHeightTwips}},
         {"Label1", Kind::Label, "Saved Location:", {240, 120, 1215, 255}},
-        {"Text1", Kind::TextBox, "", {240, 480, 4455, 285}, nullptr, "Saved location folder"},
-        {"Frame1", Kind::Frame, "", {240, 840, 4500, 375}, nullptr, "Saved location"},
-        {"Option4", Kind::OptionButton, "My Documents", {0, 0, 1500, 375}, "Frame1"},
-        {"Option5", Kind::OptionButton, "Desktop", {1500, 0, 1500, 375}, "Frame1"},
-        {"Option6", Kind::OptionButton, "Custom", {3000, 0, 1500, 375}, "Frame1"},
+        {"Text1", Kind::TextBox, "", {240, 480, 4455, 285}, "Saved location folder"},
+        {"Frame1", Kind::Frame, "", {240, 840, 4500, 375}, "Saved location"},
+        {"Option4", Kind::OptionButton, "My Documents", {0, 0, 1500, 375}, nullptr, "Frame1"},
+        {"Option5", Kind::OptionButton, "Desktop", {1500, 0, 1500, 375}, nullptr, "Frame1"},
+        {"Option6", Kind::OptionButton, "Custom", {3000, 0, 1500, 375}, nullptr, "Frame1"},
         {"Label4", Kind::Label, "Saved File Name:", {240, 1320, 1335, 255}},
-        {"Text2", Kind::TextBox, "", {240, 1560, 1575, 285}, nullptr, "File name"},
+        {"Text2", Kind::TextBox, "", {240, 1560, 1575, 285}, "File name"},
         {"Label2", Kind::Label, ".", {1920, 1560, 135, 375}},
-        {"Text3", Kind::TextBox, "", {2040, 1560, 1095, 285}, nullptr, "File name extension"},
-        {"Frame2", Kind::Frame, "", {240, 1920, 1575, 1125}, nullptr, "Saved file name"},
-        {"Option7", Kind::OptionButton, "Default", {0, 0, 1575, 375}, "Frame2"},
-        {"Option8", Kind::OptionButton, "TimeStamp", {0, 375, 1575, 375}, "Frame2"},
-        {"Option9", Kind::OptionButton, "Custom", {0, 750, 1575, 375}, "Frame2"},
-        {"Frame3", Kind::Frame, "", {2040, 1920, 1095, 1125}, nullptr, "Extension"},
-        {"Option10", Kind::OptionButton, "Default", {0, 0, 1095, 375}, "Frame3"},
-        {"Option11", Kind::OptionButton, "TXT", {0, 375, 1095, 375}, "Frame3"},
-        {"Option12", Kind::OptionButton, "Custom", {0, 750, 1095, 375}, "Frame3"},
+        {"Text3", Kind::TextBox, "", {2040, 1560, 1095, 285}, "File name extension"},
+        {"Frame2", Kind::Frame, "", {240, 1920, 1575, 1125}, "Saved file name"},
+        {"Option7", Kind::OptionButton, "Default", {0, 0, 1575, 375}, nullptr, "Frame2"},
+        {"Option8", Kind::OptionButton, "TimeStamp", {0, 375, 1575, 375}, nullptr, "Frame2"},
+        {"Option9", Kind::OptionButton, "Custom", {0, 750, 1575, 375}, nullptr, "Frame2"},
+        {"Frame3", Kind::Frame, "", {2040, 1920, 1095, 1125}, "Extension"},
+        {"Option10", Kind::OptionButton, "Default", {0, 0, 1095, 375}, nullptr, "Frame3"},
+        {"Option11", Kind::OptionButton, "TXT", {0, 375, 1095, 375}, nullptr, "Frame3"},
+        {"Option12", Kind::OptionButton, "Custom", {0, 750, 1095, 375}, nullptr, "Frame3"},
         {"cmdOK", Kind::Button, "OK", {3600, 1680, 1095, 375}},
         {"cmdCancel", Kind::Button, "Cancel", {3600, 2160, 1095, 375}},
         {"cmdApply", Kind::Button, "Apply", {3600, 2640, 1095, 375}},
@@ -36,20 +33,8 @@ const std::vector<SettingsControlSpec>& SettingsDialogControls() {
     return controls;
 }
 
-const SettingsControlSpec& SettingsDialogControl(std::string_view name) {
-    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
-        if (name == layout.name) return layout;
-    }
-    throw std::out_of_range("no Settings dialog control named " + std::string(name));
-}
-
-const char* AccessibleName(const SettingsControlSpec& control) {
-    return control.accessibleName != nullptr ? control.accessibleName : control.text;
-}
-
-std::string AccessibleNameWithGroup(const SettingsControlSpec& control) {
-    if (control.frame == nullptr) return AccessibleName(control);
-    return std::string(AccessibleName(SettingsDialogControl(control.frame))) + ": " + AccessibleName(control);
+const ControlSpec& SettingsDialogControl(std::string_view name) {
+    return FindControl(SettingsDialogControls(), name);
 }
 
 }  // namespace bayhaul

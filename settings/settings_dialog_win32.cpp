@@ -1,10 +1,9 @@
 #include "settings/settings_dialog_win32.h"
 
 #include "settings/settings_dialog_layout.h"
-#include "settings/win32_accessible_name.h"
+#include "ui/win32_accessible_name.h"
 
-#include <functional>
-#include <utility>
+#include <string_view>
 
 namespace bayhaul {
 
@@ -12,41 +11,12 @@ namespace {
 
 constexpr char kClassName[] = "BayhaulSettings";
 constexpr int kFirstControlId = 100;
-constexpr COLORREF kErrorColour = RGB(0xA0, 0x00, 0x00);
-
-using Click = void (SettingsDialogState::*)();
-using Edit = void (SettingsDialogState::*)(const std::string&);
-
-const std::pair<const char*, Click> kOptionClicks[] = {
-    {"Option4", &SettingsDialogState::Option4Click},   {"Option5", &SettingsDialogState::Option5Click},
-    {"Option6", &SettingsDialogState::Option6Click},   {"Option7", &SettingsDialogState::Option7Click},
-    {"Option8", &SettingsDialogState::Option8Click},   {"Option9", &SettingsDialogState::Option9Click},
-    {"Option10", &SettingsDialogState::Option10Click}, {"Option11", &SettingsDialogState::Option11Click},
-    {"Option12", &SettingsDialogState::Option12Click},
-};
-
-const std::pair<const char*, Edit> kEdits[] = {
-    {"Text1", &SettingsDialogState::Text1Change},
-    {"Text2", &SettingsDialogState::Text2Change},
-    {"Text3", &SettingsDialogState::Text3Change},
-};
-
-// The place of a control in the dialog: an option's place is inside its frame.
-RECT PlaceInDialog(const SettingsControlSpec& layout, const ScreenDpi& dpi) {
-    TwipsRect place = layout.place;
-    if (layout.frame != nullptr) {
-        const TwipsRect& frame = SettingsDialogControl(layout.frame).place;
-        place.left += frame.left;
-        place.top += frame.top;
-    }
-    return TwipsToPixels(place, dpi);
-}
 
 }  // namespace
 
 Settings::Settings(SettingsDialogState& state, HWND owner, int backgroundResource, HICON icon,
                    FolderChooser* chooser)
-    : state_(state),
+    : SettingsDialogFront(state),
       shellChooser_(nullptr),
       chooser_(chooser),
       dpi_(QueryScreenDpi()),
@@ -74,8 +44,9 @@ void Settings::BuildControls() {
     int id = kFirstControlId;
     bool previousWasOption = false;
     const char* previousFrame = nullptr;
-    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
-        const RECT place = PlaceInDialog(layout, dpi_);
+    const ControlTable& controls = SettingsDialogControls();
+    for (const ControlSpec& layout : controls) {
+        const RECT place = TwipsToPixels(PlaceInWindow(controls, layout), dpi_);
         // Each group of options is one tab stop, moved through with the
         // arrow keys; every other control starts a group of its own.
         const bool firstOfGroup = !previousWasOption || layout.frame != previousFrame;
@@ -84,23 +55,27 @@ void Settings::BuildControls() {
         const char* className = nullptr;
         int controlId = id++;
         switch (layout.kind) {
-            case SettingsControlKind::Picture:
-            case SettingsControlKind::Frame:
+            case ControlKind::Picture:
+            case ControlKind::Frame:
                 continue;  // drawn on the background
-            case SettingsControlKind::Label:
+            case ControlKind::PictureButton:
+            case ControlKind::CheckBox:
+            case ControlKind::ProgressBar:
+                continue;  // none in this dialog
+            case ControlKind::Label:
                 className = "STATIC";
                 style |= std::string(layout.name) == "Label2" ? SS_CENTER : SS_LEFT;
                 break;
-            case SettingsControlKind::TextBox:
+            case ControlKind::TextBox:
                 className = "EDIT";
                 style |= WS_TABSTOP | ES_AUTOHSCROLL;
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
-            case SettingsControlKind::OptionButton:
+            case ControlKind::OptionButton:
                 className = "BUTTON";
                 style |= BS_AUTORADIOBUTTON | (firstOfGroup ? WS_TABSTOP : 0);
                 break;
-            case SettingsControlKind::Button:
+            case ControlKind::Button:
                 className = "BUTTON";
                 style |= WS_TABSTOP;
                 if (std::string(layout.name) == "cmdOK") {
@@ -111,12 +86,12 @@ void Settings::BuildControls() {
                 }
                 break;
         }
-        previousWasOption = layout.kind == SettingsControlKind::OptionButton;
+        previousWasOption = layout.kind == ControlKind::OptionButton;
         previousFrame = layout.frame;
         HWND control = MakeControl(Handle(), className, layout.text, style, exStyle, place, controlId, font_);
         // The groups are drawn, not windows: an option's name says its group.
         if (layout.accessibleName != nullptr || layout.frame != nullptr)
-            SetAccessibleName(control, AccessibleNameWithGroup(layout));
+            SetAccessibleName(control, AccessibleNameWithGroup(controls, layout));
         controls_[layout.name] = control;
         names_[controlId] = layout.name;
     }
@@ -147,23 +122,24 @@ void Settings::CentreOnScreen() {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Settings::ShowState() {
-    // Replacing a box's text moves its caret to the end, so a box that
-    // already shows the text is left alone; and filling a box is no edit.
+// Replacing a box's text moves its caret to the end, so a box that already
+// shows the text is left alone; and filling a box is no edit.
+void Settings::ShowBoxText(const char* name, const std::string& text) {
     showing_ = true;
-    ShowWindowText(controls_.at("Text1"), state_.Text1);
-    ShowWindowText(controls_.at("Text2"), state_.Text2);
-    ShowWindowText(controls_.at("Text3"), state_.Text3);
+    ShowWindowText(controls_.at(name), text);
     showing_ = false;
-    const std::pair<const char*, bool> options[] = {
-        {"Option4", state_.Option4},   {"Option5", state_.Option5},   {"Option6", state_.Option6},
-        {"Option7", state_.Option7},   {"Option8", state_.Option8},   {"Option9", state_.Option9},
-        {"Option10", state_.Option10}, {"Option11", state_.Option11}, {"Option12", state_.Option12},
-    };
-    for (const auto& [name, selected] : options) {
-        SendMessageA(controls_.at(name), BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
-    ShowWindowText(controls_.at("lblError"), state_.lblError);
+}
+
+void Settings::ShowOption(const char* name, bool selected) {
+    SendMessageA(controls_.at(name), BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Settings::ShowError(const std::string& text) {
+    ShowWindowText(controls_.at("lblError"), text);
+}
+
+void Settings::CloseDialog() {
+    if (Handle() != nullptr) DestroyWindow(Handle());
 }
 
 HWND Settings::Control(const std::string& name) const {
@@ -171,46 +147,18 @@ HWND Settings::Control(const std::string& name) const {
     return found == controls_.end() ? nullptr : found->second;
 }
 
-void Settings::cmdOK_Click() {
-    if (state_.Save())
-        DestroyWindow(Handle());
-    else
-        ShowState();  // says why, and stays open
-}
-
-void Settings::cmdApply_Click() {
-    state_.Save();
-    ShowState();
-}
-
-void Settings::cmdCancel_Click() {
-    if (Handle() != nullptr) DestroyWindow(Handle());
-}
-
 void Settings::OnCommand(int id, int code) {
     if (id == IDOK && code == BN_CLICKED) return cmdOK_Click();
     if (id == IDCANCEL && code == BN_CLICKED) return cmdCancel_Click();
     const auto named = names_.find(id);
     if (named == names_.end()) return;
-    const std::string& name = named->second;
-    if (name == "cmdApply" && code == BN_CLICKED) return cmdApply_Click();
-    if (code == BN_CLICKED) {
-        for (const auto& [option, handler] : kOptionClicks) {
-            if (name == option) {
-                std::invoke(handler, state_);
-                ShowState();
-                return;
-            }
-        }
-    }
-    if (code == EN_CHANGE && !showing_) {
-        for (const auto& [box, handler] : kEdits) {
-            if (name == box) {
-                std::invoke(handler, state_, WindowText(controls_.at(box)));
-                ShowState();
-                return;
-            }
-        }
+    const ControlSpec& layout = SettingsDialogControl(named->second);
+    if (std::string_view(layout.name) == "cmdApply" && code == BN_CLICKED) {
+        cmdApply_Click();
+    } else if (layout.kind == ControlKind::OptionButton && code == BN_CLICKED) {
+        OptionClicked(layout.name);
+    } else if (layout.kind == ControlKind::TextBox && code == EN_CHANGE && !showing_) {
+        TextEdited(layout.name, WindowText(controls_.at(layout.name)));
     }
 }
 
@@ -236,7 +184,7 @@ LRESULT Settings::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
             HWND control = reinterpret_cast<HWND>(lParam);
-            if (control == controls_.at("lblError")) SetTextColor(dc, kErrorColour);
+            if (control == controls_.at("lblError")) SetTextColor(dc, ColourRef(kErrorTextColour));
             return reinterpret_cast<LRESULT>(backdrop_.BrushFor(dc, control));
         }
         default:

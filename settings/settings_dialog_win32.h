@@ -6,15 +6,16 @@
 #pragma once
 
 #include "settings/folder_chooser_win32.h"
+#include "settings/settings_dialog_front.h"
 #include "settings/settings_dialog_state.h"
-#include "settings/win32_window.h"
+#include "ui/win32_window.h"
 
 #include <map>
 #include <string>
 
 namespace bayhaul {
 
-class Settings final : public Win32Window {
+class Settings final : public Win32Window, public SettingsDialogFront {
 public:
     // Opens the dialog over `state`, centred on the screen and owned by
     // `owner`; the background is the PNG resource `backgroundResource`.
@@ -22,10 +23,6 @@ public:
     Settings(SettingsDialogState& state, HWND owner, int backgroundResource, HICON icon,
              FolderChooser* chooser = nullptr);
     ~Settings() override;
-
-    void cmdOK_Click();      // saves, then closes unless the file could not be written
-    void cmdApply_Click();   // saves and stays open
-    void cmdCancel_Click();  // closes without saving; the main window calls it when it closes
 
     // The control of that designer name (null for the picture and the
     // frames, which are drawn on the background).
@@ -36,13 +33,14 @@ private:
     void BuildControls();
     void PaintBackdrop();
     void CentreOnScreen();
-    // Copies the state onto the controls.
-    void ShowState();
+    void ShowBoxText(const char* name, const std::string& text) override;
+    void ShowOption(const char* name, bool selected) override;
+    void ShowError(const std::string& text) override;
+    void CloseDialog() override;
     void OnCommand(int id, int code);
     // Option6's window procedure, in front of the button's own.
     static LRESULT CALLBACK Option6Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    SettingsDialogState& state_;
     Win32FolderChooser shellChooser_;
     FolderChooser* chooser_;
     ScreenDpi dpi_;

@@ -30,8 +30,6 @@ public:
     std::string report;
     std::string problem;
     std::vector<int> progress;
-    bool check1 = true;  // read at each test, so a test may change them during a yield
-    bool check2 = false;
     // The user, or a slow event handler, while the press yields between
     // ports (no wait) or during a transfer's poll (a short wait).
     std::function<void()> betweenPorts;
@@ -41,8 +39,6 @@ public:
     void ShowReport(const std::vector<PortReport>& lines) override { report = ReportText(lines); }
     void ShowProgress(int percent) override { progress.push_back(percent); }
     void ShowProblem(const std::string& text) override { problem = text; }
-    bool Check1Ticked() const override { return check1; }
-    bool Check2Ticked() const override { return check2; }
     void StartTimer2() override {}
     void YieldOnce(std::chrono::milliseconds wait) override {
         const auto& hook = wait.count() > 0 ? duringTransfer : betweenPorts;
@@ -55,7 +51,12 @@ public:
 // Public, so that the cases of a table can arrange the fixture.
 class DownloadTest : public ::testing::Test {
 public:
-    void SetUp() override { state.Load(); }
+    // The boxes are read at each test, so a test may change them during a yield.
+    void SetUp() override {
+        state.Load();
+        state.Check1 = true;
+        state.Check2 = false;
+    }
 
     DownloadResult Press() {
         const std::optional<DownloadResult> result = state.Command4Click(window);
@@ -137,7 +138,7 @@ TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
                                      "Prolific USB-to-Serial Comm Port (COM5)", "USB Serial Port (COM123)"});
     Terminal(7, "first");
     Terminal(8, "second");
-    window.check1 = false;
+    state.Check1 = false;
     state.TimerTicks = 50;  // a press long after start-up still tries its first port
 
     EXPECT_EQ(Press().saved, 2);
@@ -191,8 +192,8 @@ TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
     Terminal(7, "data");
     tether.polls = {1};
     window.duringTransfer = [&] {
-        window.check1 = false;
-        window.check2 = true;
+        state.Check1 = false;
+        state.Check2 = true;
     };
 
     EXPECT_EQ(Press().saved, 1);
@@ -230,7 +231,7 @@ TEST_F(DownloadTest, ANameChangedDuringAPressNeverOverwritesAFileOfThatPress) {
     Terminal(8, "second");
     tether.polls = {1};
     state.Settings.filename = "FORM02";
-    window.check2 = true;  // the first terminal's file is deleted once it is saved
+    state.Check2 = true;  // the first terminal's file is deleted once it is saved
     window.duringTransfer = [&] { state.Settings.filename = "FORM"; };  // as an Apply would
 
     EXPECT_EQ(Press().saved, 2);
@@ -242,7 +243,7 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
     Terminal(7, "partial");
     tether.polls = {1, 1, 1};
-    window.check2 = true;
+    state.Check2 = true;
     WriteWholeFile(Desktop("FORM.DAT"), "old");
     window.duringTransfer = [&] {
         EXPECT_FALSE(state.Command4Click(window).has_value()) << "a second press while one runs";
@@ -332,7 +333,7 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         t.tether.calls.clear();
         t.tether.duringDisconnect = nullptr;
         t.window = RecordingWindow{};
-        t.window.check2 = true;
+        t.state.Check2 = true;
         t.ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
         t.Terminal(7, "data");
         t.tether.announced.reset();
@@ -558,7 +559,7 @@ TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyA
          "; deleting it on the terminal failed: the terminal did not answer; setting the terminal's clock failed: "
          "the terminal refused the request"},
     };
-    window.check2 = true;
+    state.Check2 = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.more);
         Terminal(7, "data");
@@ -595,7 +596,7 @@ public:
     void SetUp() override {
         DownloadTest::SetUp();
         tether.features = tether::feature::kOurCodes | tether::feature::kConcurrentSessions;
-        window.check1 = false;
+        state.Check1 = false;
     }
 
     // COM3 to COM6 in list order, each with its own terminal.
@@ -630,7 +631,7 @@ TEST_F(SideBySideTest, FilesAreNamedInTheOrderOfThePortsWhateverOrderTheyArriveI
 
 TEST_F(SideBySideTest, EachTerminalIsDeletedOnlyOnceItsOwnCopyIsInPlace) {
     Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}});
-    window.check2 = true;
+    state.Check2 = true;
     std::map<int, std::string> inPlaceAtDelete;
     tether.duringDelete = [&](int port) {
         inPlaceAtDelete[port] = ReadWholeFile(Desktop(port == 3 ? "FORM.DAT" : "FORM02.DAT"));
@@ -643,7 +644,7 @@ TEST_F(SideBySideTest, ATerminalThatFailsDisturbsNoOther) {
     RecordingTether::Terminal hangsUp = Slow("cut off");
     hangsUp.status = tether::transfer::kLineLost;
     Terminals({{3, Fast("first")}, {4, hangsUp}, {5, Fast("third")}});
-    window.check2 = true;
+    state.Check2 = true;
     const DownloadResult result = Press();
     EXPECT_EQ(result.saved, 2);
     EXPECT_EQ(result.NotSaved(), 1);
@@ -655,7 +656,7 @@ TEST_F(SideBySideTest, ATerminalThatFailsDisturbsNoOther) {
 
 TEST_F(SideBySideTest, ACloseStopsEveryPortAndDeletesNothingThatDidNotArrive) {
     Terminals({{3, {"long", std::chrono::seconds(30)}}, {4, {"longer", std::chrono::seconds(30)}}});
-    window.check2 = true;
+    state.Check2 = true;
     window.duringTransfer = [&] {  // on the window's thread, with the ports' threads running
         if (window.statuses.back().rfind("Downloading", 0) == 0) state.RequestClose();
     };

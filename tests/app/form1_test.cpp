@@ -4,7 +4,7 @@
 #include "app/report_window.h"
 #include "link/recording_tether.h"
 #include "ports/fake_device_platform.h"
-#include "settings/twips.h"
+#include "ui/twips.h"
 #include "support/fixed_time.h"
 #include "support/qt_controls.h"
 #include "support/scoped_env.h"

@@ -1,6 +1,6 @@
 // The Qt Settings dialog offscreen: built from the layout table, and its
 // mouse, keyboard and button wiring, with the folder chooser faked.
-#include "settings/qt_twips.h"
+#include "ui/qt_twips.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_dialog_fixture.h"
 #include "settings/settings_dialog_layout.h"
@@ -43,7 +43,7 @@ TEST_F(SettingsDialogTest, ControlsFollowTheLayoutTableInADialogCentredOnTheScre
     const QRect screen = dialog->screen()->geometry();
     EXPECT_EQ(dialog->pos(), QPoint(screen.left() + (screen.width() - dialog->width()) / 2,
                                     screen.top() + (screen.height() - dialog->height()) / 2));
-    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
+    for (const ControlSpec& layout : SettingsDialogControls()) {
         SCOPED_TRACE(layout.name);
         QWidget* control = Control<QWidget>(*dialog, layout.name);
         ASSERT_NE(control, nullptr);
@@ -74,8 +74,8 @@ TEST_F(SettingsDialogTest, ScreenReadersNameTheBoxesAndTheGroupOfEachOption) {
     const std::map<std::string, QString> groups = {
         {"Frame1", "Saved location"}, {"Frame2", "Saved file name"}, {"Frame3", "Extension"}};
     std::set<std::pair<QString, QString>> readAs;
-    for (const SettingsControlSpec& layout : SettingsDialogControls()) {
-        if (layout.kind != SettingsControlKind::OptionButton) continue;
+    for (const ControlSpec& layout : SettingsDialogControls()) {
+        if (layout.kind != ControlKind::OptionButton) continue;
         SCOPED_TRACE(layout.name);
         QAccessibleInterface* option = QAccessible::queryAccessibleInterface(Control<QWidget>(*dialog, layout.name));
         ASSERT_NE(option, nullptr);

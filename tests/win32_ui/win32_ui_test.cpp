@@ -7,7 +7,7 @@
 #include "settings/settings_dialog_layout.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_file.h"
-#include "settings/win32_accessible_name.h"
+#include "ui/win32_accessible_name.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +140,7 @@ TEST_F(SettingsWindowTest, OpensWithTheFileShownAndEveryControlAtItsPlace) {
     EXPECT_EQ(client.right, TwipsToPixels(kSettingsDialogWidthTwips, dpi.x));
     EXPECT_EQ(client.bottom, TwipsToPixels(kSettingsDialogHeightTwips, dpi.y));
     for (const char* name : {"Text1", "Option6", "Option11", "cmdApply"}) {
-        const SettingsControlSpec& layout = SettingsDialogControl(name);
+        const ControlSpec& layout = SettingsDialogControl(name);
         TwipsRect expected = layout.place;
         if (layout.frame) {
             expected.left += SettingsDialogControl(layout.frame).place.left;

@@ -1,7 +1,7 @@
 // Qt: a place designed in twips, in pixels at a widget's logical resolution.
 #pragma once
 
-#include "settings/twips.h"
+#include "ui/twips.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "settings/win32_accessible_name.h"
+#include "ui/win32_accessible_name.h"
 
 #include <oleacc.h>
 

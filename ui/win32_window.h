@@ -3,7 +3,7 @@
 // and pictures kept as PNG resources and drawn through GDI+.
 #pragma once
 
-#include "settings/twips.h"
+#include "ui/twips.h"
 
 #include <windows.h>
 
@@ -47,6 +47,11 @@ ScreenDpi QueryScreenDpi();
 
 RECT TwipsToPixels(const TwipsRect& place, const ScreenDpi& dpi);
 
+// A colour of the layout tables, 0xRRGGBB, as Windows takes it.
+inline COLORREF ColourRef(unsigned rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 // A child control at a place in pixels, in the window's control font.
 HWND MakeControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle,
                  const RECT& place, int id, HFONT font);
@@ -75,7 +80,6 @@ class Win32Picture {
 public:
     explicit Win32Picture(int resourceId);
     ~Win32Picture();
-    bool Loaded() const { return bitmap_ != nullptr; }
     // Draws it over the rectangle, blending its transparent parts.
     void DrawStretched(HDC dc, const RECT& place) const;
     int Width() const;

@@ -1,4 +1,4 @@
-#include "settings/win32_window.h"
+#include "ui/win32_window.h"
 
 #include <objidl.h>
 #include <shlwapi.h>
