@@ -2,16 +2,20 @@
 
 #include "app/qt_locale_text.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace bayhaul {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// The signal may land on any of the press's threads while the main thread
+// polls, so the flag is a lock-free atomic rather than a volatile.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "safe to set in a signal handler");
 
 void Interrupt(int signal) {
-    interrupted = 1;
+    interrupted.store(true);
     std::signal(signal, SIG_DFL);  // a second interrupt ends the program at once
 }
 
@@ -32,7 +36,7 @@ void CatchInterrupts() {
 }
 
 bool InterruptRequested() {
-    return interrupted != 0;
+    return interrupted.load();
 }
 
 }  // namespace bayhaul

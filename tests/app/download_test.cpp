@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "app/history.h"
@@ -633,8 +634,11 @@ TEST_F(SideBySideTest, EachTerminalIsDeletedOnlyOnceItsOwnCopyIsInPlace) {
     Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}});
     state.Check2 = true;
     std::map<int, std::string> inPlaceAtDelete;
+    std::mutex inPlaceLock;  // the ports delete on threads of their own
     tether.duringDelete = [&](int port) {
-        inPlaceAtDelete[port] = ReadWholeFile(Desktop(port == 3 ? "FORM.DAT" : "FORM02.DAT"));
+        const std::string copy = ReadWholeFile(Desktop(port == 3 ? "FORM.DAT" : "FORM02.DAT"));
+        const std::lock_guard guard(inPlaceLock);
+        inPlaceAtDelete[port] = copy;
     };
     EXPECT_EQ(Press().saved, 2);
     EXPECT_EQ(inPlaceAtDelete, (std::map<int, std::string>{{3, "slow first"}, {4, "fast second"}}));
