@@ -56,15 +56,8 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
 
-    // A private user: virtual ports, desktop and settings.ini of its own.
-    char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    const fs::path work = pattern;
-    setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
-    setenv("HOME", (work / "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (work / "home" / "config").c_str(), 1);
-    fs::create_directories(work / "bayhaul" / "ports");
-    fs::create_directories(work / "home" / "Desktop");
+    const fs::path work = bayhaul::bench::PrivateUser();
+    if (work.empty()) return 1;
     fs::create_directories(work / "terminal");
     std::string data(size, '\0');
     std::mt19937 random(11);

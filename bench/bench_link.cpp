@@ -13,13 +13,13 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -277,11 +277,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A private virtual-port folder, so the user's own is untouched.
-    char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    const fs::path work = pattern;
-    setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
+    const fs::path work = bayhaul::bench::PrivateUser();
+    if (work.empty()) return 1;
     const fs::path ports = work / "bayhaul" / "ports";
     fs::create_directories(ports);
     fs::create_directories(work / "terminal");

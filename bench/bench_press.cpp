@@ -9,7 +9,6 @@
 //   bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R]
 #include <fcntl.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -130,15 +129,8 @@ int main(int argc, char** argv) {
     std::string reason;
     const fs::path program = bayhaul::ExecutableFolder(reason) / "bayhaul";
 
-    // A private user: virtual ports, a desktop and settings.ini of its own.
-    char pattern[] = "/tmp/bayhaul-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    const fs::path work = pattern;
-    setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
-    setenv("HOME", (work / "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (work / "home" / "config").c_str(), 1);
-    unsetenv("XDG_STATE_HOME");
-    fs::create_directories(work / "home" / "Desktop");
+    const fs::path work = bayhaul::bench::PrivateUser();
+    if (work.empty()) return 1;
     const std::vector<std::string> line{"--pace", "--latency", "5"};
 
     // The terminals on COM21 and up, the silent ports after them.
