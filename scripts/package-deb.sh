@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh package
-cmake -S . -B build -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+scripts/configure.sh build -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
 cmake --build build -j"$(nproc)" --target bayhaul TetherDll bayhaul-ports bayhaul-terminal
 rm -f build/package/*.deb
 (cd build && cpack -G DEB >/dev/null)
