@@ -18,7 +18,7 @@ for arch in "${arches[@]}"; do
     x86_64) build=build-win64 ;;
     *) echo "usage: scripts/build-windows.sh [i686|x86_64]..." >&2; exit 2 ;;
   esac
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DBAYHAUL_LINUX_BIN="$PWD/build/bin" >/dev/null
+  scripts/configure.sh "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
+    -DBAYHAUL_LINUX_BIN="$PWD/build/bin"
   cmake --build "$build" -j"$(nproc)"
 done

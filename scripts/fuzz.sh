@@ -37,8 +37,8 @@ done
 
 scripts/install-deps.sh fuzz
 build=build-fuzz
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBAYHAUL_FUZZ=ON -DBAYHAUL_SANITIZE=address,undefined >/dev/null
+BUILD_TYPE=RelWithDebInfo scripts/configure.sh "$build" -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DBAYHAUL_FUZZ=ON -DBAYHAUL_SANITIZE=address,undefined
 cmake --build "$build" -j"$(nproc)" --target bayhaul_fuzz_targets
 
 broken=()

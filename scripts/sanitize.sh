@@ -23,7 +23,7 @@ else
 fi
 
 scripts/install-deps.sh tests
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAYHAUL_SANITIZE="$sanitize" >/dev/null
+BUILD_TYPE=RelWithDebInfo scripts/configure.sh "$build" -DBAYHAUL_SANITIZE="$sanitize"
 cmake --build "$build" -j"$(nproc)"
 
 # A leak fails its test too (Qt leaks nothing here that needs suppressing).

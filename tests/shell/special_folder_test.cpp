@@ -53,5 +53,47 @@ TEST_F(SpecialFolderTest, UnknownIdentifierOrMissingFolderGivesEmptyText) {
     for (int id : {-1, 0, 2, 6, 17, 0x28, 1000}) EXPECT_EQ(fGetSpecialFolder(id), "") << id;
 }
 
+TEST_F(SpecialFolderTest, WithoutTheFileOrItsLineTheFoldersAreDocumentsAndDesktopInHome) {
+    EXPECT_EQ(ExpectedSpecialFolder(5), home / "Documents");
+    EXPECT_EQ(ExpectedSpecialFolder(16), home / "Desktop");
+    EXPECT_EQ(fGetSpecialFolder(16), "");
+    std::filesystem::create_directories(home / "Desktop");
+    WriteWholeFile(home / "config/user-dirs.dirs", "XDG_MUSIC_DIR=\"$HOME/Music\"\n");
+    EXPECT_EQ(fGetSpecialFolder(16), home / "Desktop");
+    EXPECT_EQ(ExpectedSpecialFolder(2), "");
+}
+
+TEST_F(SpecialFolderTest, ADesktopOfHomeIsTheHomeFolder) {
+    UserDirs("$HOME", "$HOME/Papers");
+    EXPECT_EQ(fGetSpecialFolder(16), home.Path());
+    EXPECT_EQ(ExpectedSpecialFolder(5), home / "Papers");
+}
+
+TEST_F(SpecialFolderTest, AFileOfTheNameIsNoFolder) {
+    UserDirs("$HOME/Desk", "$HOME/Papers");
+    WriteWholeFile(home / "Desk", "not a folder");
+    EXPECT_EQ(fGetSpecialFolder(16), "");
+    EXPECT_EQ(ExpectedSpecialFolder(16), home / "Desk");
+}
+
+TEST_F(SpecialFolderTest, ConfigurationInHomeUnlessXdgConfigHomeIsAbsolute) {
+    std::filesystem::create_directories(home / ".config");
+    WriteWholeFile(home / ".config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Home Desk\"\n");
+    UserDirs("$HOME/Config Desk", "$HOME/Papers");
+    EXPECT_EQ(ExpectedSpecialFolder(16), home / "Config Desk");
+    env.Set("XDG_CONFIG_HOME", "config");
+    EXPECT_EQ(ExpectedSpecialFolder(16), home / "Home Desk");
+    env.Unset("XDG_CONFIG_HOME");
+    EXPECT_EQ(ExpectedSpecialFolder(16), home / "Home Desk");
+}
+
+TEST_F(SpecialFolderTest, NoHomeNoFolders) {
+    env.Unset("HOME");
+    EXPECT_EQ(ExpectedSpecialFolder(16), "");
+    EXPECT_EQ(ExpectedSpecialFolder(5), "");
+    env.Set("HOME", "relative/home");
+    EXPECT_EQ(ExpectedSpecialFolder(16), "");
+}
+
 }  // namespace
 }  // namespace bayhaul
