@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <errno.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,8 +17,10 @@ namespace {
 int gSignalWriteEnd = -1;
 
 void Forward(int signal) {
+    const int savedErrno = errno;  // the interrupted code may be about to read it
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t ignored = ::write(gSignalWriteEnd, &byte, 1);
+    errno = savedErrno;
 }
 
 }  // namespace

@@ -308,10 +308,13 @@ TEST(MainWindow, AScreenReaderInAnotherProcessFindsEveryControlNamed) {
     std::string command = std::string("\"") + BAYHAUL_EXE + "\"";
     ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
                                &startup, &program));
+    // The window exists before its controls do: wait until the program
+    // waits for input with its window shown, as a user would see it.
+    WaitForInputIdle(program.hProcess, 30000);
     HWND window = nullptr;
-    for (int i = 0; i < 300 && window == nullptr; ++i) {
+    for (int i = 0; i < 300 && (window == nullptr || !IsWindowVisible(window)); ++i) {
         window = FindWindowA("BayhaulForm1", "Bayhaul");
-        if (window == nullptr) Sleep(100);
+        if (window == nullptr || !IsWindowVisible(window)) Sleep(100);
     }
     std::vector<std::string> names;
     if (window != nullptr) {
