@@ -3,7 +3,7 @@
 // of its labels come from the build (about_texts.h).
 #pragma once
 
-#include "ui/control_spec.h"
+#include "ui/control_table.h"
 
 namespace bayhaul {
 

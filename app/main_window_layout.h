@@ -3,7 +3,7 @@
 // its controls from this table, so no caption or position is written twice.
 #pragma once
 
-#include "ui/control_spec.h"
+#include "ui/control_table.h"
 
 #include <string_view>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/main_window_state.h"
-#include "ui/control_spec.h"
+#include "ui/control_table.h"
 
 namespace bayhaul {
 

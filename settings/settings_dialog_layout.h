@@ -3,7 +3,7 @@
 // a native Windows one both build their controls from this table.
 #pragma once
 
-#include "ui/control_spec.h"
+#include "ui/control_table.h"
 
 #include <string_view>
 

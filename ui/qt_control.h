@@ -2,7 +2,7 @@
 // table puts it, under its designer name and with what it shows.
 #pragma once
 
-#include "ui/control_spec.h"
+#include "ui/control_table.h"
 #include "ui/qt_twips.h"
 
 #include <QAbstractButton>
