@@ -5,7 +5,7 @@
 // window and open or close the windows it owns.
 #pragma once
 
-#include "app/download_window.h"
+#include "press/download_window.h"
 #include "app/main_window_state.h"
 
 #include <string_view>

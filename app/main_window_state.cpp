@@ -1,7 +1,7 @@
 #include "app/main_window_state.h"
 
-#include "app/download.h"
-#include "app/history.h"
+#include "press/download.h"
+#include "press/history.h"
 #include "app/main_window_layout.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"

@@ -3,11 +3,11 @@
 // clicks and timer ticks here.
 #pragma once
 
-#include "app/download_result.h"
-#include "app/press_scope.h"
-#include "app/download_window.h"
-#include "app/locale_text.h"
-#include "app/press_lock.h"
+#include "press/download_result.h"
+#include "press/press_scope.h"
+#include "press/download_window.h"
+#include "settings/locale_text.h"
+#include "press/press_lock.h"
 #include "link/tether_api.h"
 #include "link/tether_source.h"
 #include "ports/device_platform.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/history.h"
+#include "press/history.h"
 
 namespace bayhaul {
 

@@ -21,7 +21,7 @@
 #include <random>
 #include <string>
 
-#include "app/form1.h"
+#include "qt/form1.h"
 #include "link/tether_library.h"
 #include "ports/posix_device_platform.h"
 #include "bench/simulator.h"

@@ -58,12 +58,12 @@ if [ "${1:-}" = --self-test ]; then
   root=$(cd "$(dirname "$0")/.." && pwd)
   cp "$root/README.md" "$scratch/"
   mkdir -p "$scratch/files"
-  printf '#include "files/durable_file.h"\n#include "app/download.h"\n' >"$scratch/files/forbidden.cpp"
+  printf '#include "files/durable_file.h"\n#include "press/download.h"\n' >"$scratch/files/forbidden.cpp"
   if check "$scratch" 2>"$scratch/out"; then
     echo "FAIL: a forbidden include went through" >&2
     exit 1
   fi
-  grep -q 'files/forbidden.cpp includes app/download.h' "$scratch/out" || { cat "$scratch/out" >&2; exit 1; }
+  grep -q 'files/forbidden.cpp includes press/download.h' "$scratch/out" || { cat "$scratch/out" >&2; exit 1; }
   echo "OK: a forbidden include fails the check"
   exit 0
 fi

@@ -1,4 +1,4 @@
-#include "app/com_port_name.h"
+#include "press/com_port_name.h"
 
 #include <gtest/gtest.h>
 

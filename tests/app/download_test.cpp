@@ -1,6 +1,6 @@
 // One press of the download button, driven through a recording window, the
 // recording library and a fake port list.
-#include "app/download.h"
+#include "press/download.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/history.h"
+#include "press/history.h"
 #include "files/sha256.h"
 #include "link/recording_tether.h"
 #include "link/tether_codes.h"

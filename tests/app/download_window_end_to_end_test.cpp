@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "app/form1.h"
+#include "qt/form1.h"
 #include "link/tether_library.h"
 #include "ports/posix_device_platform.h"
 #include "settings/timestamp.h"

@@ -1,6 +1,6 @@
 // The history file and the copies of replaced files, on their own.
-#include "app/history.h"
-#include "app/replaced_files.h"
+#include "press/history.h"
+#include "press/replaced_files.h"
 
 #include <gtest/gtest.h>
 

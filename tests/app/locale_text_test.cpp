@@ -1,4 +1,4 @@
-#include "app/locale_text.h"
+#include "settings/locale_text.h"
 
 #include <gtest/gtest.h>
 

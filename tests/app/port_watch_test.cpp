@@ -1,5 +1,5 @@
 // What a watch probes and collects, as ports come and go.
-#include "app/port_watch.h"
+#include "press/port_watch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // One press at a time: the lock file in the user's state folder.
-#include "app/press_lock.h"
+#include "press/press_lock.h"
 
 #include <gtest/gtest.h>
 

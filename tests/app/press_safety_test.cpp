@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/history.h"
+#include "press/history.h"
 #include "files/sha256.h"
 #include "simulated_terminals.h"
 

@@ -1,4 +1,4 @@
-#include "app/qt_locale_text.h"
+#include "qt/qt_locale_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/port_watch.h"
+#include "press/port_watch.h"
 #include "simulated_terminals.h"
 
 namespace bayhaul {

@@ -2,7 +2,7 @@
 // style of an English system with a United States date format.
 #pragma once
 
-#include "app/locale_text.h"
+#include "settings/locale_text.h"
 #include "settings/local_time.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 // The Windows report window under wine64: the last press's report in its
 // read-only box, line by line, and Escape closes it.
-#include "app/report_window_win32.h"
+#include "win32/report_window_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/main_window_state.h"
-#include "app/win32_locale_text.h"
+#include "win32/win32_locale_text.h"
 #include "settings/settings_file.h"
 
 namespace bayhaul {

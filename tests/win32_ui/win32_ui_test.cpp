@@ -3,7 +3,7 @@
 // the same logic the Qt windows use.
 #include "about/frm_about_win32.h"
 #include "about/version_resource_win32.h"
-#include "app/win32_locale_text.h"
+#include "win32/win32_locale_text.h"
 #include "settings/settings_dialog_layout.h"
 #include "settings/settings_dialog_win32.h"
 #include "settings/settings_file.h"

@@ -1,0 +1,206 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "press/download_window.h"
+#include "press/history.h"
+#include "press/watch.h"
+#include "app/main_window_state.h"
+#include "cli/command_line_platform.h"
+#include "link/tether_library.h"
+#include "settings/settings_file.h"
+#include "shell/special_folder.h"
+#include "shell/state_folder.h"
+
+namespace bayhaul {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: bayhaul [--download [--expect N] | --watch | --history [N] | --help]\n"
+    "\n"
+    "Without options Bayhaul opens its window. With --download it runs one\n"
+    "press of the download button without a window: it tries a terminal on\n"
+    "every serial port and saves each terminal's FORM.DAT where settings.ini\n"
+    "in the current folder says (created with the defaults when missing),\n"
+    "deleting the file on the terminal and setting its clock when the\n"
+    "settings ask for it. It prints each status line, then one line per port\n"
+    "and a summary; what went wrong goes to standard error as well.\n"
+    "--expect N makes a press that saved fewer than N files end with 3.\n"
+    "--watch stays running and runs such a press for each terminal as it\n"
+    "arrives (a port that appears, or a terminal that starts answering), a\n"
+    "line for each; a terminal is collected again only after it has left.\n"
+    "Ctrl+C, SIGTERM and SIGHUP stop it safely, with 0.\n"
+    "--history prints what the last N presses (10 unless given) did on each\n"
+    "port, from the history file in Bayhaul's state folder.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  every terminal that had a file was saved (or there was none)\n"
+    "  1  a terminal had a file that was not saved, a port was in use by\n"
+    "     another program, or the run was interrupted\n"
+    "  2  nothing could run: no terminal library, the ports could not be\n"
+    "     listed, the save folder is missing, another press is running, or\n"
+    "     the arguments are wrong\n"
+    "  3  fewer files were saved than --expect asks for\n";
+
+// What the arguments ask for.
+struct Request {
+    enum class Action { Help, Download, Watch, History } action = Action::Help;
+    int count = 0;  // --download: files a press must save; --history: presses to show
+};
+
+// A whole number from 0 to 10000, or nothing.
+std::optional<int> Count(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 10000) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::optional<Request> ParseArguments(int argc, const char* const* argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    using Action = Request::Action;
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Request{Action::Help, 0};
+    if (!args.empty() && args[0] == "--history" && args.size() <= 2) {
+        const std::optional<int> presses = args.size() == 2 ? Count(args[1]) : std::optional<int>(10);
+        if (!presses || *presses == 0) return std::nullopt;
+        return Request{Action::History, *presses};
+    }
+    if (args.size() == 1 && args[0] == "--download") return Request{Action::Download, 0};
+    if (args.size() == 1 && args[0] == "--watch") return Request{Action::Watch, 0};
+    if (args.size() == 3 && args[0] == "--download" && args[1] == "--expect") {
+        if (const std::optional<int> expect = Count(args[2])) return Request{Action::Download, *expect};
+    }
+    return std::nullopt;
+}
+
+// What the last presses did, a press a paragraph, oldest first.
+int PrintHistory(int presses) {
+    const std::string folder = UserStateFolder();
+    const std::vector<HistoryRecord> records = LastPresses(ReadHistory(folder), static_cast<std::size_t>(presses));
+    if (records.empty()) {
+        std::cout << "No press is recorded yet (" << folder << "/" << kHistoryFile << ").\n";
+        return 0;
+    }
+    std::string press;
+    for (const HistoryRecord& record : records) {
+        if (record.press != press) {
+            std::cout << (press.empty() ? "" : "\n") << "Press at " << record.press << "\n";
+            press = record.press;
+        }
+        std::cout << "  " << record.when.substr(record.when.size() > 8 ? record.when.size() - 8 : 0) << "  "
+                  << (record.port.empty() ? "" : record.port + ": ") << record.outcome;
+        if (!record.sha256.empty()) std::cout << " SHA-256 " << record.sha256;
+        std::cout << "\n";
+    }
+    return 0;
+}
+
+// The download's window on a terminal: status lines go to standard output
+// as they come, and so does each port's line as the port ends.
+class ConsoleWindow final : public DownloadWindow {
+public:
+    ConsoleWindow(MainWindowState& state, std::ostream& out) : state_(state), out_(out) {}
+
+    void ShowStatus(const std::string& text) override { out_ << text << std::endl; }
+    void ShowReport(const std::vector<PortReport>& report) override {
+        for (const PortReport& line : report) {
+            if (!line.final || std::find(printed_.begin(), printed_.end(), line.text) != printed_.end()) continue;
+            printed_.push_back(line.text);
+            out_ << line.text << std::endl;
+        }
+    }
+    void ShowProgress(int) override {}
+    void ShowProblem(const std::string&) override {}  // the summary tells, at the end
+    void StartTimer2() override {}  // no timer here: no yield is ever held up
+    void YieldOnce(std::chrono::milliseconds wait) override {
+        if (wait.count() > 0) std::this_thread::sleep_for(wait);
+        if (InterruptRequested()) state_.RequestClose();
+    }
+
+private:
+    MainWindowState& state_;
+    std::ostream& out_;
+    std::vector<std::string> printed_;
+};
+
+std::string Plural(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// One line that sums the press up, e.g. "Saved 2, not saved 1, 3 ports
+// without a terminal."
+std::string Summary(const DownloadResult& result) {
+    std::string text = "Saved " + std::to_string(result.saved) + ", not saved " + std::to_string(result.NotSaved());
+    if (const int noFile = result.Count(PortOutcome::NoFile); noFile > 0)
+        text += ", " + Plural(noFile, "terminal", "terminals") + " without FORM.DAT";
+    text += ", " + Plural(result.Count(PortOutcome::NoTerminal), "port", "ports") + " without a terminal.";
+    return text;
+}
+
+int ExitCode(const DownloadResult& result, int expect) {
+    if (result.couldNotRun) return 2;
+    if (result.NotSaved() > 0 || result.stopped) return 1;
+    if (result.saved < expect) return 3;
+    return 0;
+}
+
+}  // namespace
+
+bool WantsCommandLine(int argc, const char* const*) {
+    return argc > 1;
+}
+
+int RunCommandLine(int argc, const char* const* argv) {
+    const std::optional<Request> request = ParseArguments(argc, argv);
+    if (!request) {
+        std::cerr << "bayhaul: unknown arguments\n" << kUsage;
+        return 2;
+    }
+    if (request->action == Request::Action::Help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (request->action == Request::Action::History) return PrintHistory(request->count);
+
+    CatchInterrupts();
+    const SystemClock clock;
+    const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
+    TetherLibrary library;
+    const std::string stateFolder = UserStateFolder();
+    std::error_code ignored;
+    const std::string here = std::filesystem::current_path(ignored).string();
+    MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform,
+                           std::chrono::steady_clock::now,
+                           FilePressLock(stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch"
+                                                                                                  : "bayhaul --download"),
+                           ExpectedSpecialFolder,
+                           "Create it, or put the folder for received files on line 3 of " +
+                               (std::filesystem::path(here) / kSettingsFileName).string() + ".",
+                           stateFolder});
+    state.Load();
+    if (request->action == Request::Action::Watch) return RunWatch(state, std::cout, InterruptRequested);
+    ConsoleWindow window(state, std::cout);
+    const DownloadResult result = *state.Command4Click(window);
+    for (const PortReport& line : result.ports) {
+        if (line.outcome == PortOutcome::NotSaved || line.warning) std::cerr << "bayhaul: " << line.text << "\n";
+    }
+    if (result.couldNotRun) std::cerr << "bayhaul: " << state.ProblemLine << "\n";
+    if (result.stopped) std::cout << "Interrupted.\n";
+    if (!result.couldNotRun) std::cout << Summary(result) << "\n";
+    if (result.saved < request->count && !result.couldNotRun) {
+        std::cerr << "bayhaul: " << result.saved << " of the " << request->count << " files expected were saved\n";
+    }
+    std::cout.flush();
+    return ExitCode(result, request->count);
+}
+
+}  // namespace bayhaul

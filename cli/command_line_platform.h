@@ -1,0 +1,22 @@
+// What the command line needs from the platform: the user's date and time
+// texts, and a way to hear Ctrl+C. One implementation per platform, chosen
+// by the build: POSIX signals and Qt's locale, or the Windows console and
+// the user locale's formats.
+#pragma once
+
+#include "settings/locale_text.h"
+
+#include <memory>
+
+namespace bayhaul {
+
+// The user's locale, as the window would show it.
+std::unique_ptr<LocaleText> MakeSystemLocaleText();
+
+// From now on an interrupt (Ctrl+C, the request to end the program, or
+// the loss of its terminal) only sets the flag below; a second one ends the
+// program at once. Output that nobody reads any more does not end it.
+void CatchInterrupts();
+bool InterruptRequested();
+
+}  // namespace bayhaul

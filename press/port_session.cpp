@@ -1,0 +1,183 @@
+#include "press/port_session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "link/tether_codes.h"
+#include "link/tether_result_text.h"
+
+namespace bayhaul {
+
+namespace {
+
+// The size of a regular file, or nothing when there is none at `path`.
+std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    return size;
+}
+
+// Removes a file; a folder or anything else at `path` stays.
+void RemoveFileQuietly(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored))) {
+        std::filesystem::remove(path, ignored);
+    }
+}
+
+// What a delete on the terminal that gave `result` adds to the port's line.
+std::string DeleteTrouble(std::int16_t result) {
+    namespace r = tether::result;
+    switch (result) {
+        case r::kOk:
+            return "";
+        case r::kFileChanged:
+            return "; the terminal's file changed during the copy and was kept";
+        case r::kNoSuchFile:
+            return "; the terminal's file was gone before it could be deleted";
+        default:
+            return "; deleting it on the terminal failed: " + RequestFailureText(result);
+    }
+}
+
+}  // namespace
+
+bool PortSession::Run() {
+    if (host_.Stopping()) return false;
+    const OpenResult opened = session_.Connect(port_);
+    switch (opened.status) {
+        case OpenStatus::NoHandle:
+            host_.Report(PortOutcome::NoTerminal, "the terminal library gave no handle", "", false);
+            return false;
+        case OpenStatus::NotConnected:
+            host_.Report(PortOutcome::NoTerminal, "no terminal answered", "", false);
+            return false;
+        case OpenStatus::PortBusy: {
+            // A terminal may be there, and its file was not saved.
+            const std::string why = RequestFailureText(opened.code);
+            host_.Report(PortOutcome::NotSaved, why, why, false);
+            return false;
+        }
+        case OpenStatus::PortFailed:
+            host_.Report(PortOutcome::NoTerminal, RequestFailureText(opened.code), "", false);
+            return false;
+        case OpenStatus::Connected:
+            break;
+    }
+    if (!TerminalHasFile()) return false;
+
+    const std::optional<std::string> saved = Fetch();
+    if (!saved) return false;
+    const std::string trouble = AfterSaving();
+    host_.Report(PortOutcome::Saved, *saved + trouble, "", !trouble.empty());
+    return true;
+}
+
+bool PortSession::TerminalHasFile() {
+    const FileQuery first = session_.QueryFile(kTerminalDataFile);
+    if (first.answer == FileAnswer::Ready) return true;
+    // Asked once more on a fresh link at the other setting.
+    const OpenResult reopened = session_.Reopen(port_);
+    if (host_.Check1Ticked()) SetClock();
+    const FileQuery second = session_.QueryFile(kTerminalDataFile);
+    if (second.answer == FileAnswer::Ready) return true;
+
+    // A terminal that said it has no such file has none; a question that
+    // did not get through either time leaves its file unsaved.
+    const std::string noFile = std::string("the terminal has no ") + kTerminalDataFile;
+    if (!session_.OurCodes()) {
+        host_.Report(PortOutcome::NoFile, noFile + " (library result " + std::to_string(first.code) + ")", "", false);
+    } else if (first.answer == FileAnswer::Absent || second.answer == FileAnswer::Absent) {
+        host_.Report(PortOutcome::NoFile, noFile, "", false);
+    } else {
+        // The first question was asked on the link that answered; the second
+        // fails at once when the terminal does not speak at the other setting.
+        const FileQuery& told = reopened.status == OpenStatus::Connected ? second : first;
+        NotSaved(std::string("asking the terminal for ") + kTerminalDataFile +
+                 " failed: " + RequestFailureText(told.code));
+    }
+    return false;
+}
+
+std::optional<std::string> PortSession::Fetch() {
+    std::string why;
+    const std::string part = host_.PartPath(why);
+    if (part.empty()) {
+        NotSaved(why);
+        return std::nullopt;
+    }
+    host_.TransferStarts();
+    std::string givenUp;
+    const TransferEnd end =
+        session_.Transfer(part, kTerminalDataFile, [&](std::int16_t status, const TransferProgress& progress) {
+            constexpr std::int16_t kGivenUp = 10;  // any status of 2 or more ends the wait
+            return host_.KeepWaiting(progress, givenUp) ? status : kGivenUp;
+        });
+
+    const std::optional<std::uintmax_t> size = RegularFileSize(part);
+    why = WhyNotReceived(end, size, givenUp);
+    std::optional<std::string> saved;
+    if (why.empty()) saved = host_.PutInPlace(part, *size, why);
+    if (!saved) {
+        session_.CloseLink();  // a library still writing stops before its file is removed
+        RemoveFileQuietly(part);
+        NotSaved(why);
+    }
+    return saved;
+}
+
+std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
+                                        const std::string& givenUp) const {
+    const TransferProgress& got = end.progress;
+    if (host_.Stopping()) return "the program was closed before the file arrived";
+    if (!givenUp.empty()) return "transfer given up: " + givenUp;
+    const std::string bytes = got.bytesTotal > 0 ? host_.NumberText(got.bytesReceived) + " of " +
+                                                       host_.NumberText(got.bytesTotal) + " bytes"
+                                                 : std::string();
+    if (!end.finished) {
+        return session_.OurCodes() && end.status > tether_contract::kTransferDone
+                   ? TransferFailureText(end.status, "")
+                   : "the transfer did not start";
+    }
+    if (end.status != tether_contract::kTransferDone || !size) {
+        if (session_.OurCodes() && end.status > tether_contract::kTransferDone)
+            return TransferFailureText(end.status, bytes);
+        return "transfer failed (library status " + std::to_string(end.status) + (bytes.empty() ? "" : ", " + bytes) +
+               ")";
+    }
+    if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
+        return "only " + host_.NumberText(static_cast<long long>(*size)) + " of " + host_.NumberText(got.bytesTotal) +
+               " bytes arrived";
+    }
+    return "";
+}
+
+std::string PortSession::AfterSaving() {
+    std::string trouble;
+    // The terminal maker's library gives no results to rely on here.
+    if (host_.Check2Ticked()) {
+        const std::int16_t deleted = session_.DeleteOnTerminal(kTerminalDataFile);
+        if (session_.OurCodes()) trouble += DeleteTrouble(deleted);
+    }
+    if (host_.Check1Ticked()) {
+        const std::int16_t set = SetClock();
+        if (session_.OurCodes() && set != tether::result::kOk)
+            trouble += "; setting the terminal's clock failed: " + RequestFailureText(set);
+    }
+    return trouble;
+}
+
+std::int16_t PortSession::SetClock() {
+    std::string stamp = host_.ClockStamp();
+    const std::int16_t result = session_.SetTerminalClock(stamp);
+    host_.KeepStamp(stamp);
+    return result;
+}
+
+void PortSession::NotSaved(const std::string& why) {
+    host_.Report(PortOutcome::NotSaved, "not saved: " + why + "; the terminal keeps its data", why, false);
+}
+
+}  // namespace bayhaul

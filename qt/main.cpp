@@ -1,0 +1,24 @@
+#include "cli/command_line.h"
+#include "qt/form1.h"
+#include "qt/qt_close_on_signals.h"
+#include "link/tether_library.h"
+#include "settings/settings_file.h"
+#include "shell/state_folder.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    // The command line needs no display, so it runs before Qt's GUI starts.
+    if (bayhaul::WantsCommandLine(argc, argv)) return bayhaul::RunCommandLine(argc, argv);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bayhaul"));
+    const bayhaul::SystemClock clock;
+    bayhaul::TetherLibrary library;
+    const std::string stateFolder = bayhaul::UserStateFolder();
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
+                          bayhaul::FilePressLock(stateFolder, "the Bayhaul window"), stateFolder);
+    const bayhaul::CloseOnSignals closeOnSignals(window);
+    window.show();
+    return application.exec();
+}

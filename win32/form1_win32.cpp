@@ -1,0 +1,388 @@
+#include "win32/form1_win32.h"
+
+#include "app/main_window_layout.h"
+#include "app/window_environment.h"
+#include "win32/win32_resources.h"
+#include "ui/win32_accessible_name.h"
+
+#include <commctrl.h>
+
+namespace bayhaul {
+
+namespace {
+
+constexpr char kClassName[] = "BayhaulForm1";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimer2 = 2;
+constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+int ControlId(const char* name) {
+    const std::vector<ControlSpec>& controls = MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (std::string_view(controls[i].name) == name) return kFirstControlId + static_cast<int>(i);
+    }
+    return 0;
+}
+
+// The table's entry of one of the window's controls.
+const ControlSpec& LayoutOf(HWND control) {
+    return MainWindowControls().at(static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstControlId));
+}
+
+}  // namespace
+
+Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+             const std::string& stateFolder)
+    : MainWindowFront(ownState_),
+      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+                               FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
+      dpi_(QueryScreenDpi()),
+      icon_(static_cast<HICON>(
+          LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
+      // The controls are laid out for a small dialog font.
+      font_(MakeFont("Arial", 8, false, dpi_)),
+      titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
+      background_(BAYHAUL_MAIN_BACKGROUND),
+      downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE),
+      problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))) {
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&common);
+    Create(kClassName, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
+           TwipsToPixels(kMainWindowHeightTwips, dpi_.y), nullptr, icon_);
+    BuildControls();
+    PaintBackdrop();
+
+    state_.Load();
+    ShowState();
+    SetTimer(Handle(), kTimer1, kTimerIntervalMs, nullptr);
+    SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr);
+    timer2Running_ = true;
+}
+
+Form1::~Form1() {
+    settings_.reset();
+    about_.reset();
+    report_.reset();
+    if (Handle() != nullptr) DestroyWindow(Handle());
+    DeleteObject(font_);
+    DeleteObject(titleFont_);
+    DeleteObject(problemBrush_);
+    if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+HWND Form1::Make(const char* name, const char* className, DWORD style) {
+    const ControlSpec& layout = MainWindowControl(name);
+    // The picture button's text is drawn by no one: it is the name screen
+    // readers read. Other controls the table names are named for them, and a
+    // label keeps what it shows as its description.
+    const bool picture = layout.kind == ControlKind::PictureButton;
+    HWND control = MakeControl(Handle(), className, picture ? AccessibleName(layout) : layout.text, style, 0,
+                               TwipsToPixels(layout.place, dpi_), ControlId(name), font_);
+    if (layout.accessibleName != nullptr && !picture)
+        SetAccessibleName(control, layout.accessibleName,
+                          layout.kind == ControlKind::Label ? ControlText::Description : ControlText::Own);
+    return control;
+}
+
+void Form1::BuildControls() {
+    Label4 = Make("Label4", "STATIC", SS_LEFT | SS_NOPREFIX);
+    SendMessageA(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+    Label3 = Make("Label3", "STATIC", SS_LEFT | SS_NOPREFIX);  // wraps over its lines
+    // The picture button draws itself.
+    Command4 = Make("Command4", "BUTTON", BS_OWNERDRAW | WS_TABSTOP);
+    // Label2 takes the mouse, so its tooltip shows.
+    Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
+    // The check boxes are only as wide as their box: their captions, which
+    // screen readers read, are cut off, and the labels beside them carry
+    // the text. A click on a label is a click on its box.
+    Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
+    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
+    Label1 = Make("Label1", "STATIC", SS_LEFT | SS_NOPREFIX);
+    Check2 = Make("Check2", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
+    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
+    Command6 = Make("Command6", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+    Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
+    ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
+    SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
+    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_BORDER);
+    ShowWindow(ProblemLine, SW_HIDE);
+
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
+    tool.lpszText = const_cast<char*>("");
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, 1000);  // lines break only where the report breaks them
+    SendMessageA(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+}
+
+// A picture drawn at `left`, `top`: its pixels are those of a 96 DPI
+// screen, so it grows with the controls on a finer one.
+RECT Form1::PicturePlace(const Win32Picture& picture, int left, int top) const {
+    return {left, top, left + MulDiv(picture.Width(), dpi_.x, 96), top + MulDiv(picture.Height(), dpi_.y, 96)};
+}
+
+void Form1::PaintBackdrop() {
+    // The picture from the top left corner.
+    backdrop_.Build(Handle(), RGB(0xFF, 0xFF, 0xFF),
+                    [this](HDC dc) { background_.DrawStretched(dc, PicturePlace(background_, 0, 0)); });
+}
+
+void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
+    const RECT& place = item.rcItem;
+    RECT inWindow = place;
+    MapWindowPoints(item.hwndItem, Handle(), reinterpret_cast<POINT*>(&inWindow), 2);
+    backdrop_.PaintPart(item.hDC, inWindow);
+    const int pressed = (item.itemState & ODS_SELECTED) ? 1 : 0;
+    const RECT picture = PicturePlace(downloadPicture_, 0, 0);
+    const int left = (place.right - place.left - picture.right) / 2 + pressed;
+    const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
+    downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
+    // Its focus shows as every control's does: the window rings it.
+}
+
+RECT Form1::FocusRingPlace(HWND control) const {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+    InflateRect(&place, MulDiv(kFocusRingWidth, dpi_.x, 96), MulDiv(kFocusRingWidth, dpi_.y, 96));
+    return place;
+}
+
+void Form1::ShowFocusRing() {
+    if (Handle() == nullptr) return;
+    // Every button and box of the window is a tab stop; nothing else takes the focus.
+    HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != Handle() || !(GetWindowLongPtrA(focus, GWL_STYLE) & WS_TABSTOP))
+        focus = nullptr;
+    if (focus == ringed_) return;
+    for (HWND control : {ringed_, focus}) {
+        if (control == nullptr) continue;
+        const RECT ring = FocusRingPlace(control);
+        RedrawWindow(Handle(), &ring, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    ringed_ = focus;
+}
+
+void Form1::ShowState() {
+    ShowWindowText(Label1, state_.Label1);
+    ShowStatusText(state_.Label2);
+    ShowReportText(state_.Label2Report);
+    ShowProblem(state_.ProblemLine);
+    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
+    // Showing the state is not a click: BM_SETCHECK sends no notification.
+    SendMessageA(Check1, BM_SETCHECK, state_.Check1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(Check2, BM_SETCHECK, state_.Check2 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form1::ShowStatusText(const std::string& text) {
+    ShowWindowText(Label2, text);
+}
+
+void Form1::OnCommand(HWND control, int code) {
+    if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
+        OpenReport();
+        return;
+    }
+    if (const char* box = LayoutOf(control).captionOf) {
+        // A click on a box's caption is a click on the box. The second click
+        // of a double click comes as STN_DBLCLK: the box takes it as a click.
+        if (code == STN_CLICKED || code == STN_DBLCLK)
+            SendMessageA(GetDlgItem(Handle(), ControlId(box)), BM_CLICK, 0, 0);
+        return;
+    }
+    if (code == BN_CLICKED) Clicked(LayoutOf(control).name, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
+}
+
+void Form1::RefreshReport() {
+    if (report_) report_->Refresh();
+}
+
+void Form1::Command6_Click() {
+    // An open dialog is only brought forward: it reads nothing again. A
+    // closed one is replaced, and the new opening reads the file.
+    if (!settings_ || settings_->Handle() == nullptr)
+        settings_ = std::make_unique<Settings>(state_.SettingsDialog, Handle(), BAYHAUL_SETTINGS_BACKGROUND, icon_);
+    SetForegroundWindow(settings_->Handle());
+}
+
+void Form1::OpenReport() {
+    if (!report_ || report_->Handle() == nullptr) report_ = std::make_unique<ReportWindow>(state_, Handle(), icon_);
+    report_->Refresh();
+    SetForegroundWindow(report_->Handle());
+}
+
+void Form1::Command7_Click() {
+    if (!about_ || about_->Handle() == nullptr) about_ = std::make_unique<frmAbout>(Handle(), icon_);
+    SetForegroundWindow(about_->Handle());
+}
+
+void Form1::OnClose() {
+    if (MayClose()) DestroyWindow(Handle());
+}
+
+void Form1::CloseOwnedWindows() {
+    if (settings_) settings_->cmdCancel_Click();
+    if (about_) about_->cmdOK_Click();
+    if (report_) report_->Close();
+}
+
+void Form1::CloseWindow() {
+    if (Handle() != nullptr) OnClose();
+}
+
+void Form1::ShowStatus(const std::string& text) {
+    ShowStatusText(text);
+    UpdateWindow(Label2);  // the press blocks between yields: show it now
+}
+
+void Form1::ShowReport(const std::vector<PortReport>& report) {
+    ShowReportText(ReportText(report));
+}
+
+void Form1::ShowReportText(const std::string& report) {
+    if (report == toolTipText_) return;
+    toolTipText_ = report;
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
+    tool.lpszText = toolTipText_.data();
+    SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form1::ShowProblem(const std::string& text) {
+    ShowWindowText(ProblemLine, text);
+    ShowWindow(ProblemLine, text.empty() ? SW_HIDE : SW_SHOWNA);
+}
+
+void Form1::ShowProgress(int percent) {
+    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);  // painted at the next yield
+}
+
+void Form1::StartTimer2() {
+    // Setting a running timer again would restart its second: leave it.
+    if (!timer2Running_) timer2Running_ = SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr) != 0;
+}
+
+void Form1::YieldOnce(std::chrono::milliseconds wait) {
+    // Sleeps until a message is queued or the wait is over, then handles
+    // what is pending once, so a polling caller never spins.
+    if (wait.count() > 0)
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // for the message loop to see
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+void Form1::Dispatch(MSG& message) {
+    DispatchOne(message);
+    ShowFocusRing();  // a key or a click may have moved the focus
+}
+
+void Form1::DispatchOne(MSG& message) {
+    // Ctrl+R anywhere in the main window opens the report.
+    if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
+        OpenReport();
+        return;
+    }
+    HWND windows[] = {settings_ ? settings_->Handle() : nullptr, about_ ? about_->Handle() : nullptr,
+                      report_ ? report_->Handle() : nullptr, Handle()};
+    for (HWND window : windows) {
+        if (window != nullptr && IsDialogMessageA(window, &message)) return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            // Only a control's own notices: Enter and Escape on a box come
+            // as IDOK and IDCANCEL, which the window does not use.
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (control != nullptr && GetDlgCtrlID(control) == LOWORD(wParam)) OnCommand(control, HIWORD(wParam));
+            return 0;
+        }
+        case WM_TIMER:
+            if (wParam == kTimer1) {
+                state_.Timer1Tick();
+                ShowState();
+            } else if (wParam == kTimer2) {
+                state_.Timer2Tick();
+            }
+            return 0;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.hwndItem != Command4) break;
+            DrawDownloadButton(item);
+            return TRUE;
+        }
+        case DM_GETDEFID: {
+            // Enter presses the focused button; the window has no default one.
+            HWND focus = GetFocus();
+            if (focus == Command4 || focus == Command6 || focus == Command7)
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == Command4) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_ERASEBKGND:
+            backdrop_.Paint(reinterpret_cast<HDC>(wParam));
+            if (ringed_ != nullptr) {
+                // The focus ring, outside the control, in the text colour.
+                RECT ring = FocusRingPlace(ringed_);
+                for (int i = 0; i < MulDiv(kFocusRingWidth, dpi_.x, 96); ++i) {
+                    FrameRect(reinterpret_cast<HDC>(wParam), &ring, GetSysColorBrush(COLOR_WINDOWTEXT));
+                    InflateRect(&ring, -1, -1);
+                }
+            }
+            return 1;
+        case WM_ACTIVATE:
+            // As in a dialog box: the focus leaves with the window and comes
+            // back to the same control, the download button at first.
+            if (LOWORD(wParam) == WA_INACTIVE)
+                focusToRestore_ = ringed_ != nullptr ? ringed_ : focusToRestore_;
+            else if (!HIWORD(wParam))  // not minimised
+                SetFocus(focusToRestore_ != nullptr && IsWindow(focusToRestore_) ? focusToRestore_ : Command4);
+            ShowFocusRing();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
+                SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));
+                SetBkColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemBackColour));
+                return reinterpret_cast<LRESULT>(problemBrush_);
+            }
+            return reinterpret_cast<LRESULT>(
+                backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(Handle(), kTimer1);
+            KillTimer(Handle(), kTimer2);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return Win32Window::OnMessage(message, wParam, lParam);
+}
+
+}  // namespace bayhaul
