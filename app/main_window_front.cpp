@@ -41,9 +41,14 @@ void MainWindowFront::Clicked(std::string_view name, bool ticked) {
 }
 
 void MainWindowFront::Command4_Click() {
-    state_.Command4Click(*this);
-    RefreshReport();
-    if (state_.CloseRequested) CloseWindow();  // the window was closed during the press
+    const bool started = state_.StartPress(
+        *this, [this](std::function<void()> call) { RunOnWindowThread(std::move(call)); },
+        [this](const DownloadResult&) {
+            ShowBusy(false);
+            RefreshReport();
+            if (state_.CloseRequested) CloseWindow();  // the window was closed during the press
+        });
+    if (started && state_.PressRunning()) ShowBusy(true);
 }
 
 bool MainWindowFront::MayClose() {

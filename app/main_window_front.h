@@ -8,6 +8,7 @@
 #include "press/download_window.h"
 #include "app/main_window_state.h"
 
+#include <functional>
 #include <string_view>
 
 namespace bayhaul {
@@ -27,9 +28,12 @@ protected:
 
     // The window is asked to close. True when it may close now: the Settings
     // dialog, the About box and the report close first, and nothing the
-    // dialog holds is saved. During a press, false: the press stops at its
-    // next yield, and the window is closed after it.
+    // dialog holds is saved. During a press, false: the press is asked to
+    // stop, which takes it under a second, and the window is closed after it.
     bool MayClose();
+
+    // The press runs on a thread of its own; the state's own flag stops it.
+    bool StopRequested() final { return false; }
 
     // Copies the state onto the controls.
     virtual void ShowState() = 0;
@@ -40,6 +44,10 @@ protected:
     virtual void CloseOwnedWindows() = 0;
     // Closes the window as the user would (and so through MayClose).
     virtual void CloseWindow() = 0;
+    // Runs `call` on the window's thread, soon; safe from any thread.
+    virtual void RunOnWindowThread(std::function<void()> call) = 0;
+    // The download button busy (not clickable) while a press runs, or ready.
+    virtual void ShowBusy(bool busy) = 0;
 
     MainWindowState& state_;
 

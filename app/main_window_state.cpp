@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <limits>
 
 namespace bayhaul {
@@ -90,8 +91,140 @@ std::string ProblemAfter(const DownloadResult& result, const std::string& status
 
 }  // namespace
 
+// What a press reads as it goes, on the thread it runs on.
+class MainWindowState::DirectInputs final : public PressInputs {
+public:
+    explicit DirectInputs(MainWindowState& state) : state_(state) {}
+    AppSettings Settings() override { return state_.Settings; }
+    bool ClockBox() override { return state_.Check1; }
+    bool DeleteBox() override { return state_.Check2; }
+
+private:
+    MainWindowState& state_;
+};
+
+// The same, for a press on a thread of its own: read on the window's
+// thread, where the state lives. A window that does not answer within a
+// second (a modal loop that holds its events) gives what it last gave.
+class MainWindowState::PostedInputs final : public PressInputs {
+public:
+    PostedInputs(MainWindowState& state, Post post)
+        : state_(state), post_(std::move(post)), last_{state.Settings, state.Check1, state.Check2} {}
+    AppSettings Settings() override { return Read().settings; }
+    bool ClockBox() override { return Read().clock; }
+    bool DeleteBox() override { return Read().del; }
+
+private:
+    struct Snapshot {
+        AppSettings settings;
+        bool clock, del;
+    };
+    Snapshot Read() {
+        auto answer = std::make_shared<std::promise<Snapshot>>();
+        std::future<Snapshot> snapshot = answer->get_future();
+        post_([answer, &state = state_] { answer->set_value({state.Settings, state.Check1, state.Check2}); });
+        if (snapshot.wait_for(std::chrono::seconds(1)) == std::future_status::ready) last_ = snapshot.get();
+        return last_;
+    }
+
+    MainWindowState& state_;
+    Post post_;
+    Snapshot last_;
+};
+
+// What the press shows, stored in the state and shown on the window.
+class MainWindowState::StateWindow final : public DownloadWindow {
+public:
+    StateWindow(MainWindowState& state, DownloadWindow& window) : state_(state), window_(window) {}
+    void ShowStatus(const std::string& text) override {
+        state_.Label2 = text;
+        window_.ShowStatus(text);
+    }
+    void ShowReport(const std::vector<PortReport>& report) override {
+        state_.Label2Report = ReportText(report);
+        window_.ShowReport(report);
+    }
+    void ShowProgress(int percent) override {
+        state_.ProgressBar1 = percent;
+        window_.ShowProgress(percent);
+    }
+    void ShowProblem(const std::string& text) override {
+        state_.ProblemLine = text;
+        window_.ShowProblem(text);
+    }
+    bool StopRequested() override {
+        const bool asked = window_.StopRequested();  // which may close the window, and so ask too
+        return asked || state_.stopRequested_;
+    }
+
+private:
+    MainWindowState& state_;
+    DownloadWindow& window_;
+};
+
+// The same, from a press on a thread of its own: each thing is handed to
+// the window's thread.
+class MainWindowState::PostedWindow final : public DownloadWindow {
+public:
+    PostedWindow(MainWindowState& state, DownloadWindow& window, Post post)
+        : state_(state), window_(window), post_(std::move(post)) {}
+    void ShowStatus(const std::string& text) override {
+        Show([text](StateWindow& shown) { shown.ShowStatus(text); });
+    }
+    void ShowReport(const std::vector<PortReport>& report) override {
+        Show([report](StateWindow& shown) { shown.ShowReport(report); });
+    }
+    void ShowProgress(int percent) override {
+        Show([percent](StateWindow& shown) { shown.ShowProgress(percent); });
+    }
+    void ShowProblem(const std::string& text) override {
+        Show([text](StateWindow& shown) { shown.ShowProblem(text); });
+    }
+    bool StopRequested() override { return state_.stopRequested_; }
+
+private:
+    // The call runs on the window's thread, maybe after this object has
+    // gone: it holds only what outlives the press.
+    template <typename Call>
+    void Show(Call call) {
+        post_([&state = state_, &window = window_, call] {
+            StateWindow shown(state, window);
+            call(shown);
+        });
+    }
+
+    MainWindowState& state_;
+    DownloadWindow& window_;
+    Post post_;
+};
+
+MainWindowState::~MainWindowState() {
+    if (pressThread_.joinable()) {
+        stopRequested_ = true;
+        pressThread_.join();
+    }
+}
+
 std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& window) {
     return Press(window, {});
+}
+
+std::optional<DownloadResult> MainWindowState::Refused(DownloadWindow& window, std::unique_ptr<PressLock>& lock) {
+    std::string why;
+    lock = environment_.pressLock(why);
+    if (lock) {
+        ShowProblem(window, "");
+        settingsError_.clear();
+        return std::nullopt;
+    }
+    ShowProblem(window, why);
+    if (!StateFolder().empty()) {
+        const std::string now = HistoryTime(Now());
+        AppendHistory(StateFolder(), {now, now, "", why});
+    }
+    DownloadResult refused;
+    refused.couldNotRun = true;
+    return refused;
 }
 
 std::optional<DownloadResult> MainWindowState::Press(DownloadWindow& window, const PressScope& scope) {
@@ -102,25 +235,52 @@ std::optional<DownloadResult> MainWindowState::Press(DownloadWindow& window, con
         ~Running() { flag = false; }
     } running{downloadRunning_};
 
-    std::string why;
-    const std::unique_ptr<PressLock> lock = environment_.pressLock(why);
-    if (!lock) {
-        ShowProblem(window, why);
-        if (!StateFolder().empty()) {
-            const std::string now = HistoryTime(Now());
-            AppendHistory(StateFolder(), {now, now, "", why});
-        }
-        DownloadResult refused;
-        refused.couldNotRun = true;
-        return refused;
+    std::unique_ptr<PressLock> lock;
+    if (std::optional<DownloadResult> refused = Refused(window, lock)) return refused;
+    StateWindow shown(*this, window);
+    DirectInputs inputs(*this);
+    const PressEnvironment environment = ForPress();
+    DownloadResult result = DownloadFromAllTerminals(environment, inputs, shown, scope).Run();
+    Finish(window, result);
+    return result;
+}
+
+bool MainWindowState::StartPress(DownloadWindow& window, Post post,
+                                 std::function<void(const DownloadResult&)> ended) {
+    if (downloadRunning_) return false;
+    std::unique_ptr<PressLock> lock;
+    if (std::optional<DownloadResult> refused = Refused(window, lock)) {
+        ended(*refused);
+        return true;
     }
-    ShowProblem(window, "");
-    settingsError_.clear();
-    DownloadResult result =
-        DownloadFromAllTerminals(*this, window, environment_.library, environment_.devicePlatform, scope).Run();
+    downloadRunning_ = true;
+    stopRequested_ = false;
+    pressThread_ = std::thread([this, &window, post, ended, lock = std::move(lock)]() mutable {
+        DownloadResult result;
+        {
+            PostedWindow shown(*this, window, post);
+            PostedInputs inputs(*this, post);
+            const PressEnvironment environment = ForPress();
+            result = DownloadFromAllTerminals(environment, inputs, shown, {}).Run();
+            lock.reset();
+            // What was posted so far is shown before the end.
+            std::promise<void> shownAll;
+            post([&shownAll] { shownAll.set_value(); });
+            shownAll.get_future().wait_for(std::chrono::seconds(1));
+        }
+        post([this, &window, result, ended] {
+            if (pressThread_.joinable()) pressThread_.join();
+            downloadRunning_ = false;
+            Finish(window, result);
+            ended(result);
+        });
+    });
+    return true;
+}
+
+void MainWindowState::Finish(DownloadWindow& window, const DownloadResult& result) {
     ProblemLine = ProblemAfter(result, Label2);
     window.ShowProblem(ProblemLine);
-    return result;
 }
 
 void MainWindowState::ShowProblem(DownloadWindow& window, const std::string& text) {
@@ -134,6 +294,7 @@ void MainWindowState::ShowProblem(DownloadWindow& window, const std::string& tex
 bool MainWindowState::RequestClose() {
     if (!downloadRunning_) return true;
     CloseRequested = true;
+    stopRequested_ = true;
     return false;
 }
 
@@ -150,25 +311,14 @@ std::string MainWindowState::ResolveSaveFolder() const {
 }
 
 std::string MainWindowState::SaveFolderProblem() const {
-    const std::string& diradd = Settings.diradd;
-    const std::string folder = ResolveSaveFolder();
-    // A keyword's folder that was not found is named where it would be.
-    const auto missingKeyword = [this](const char* what, int folderId) {
-        const std::string expected = environment_.expectedFolder(folderId);
-        return std::string("The ") + what + " folder" + (expected.empty() ? "" : " " + expected) + " was not found.";
-    };
-    std::string missing;
-    if (diradd == kDesktopKeyword && folder.empty()) {
-        missing = missingKeyword("desktop", kDesktopFolderId);
-    } else if (diradd == kDocumentsKeyword && folder.empty()) {
-        missing = missingKeyword("documents", kDocumentsFolderId);
-    } else if (folder.empty()) {
-        missing = "No folder is set for received files.";
-    } else {
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
-    }
-    return missing.empty() ? missing : missing + " " + environment_.chooseFolderHint;
+    return bayhaul::SaveFolderProblem(Settings, ForPress());
+}
+
+PressEnvironment MainWindowState::ForPress() const {
+    const Environment& e = environment_;
+    return {e.clock,          e.locale,         e.specialFolder, e.expectedFolder, e.chooseFolderHint,
+            e.stateFolder,    e.devicePlatform, e.workers,       e.libraryFile,    e.oneAtATime,
+            e.limits,         e.steadyNow};
 }
 
 }  // namespace bayhaul

@@ -8,19 +8,20 @@
 #include "press/download_window.h"
 #include "settings/locale_text.h"
 #include "press/press_lock.h"
-#include "link/tether_api.h"
-#include "link/tether_source.h"
 #include "ports/device_platform.h"
+#include "press/press_environment.h"
 #include "settings/app_settings.h"
 #include "settings/local_time.h"
 #include "settings/output_naming.h"
 #include "settings/settings_dialog_state.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace bayhaul {
@@ -33,7 +34,8 @@ public:
         const LocaleText& locale;
         SpecialFolderLookup specialFolder;
         std::string settingsPath;  // settings.ini in the current directory
-        TetherSource& library;     // the terminal link library
+        // Start the ports' workers, each of which loads the terminal library.
+        std::shared_ptr<WorkerStarter> workers;
         DevicePlatformFactory devicePlatform;
         // A clock for how long things take, never set back.
         std::function<std::chrono::steady_clock::time_point()> steadyNow = std::chrono::steady_clock::now;
@@ -47,6 +49,11 @@ public:
         // The user's state folder, for the history of presses and the copies
         // of replaced files; empty: neither is kept.
         std::string stateFolder{};
+        // The library the workers load (empty: the one beside the program),
+        // whether they run one after another, and how long they may be silent.
+        std::string libraryFile{};
+        bool oneAtATime = false;
+        WorkerLimits limits{};
     };
 
     explicit MainWindowState(Environment environment);
@@ -99,18 +106,28 @@ public:
     // says so, and the result says it could not run.
     std::optional<DownloadResult> Command4Click(DownloadWindow& window);
     // A press for some ports only, or that keeps the names of earlier files
-    // of the same run (a watch's); otherwise as Command4Click.
+    // of the same run (a watch's); otherwise as Command4Click. The press
+    // runs on the calling thread, and stops when `window` asks it to.
     std::optional<DownloadResult> Press(DownloadWindow& window, const PressScope& scope);
 
+    // A window's press: it runs on a thread of its own, so the window's
+    // thread is never held up. Each thing it has to show is handed to the
+    // window's thread through `post`, which stores it in the state and shows
+    // it on `window`; at the end `ended` runs there with the result. False,
+    // doing nothing, while a press of this window runs already.
+    using Post = std::function<void(std::function<void()>)>;
+    bool StartPress(DownloadWindow& window, Post post, std::function<void(const DownloadResult&)> ended);
+    bool PressRunning() const { return downloadRunning_; }
+    ~MainWindowState();
+
     // The window is to close. True when it may close now; during a press
-    // the press stops at its next yield, and the window closes after it.
+    // the press is asked to stop, and the window closes after it.
     bool RequestClose();
     bool CloseRequested = false;
 
     std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }
     LocalTime Now() const { return environment_.clock.Now(); }
     const std::string& StateFolder() const { return environment_.stateFolder; }
-    TetherSource& Library() const { return environment_.library; }
     const DevicePlatformFactory& DevicePlatform() const { return environment_.devicePlatform; }
     // Takes the lock that lets one press of the user run at a time.
     std::unique_ptr<PressLock> TakePressLock(std::string& why) const { return environment_.pressLock(why); }
@@ -125,15 +142,28 @@ public:
     // Why received files cannot be saved where the settings say, with what
     // to do about it; "" when they can.
     std::string SaveFolderProblem() const;
+    // The world a press of this window works in.
+    PressEnvironment ForPress() const;
 
 private:
+    class DirectInputs;
+    class PostedInputs;
+    class StateWindow;
+    class PostedWindow;
+
     void StoreFlag(std::string& field, bool& box, bool checked);
+    // Takes the press lock; a refused press is shown, recorded and given as the result.
+    std::optional<DownloadResult> Refused(DownloadWindow& window, std::unique_ptr<PressLock>& lock);
+    // Stores and shows what the press's end leaves on the window.
+    void Finish(DownloadWindow& window, const DownloadResult& result);
     // Shows `text` on the status line and the problem line.
     void ShowProblem(DownloadWindow& window, const std::string& text);
 
     Environment environment_;
     std::string settingsError_;  // what a failed check-box write put on the status line
     bool downloadRunning_ = false;
+    std::atomic<bool> stopRequested_{false};  // the window is closing: the press stops
+    std::thread pressThread_;                 // a window's press
 };
 
 }  // namespace bayhaul

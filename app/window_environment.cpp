@@ -1,17 +1,20 @@
 #include "app/window_environment.h"
 
+#include "press/program_workers.h"
 #include "shell/special_folder.h"
 
 namespace bayhaul {
 
 MainWindowState::Environment WindowEnvironment(const Clock& clock, const LocaleText& locale, std::string settingsPath,
-                                               TetherSource& library, DevicePlatformFactory devicePlatform,
+                                               std::shared_ptr<WorkerStarter> workers,
+                                               DevicePlatformFactory devicePlatform,
                                                PressLockTaker pressLock, std::string stateFolder) {
-    MainWindowState::Environment environment{clock, locale, fGetSpecialFolder, std::move(settingsPath), library,
+    MainWindowState::Environment environment{clock, locale, fGetSpecialFolder, std::move(settingsPath), std::move(workers),
                                              std::move(devicePlatform)};
     if (pressLock) environment.pressLock = std::move(pressLock);
     environment.expectedFolder = ExpectedSpecialFolder;
     environment.stateFolder = std::move(stateFolder);
+    environment.oneAtATime = OneAtATimeAsked();
     return environment;
 }
 

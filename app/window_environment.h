@@ -12,7 +12,8 @@ namespace bayhaul {
 // `pressLock` empty: no lock; `stateFolder` empty: no history and no copies
 // of replaced files (as a test wants).
 MainWindowState::Environment WindowEnvironment(const Clock& clock, const LocaleText& locale, std::string settingsPath,
-                                               TetherSource& library, DevicePlatformFactory devicePlatform,
+                                               std::shared_ptr<WorkerStarter> workers,
+                                               DevicePlatformFactory devicePlatform,
                                                PressLockTaker pressLock, std::string stateFolder);
 
 }  // namespace bayhaul

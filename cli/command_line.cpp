@@ -15,7 +15,8 @@
 #include "press/watch.h"
 #include "app/main_window_state.h"
 #include "cli/command_line_platform.h"
-#include "link/tether_library.h"
+#include "press/program_workers.h"
+#include "press/settings_file_inputs.h"
 #include "settings/settings_file.h"
 #include "shell/special_folder.h"
 #include "shell/state_folder.h"
@@ -26,6 +27,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: bayhaul [--download [--expect N] | --watch | --history [N] | --help]\n"
+    "               [--one-port-at-a-time]\n"
     "\n"
     "Without options Bayhaul opens its window. With --download it runs one\n"
     "press of the download button without a window: it tries a terminal on\n"
@@ -41,6 +43,8 @@ constexpr char kUsage[] =
     "Ctrl+C, SIGTERM and SIGHUP stop it safely, with 0.\n"
     "--history prints what the last N presses (10 unless given) did on each\n"
     "port, from the history file in Bayhaul's state folder.\n"
+    "--one-port-at-a-time (or BAYHAUL_ONE_PORT_AT_A_TIME=1 in the environment)\n"
+    "runs the ports one after another instead of side by side.\n"
     "\n"
     "Exit codes:\n"
     "  0  every terminal that had a file was saved (or there was none)\n"
@@ -108,7 +112,7 @@ int PrintHistory(int presses) {
 // as they come, and so does each port's line as the port ends.
 class ConsoleWindow final : public DownloadWindow {
 public:
-    ConsoleWindow(MainWindowState& state, std::ostream& out) : state_(state), out_(out) {}
+    explicit ConsoleWindow(std::ostream& out) : out_(out) {}
 
     void ShowStatus(const std::string& text) override { out_ << text << std::endl; }
     void ShowReport(const std::vector<PortReport>& report) override {
@@ -120,14 +124,9 @@ public:
     }
     void ShowProgress(int) override {}
     void ShowProblem(const std::string&) override {}  // the summary tells, at the end
-    void StartTimer2() override {}  // no timer here: no yield is ever held up
-    void YieldOnce(std::chrono::milliseconds wait) override {
-        if (wait.count() > 0) std::this_thread::sleep_for(wait);
-        if (InterruptRequested()) state_.RequestClose();
-    }
+    bool StopRequested() override { return InterruptRequested(); }
 
 private:
-    MainWindowState& state_;
     std::ostream& out_;
     std::vector<std::string> printed_;
 };
@@ -160,7 +159,14 @@ bool WantsCommandLine(int argc, const char* const*) {
 }
 
 int RunCommandLine(int argc, const char* const* argv) {
-    const std::optional<Request> request = ParseArguments(argc, argv);
+    // The way back to one port at a time goes with any request.
+    std::vector<const char*> rest(argv, argv + argc);
+    const auto oneAtATimeOption = std::remove_if(rest.begin() + 1, rest.end(), [](const char* arg) {
+        return std::string(arg) == "--one-port-at-a-time";
+    });
+    const bool oneAtATime = oneAtATimeOption != rest.end() || OneAtATimeAsked();
+    rest.erase(oneAtATimeOption, rest.end());
+    const std::optional<Request> request = ParseArguments(static_cast<int>(rest.size()), rest.data());
     if (!request) {
         std::cerr << "bayhaul: unknown arguments\n" << kUsage;
         return 2;
@@ -174,21 +180,25 @@ int RunCommandLine(int argc, const char* const* argv) {
     CatchInterrupts();
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
-    TetherLibrary library;
     const std::string stateFolder = UserStateFolder();
     std::error_code ignored;
     const std::string here = std::filesystem::current_path(ignored).string();
-    MainWindowState state({clock, *locale, fGetSpecialFolder, kSettingsFileName, library, DefaultDevicePlatform,
-                           std::chrono::steady_clock::now,
-                           FilePressLock(stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch"
-                                                                                                  : "bayhaul --download"),
-                           ExpectedSpecialFolder,
-                           "Create it, or put the folder for received files on line 3 of " +
-                               (std::filesystem::path(here) / kSettingsFileName).string() + ".",
-                           stateFolder});
+    const PressLockTaker pressLock = FilePressLock(
+        stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch" : "bayhaul --download");
+    MainWindowState::Environment environment{clock, *locale, fGetSpecialFolder, kSettingsFileName, ProgramWorkers(),
+                                             DefaultDevicePlatform, std::chrono::steady_clock::now, pressLock,
+                                             ExpectedSpecialFolder,
+                                             "Create it, or put the folder for received files on line 3 of " +
+                                                 (std::filesystem::path(here) / kSettingsFileName).string() + ".",
+                                             stateFolder};
+    environment.oneAtATime = oneAtATime;
+    MainWindowState state(std::move(environment));
     state.Load();
-    if (request->action == Request::Action::Watch) return RunWatch(state, std::cout, InterruptRequested);
-    ConsoleWindow window(state, std::cout);
+    if (request->action == Request::Action::Watch) {
+        SettingsFileInputs inputs(kSettingsFileName);
+        return RunWatch(state.ForPress(), inputs, pressLock, std::cout, InterruptRequested);
+    }
+    ConsoleWindow window(std::cout);
     const DownloadResult result = *state.Command4Click(window);
     for (const PortReport& line : result.ports) {
         if (line.outcome == PortOutcome::NotSaved || line.warning) std::cerr << "bayhaul: " << line.text << "\n";

@@ -36,7 +36,7 @@ const TetherFunctions* TetherLibrary::Functions(LoadError& error) {
     if (library_.IsOpen()) return &functions_;
 
     std::filesystem::path folder = folder_;
-    if (folder.empty()) {
+    if (folder.empty() && file_.empty()) {
         std::string reason;
         folder = ExecutableFolder(reason);
         if (folder.empty()) {
@@ -44,9 +44,10 @@ const TetherFunctions* TetherLibrary::Functions(LoadError& error) {
             return nullptr;
         }
     }
-    const std::filesystem::path file = folder / kTetherLibraryFile;
+    const std::filesystem::path file = file_.empty() ? folder / kTetherLibraryFile : file_;
     if (!file.is_absolute()) {
-        error = {file.u8string(), "the library folder is not an absolute path"};
+        error = {file.u8string(), file_.empty() ? "the library folder is not an absolute path"
+                                                : "the library file is not an absolute path"};
         return nullptr;
     }
 

@@ -24,6 +24,13 @@ public:
     TetherLibrary() = default;
     // The library file in `folder`, which must be an absolute path.
     explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // The library file `file` itself, which must be an absolute path: a
+    // stand-in for tests and benchmarks, or another library to try.
+    static TetherLibrary FromFile(std::filesystem::path file) {
+        TetherLibrary library;
+        library.file_ = std::move(file);
+        return library;
+    }
 
     // Opens the library and resolves all ten functions at once. A failed
     // load is tried again at the next call, so a library put in place while
@@ -32,6 +39,7 @@ public:
 
 private:
     std::filesystem::path folder_;  // empty: the program's own folder
+    std::filesystem::path file_;    // set: this file, wherever it is
     SharedLibrary library_;
     TetherFunctions functions_;
 };

@@ -4,18 +4,25 @@
 #include <filesystem>
 #include <system_error>
 
-#include "press/com_port_name.h"
-#include "press/history.h"
-#include "press/replaced_files.h"
 #include "files/durable_file.h"
 #include "files/sha256.h"
-#include "link/tether_codes.h"
-#include "settings/app_settings.h"
-#include "settings/output_naming.h"
+#include "press/com_port_name.h"
+#include "press/history.h"
+#include "press/port_worker.h"
+#include "press/replaced_files.h"
+#include "settings/timestamp.h"
 
 namespace bayhaul {
 
 namespace {
+
+using worker::Message;
+using worker::Type;
+using std::chrono::milliseconds;
+
+// How long the press waits for a worker's message before it looks at the
+// clock, a stop and the silent workers again.
+constexpr milliseconds kLoopWait{100};
 
 // Removes a file; a folder or anything else at `path` stays.
 void RemoveFileQuietly(const std::string& path) {
@@ -30,145 +37,89 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
-std::int32_t Clamped(std::int32_t value) {
-    return std::max(value, std::int32_t{0});
+std::string NotSavedText(const std::string& why) {
+    return "not saved: " + why + "; the terminal keeps its data";
 }
 
 }  // namespace
 
-// A port's session on the window's thread, one port after another: it asks
-// the press directly.
-class DownloadFromAllTerminals::DirectHost final : public PortHost {
-public:
-    DirectHost(DownloadFromAllTerminals& press, Turn& turn) : press_(press), turn_(turn) {}
-
-    bool Check1Ticked() override { return press_.state_.Check1; }
-    bool Check2Ticked() override { return press_.state_.Check2; }
-    std::string ClockStamp() override { return press_.state_.SetDate(); }
-    void KeepStamp(const std::string& stamp) override { press_.state_.LastStamp = stamp; }
-    std::string PartPath(std::string& why) override { return press_.PartPath(turn_, why); }
-    void TransferStarts() override { press_.TransferStarts(turn_); }
-    bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) override {
-        return press_.KeepWaitingInTurn(turn_, progress, givenUp);
+std::string SaveFolderProblem(const AppSettings& settings, const PressEnvironment& environment) {
+    const std::string& diradd = settings.diradd;
+    const std::string folder = ResolveSaveFolder(diradd, environment.specialFolder);
+    // A keyword's folder that was not found is named where it would be.
+    const auto missingKeyword = [&](const char* what, int folderId) {
+        const std::string expected = environment.expectedFolder ? environment.expectedFolder(folderId) : "";
+        return std::string("The ") + what + " folder" + (expected.empty() ? "" : " " + expected) + " was not found.";
+    };
+    std::string missing;
+    if (diradd == kDesktopKeyword && folder.empty()) {
+        missing = missingKeyword("desktop", kDesktopFolderId);
+    } else if (diradd == kDocumentsKeyword && folder.empty()) {
+        missing = missingKeyword("documents", kDocumentsFolderId);
+    } else if (folder.empty()) {
+        missing = "No folder is set for received files.";
+    } else {
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) missing = "The folder " + folder + " was not found.";
     }
-    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) override {
-        return press_.PutInPlace(turn_, part, size, why);
-    }
-    bool Stopping() override { return press_.stopping_; }
-    std::string NumberText(long long value) override { return press_.state_.NumberText(value); }
-    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) override {
-        press_.Report(turn_, outcome, text, why, warning);
-    }
+    return missing.empty() ? missing : missing + " " + environment.chooseFolderHint;
+}
 
-private:
-    DownloadFromAllTerminals& press_;
-    Turn& turn_;
-};
-
-// A port's session on a thread of its own: what belongs to the window is
-// handed to the window's thread and waited for; the progress of a transfer
-// only goes into the turn, which the window's loop reads.
-class DownloadFromAllTerminals::ThreadedHost final : public PortHost {
-public:
-    ThreadedHost(DownloadFromAllTerminals& press, Turn& turn) : press_(press), turn_(turn), direct_(press, turn) {}
-
-    template <typename Call>
-    auto OnWindow(Call call) -> decltype(call()) {
-        return press_.calls_.Run(std::move(call));
-    }
-
-    bool Check1Ticked() override { return OnWindow([&] { return direct_.Check1Ticked(); }); }
-    bool Check2Ticked() override { return OnWindow([&] { return direct_.Check2Ticked(); }); }
-    std::string ClockStamp() override { return OnWindow([&] { return direct_.ClockStamp(); }); }
-    void KeepStamp(const std::string& stamp) override { OnWindow([&] { direct_.KeepStamp(stamp); }); }
-    std::string PartPath(std::string& why) override { return OnWindow([&] { return direct_.PartPath(why); }); }
-    void TransferStarts() override { OnWindow([&] { direct_.TransferStarts(); }); }
-    bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) override {
-        turn_.received = progress.bytesReceived;
-        turn_.announced = progress.bytesTotal;
-        if (press_.stopping_) return false;
-        if (turn_.giveUp) {
-            givenUp = OnWindow([&] { return turn_.givenUp.value_or(""); });
-            return false;
-        }
-        std::this_thread::sleep_for(kThreadPoll);
-        return true;
-    }
-    // Waits for the file's turn to be named: the ports before it must have
-    // named theirs, or ended without one.
-    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) override {
-        std::future<std::optional<std::string>> saved = OnWindow([&] {
-            turn_.waiting.reset(new Turn::Waiting{part, size, {}, {}});
-            return turn_.waiting->saved.get_future();
-        });
-        std::optional<std::string> text = saved.get();
-        if (!text) why = OnWindow([&] { return turn_.waiting->why; });
-        return text;
-    }
-    bool Stopping() override { return press_.stopping_; }
-    std::string NumberText(long long value) override { return OnWindow([&] { return direct_.NumberText(value); }); }
-    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) override {
-        OnWindow([&] { direct_.Report(outcome, text, why, warning); });
-    }
-
-private:
-    DownloadFromAllTerminals& press_;
-    Turn& turn_;
-    DirectHost direct_;  // what the window's thread then does
-};
-
-DownloadFromAllTerminals::DownloadFromAllTerminals(MainWindowState& state, DownloadWindow& window,
-                                                   TetherSource& library, const DevicePlatformFactory& devices,
-                                                   PressScope scope)
-    : state_(state), window_(window), library_(library), devices_(devices), scope_(std::move(scope)),
+DownloadFromAllTerminals::DownloadFromAllTerminals(const PressEnvironment& environment, PressInputs& inputs,
+                                                   DownloadWindow& window, PressScope scope)
+    : environment_(environment), inputs_(inputs), window_(window), scope_(std::move(scope)),
       savedPaths_(scope_.namesTaken) {}
 
 DownloadFromAllTerminals::~DownloadFromAllTerminals() {
+    // Whatever ended the press, no worker outlives it.
     for (const auto& turn : turns_) {
-        if (turn->thread.joinable()) turn->thread.join();
+        if (turn->worker) turn->worker->End();
+        if (turn->reader.joinable()) turn->reader.join();
+        turn->worker.reset();
     }
 }
 
 DownloadResult DownloadFromAllTerminals::Run() {
-    // Ticks left from before the press would make it skip its first port.
-    state_.TimerTicks = 0;
-    started_ = HistoryTime(state_.Now());
-    if (!state_.StateFolder().empty()) RemoveExpiredCopies(state_.StateFolder(), state_.Now());
+    started_ = HistoryTime(environment_.clock.Now());
+    if (!environment_.stateFolder.empty()) RemoveExpiredCopies(environment_.stateFolder, environment_.clock.Now());
     Status("Searching...");
     ShowReport();
     Progress(0);
 
-    if (const std::string problem = state_.SaveFolderProblem(); !problem.empty()) {
+    if (const std::string problem = SaveFolderProblem(inputs_.Settings(), environment_); !problem.empty()) {
         Status(problem);
         result_.couldNotRun = true;
         RecordTheRest();
         return result_;
     }
     const std::optional<std::vector<std::int16_t>> ports = ListPorts();
-    const TetherFunctions* functions = ports && !ports->empty() ? LoadLibrary() : nullptr;
-    // A press that could not list its ports, or load the library, keeps its
-    // message on the status line.
-    if (!ports || (!ports->empty() && functions == nullptr)) {
+    if (!ports) {
         RecordTheRest();
         return result_;
     }
-
-    if (functions != nullptr) {
-        const bool sideBySide = functions->Tether_Features &&
-                                (functions->Tether_Features() & tether::feature::kConcurrentSessions) != 0;
-        RunPass(*ports, *functions, sideBySide);
+    if (!ports->empty()) {
+        RunPass(*ports);
         // A pass that received nothing is run once more over the same list.
-        if (result_.saved == 0 && !result_.stopped) RunPass(*ports, *functions, sideBySide);
+        if (result_.saved == 0 && !result_.stopped && loadFailure_.empty()) RunPass(*ports);
+    }
+    if (!loadFailure_.empty()) {
+        // A library that cannot be loaded keeps its message on the status line.
+        result_.couldNotRun = true;
+        result_.ports.clear();
+        Status(loadFailure_);
+        RecordTheRest();
+        return result_;
     }
     RecordTheRest();
     Progress(0);
-    Status("Finished download " + std::to_string(result_.saved) + " file(s) at " + state_.GeneralDateTimeNow());
+    Status("Finished download " + std::to_string(result_.saved) + " file(s) at " +
+           GeneralDateTime(environment_.clock.Now(), environment_.locale));
     return result_;
 }
 
 std::optional<std::vector<std::int16_t>> DownloadFromAllTerminals::ListPorts() {
     std::string error;
-    std::optional<std::vector<std::int16_t>> ports = ListComPorts(devices_, error);
+    std::optional<std::vector<std::int16_t>> ports = ListComPorts(environment_.devicePlatform, error);
     if (ports) {
         // A press for some ports only (a watch's) tries those of the list.
         if (scope_.ports) {
@@ -185,94 +136,190 @@ std::optional<std::vector<std::int16_t>> DownloadFromAllTerminals::ListPorts() {
     result_.ports.push_back({0, PortOutcome::NoTerminal, "Listing the serial ports failed: " + error});
     ShowReport();
     // The count of nothing received, as a press that found no port.
-    Status("Finished download 0 file(s) at " + state_.GeneralDateTimeNow());
+    Status("Finished download 0 file(s) at " + GeneralDateTime(environment_.clock.Now(), environment_.locale));
     return std::nullopt;
 }
 
-const TetherFunctions* DownloadFromAllTerminals::LoadLibrary() {
-    LoadError error;
-    const TetherFunctions* functions = library_.Functions(error);
-    if (functions == nullptr) {
-        Status(error.Message());
-        result_.couldNotRun = true;
-    }
-    return functions;
-}
-
-void DownloadFromAllTerminals::RunPass(const std::vector<std::int16_t>& ports, const TetherFunctions& functions,
-                                       bool sideBySide) {
+void DownloadFromAllTerminals::RunPass(const std::vector<std::int16_t>& ports) {
     passStart_ = turns_.size();
     for (const std::int16_t port : ports) turns_.push_back(std::make_unique<Turn>(port));
-    if (sideBySide)
-        RunSideBySide(functions);
-    else
-        RunInTurn(functions);
-}
-
-void DownloadFromAllTerminals::RunInTurn(const TetherFunctions& functions) {
-    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
-        Turn& turn = *turns_[i];
-        ShowProgress();
-        window_.StartTimer2();
-        // Between ports the window handles its clicks, and a close stops the press.
-        window_.YieldOnce(std::chrono::milliseconds(0));
-        if (state_.CloseRequested) {
-            result_.stopped = true;
-            stopping_ = true;
-            return;
-        }
-        // A port whose turn the window held up is left to the next pass.
-        if (state_.TimerTicks <= kStallTicks) {
-            DirectHost host(*this, turn);
-            PortSession(functions, turn.port, host).Run();
-        }
-        turn.ended = true;
-        state_.TimerTicks = 0;
-    }
-}
-
-void DownloadFromAllTerminals::RunSideBySide(const TetherFunctions& functions) {
     for (;;) {
-        if (!stopping_) StartTurns(functions);
-        calls_.RunWaiting();
+        StopIfAsked();
+        if (!stopping_ && loadFailure_.empty()) StartTurns();
+        if (PassEnded()) break;
+        // Everything that came, then the press's own rounds.
+        for (std::optional<Event> event = NextEvent(kLoopWait); event; event = NextEvent(milliseconds(0))) {
+            Handle(*event);
+        }
         NameInOrder();
-        WatchForStalls();
+        GiveUpStalledTransfers();
+        EndSilentWorkers();
         ShowReport();
         ShowProgress();
-        if (AllEnded()) break;
-        window_.YieldOnce(kLoopWait);
-        if (state_.CloseRequested && !stopping_) {
-            result_.stopped = true;
-            stopping_ = true;
-        }
     }
     for (std::size_t i = passStart_; i < turns_.size(); ++i) {
-        if (turns_[i]->thread.joinable()) turns_[i]->thread.join();
+        Turn& turn = *turns_[i];
+        if (turn.reader.joinable()) turn.reader.join();
+        turn.worker.reset();
     }
 }
 
-void DownloadFromAllTerminals::StartTurns(const TetherFunctions& functions) {
+void DownloadFromAllTerminals::StartTurns() {
+    const auto running = [this](std::size_t from, std::size_t to, auto&& which) {
+        return std::any_of(turns_.begin() + static_cast<std::ptrdiff_t>(from),
+                           turns_.begin() + static_cast<std::ptrdiff_t>(to),
+                           [&](const auto& turn) { return turn->started && !turn->ended && which(*turn); });
+    };
     for (std::size_t i = passStart_; i < turns_.size(); ++i) {
         Turn& turn = *turns_[i];
         if (turn.started) continue;
+        // One after another: a turn waits for every earlier one to end.
+        if (environment_.oneAtATime &&
+            std::any_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_),
+                        turns_.begin() + static_cast<std::ptrdiff_t>(i), [](const auto& t) { return !t->ended; }))
+            return;
         // The same port twice in the list: its turns follow one another.
-        const bool portBusy = std::any_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_),
-                                          turns_.begin() + static_cast<std::ptrdiff_t>(i), [&](const auto& earlier) {
-                                              return earlier->port == turn.port && !earlier->ended;
-                                          });
-        if (portBusy) continue;
-        turn.started = true;
-        turn.thread = std::thread([this, &turn, &functions] {
-            ThreadedHost host(*this, turn);
-            PortSession(functions, turn.port, host).Run();
-            turn.ended = true;
-        });
+        if (running(passStart_, i, [&](const Turn& earlier) { return earlier.port == turn.port; })) continue;
+        StartTurn(turn);
     }
 }
 
-bool DownloadFromAllTerminals::AllEnded() const {
-    return std::all_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_), turns_.end(),
-                       [](const auto& turn) { return turn->started && turn->ended; });
+void DownloadFromAllTerminals::StartTurn(Turn& turn) {
+    turn.started = true;
+    turn.lastHeard = environment_.steadyNow();
+    std::string why;
+    turn.worker = environment_.workers->Start(WorkerArguments({turn.port, false, environment_.libraryFile}), why);
+    if (!turn.worker) {
+        turn.ended = turn.reported = true;
+        if (loadFailure_.empty()) loadFailure_ = "Bayhaul cannot run its ports: " + why;
+        return;
+    }
+    turn.reader = std::thread([this, &turn, worker = turn.worker.get()] {
+        worker::Decoder decoder;
+        char buffer[4096];
+        for (;;) {
+            const std::size_t got = worker->Receive(buffer, sizeof buffer);
+            if (got > 0) decoder.Feed(buffer, got);
+            std::vector<Event> arrived;
+            while (std::optional<Message> message = decoder.Next()) arrived.push_back({&turn, std::move(message), ""});
+            const bool gone = got == 0 || decoder.Failed();
+            if (gone) {
+                // A worker that says something malformed has failed: it is ended.
+                if (decoder.Failed()) worker->End();
+                arrived.push_back({&turn, std::nullopt, decoder.Failure()});
+            }
+            if (!arrived.empty()) {
+                const std::lock_guard lock(eventsMutex_);
+                for (Event& event : arrived) events_.push_back(std::move(event));
+                eventsArrived_.notify_one();
+            }
+            if (gone) return;
+        }
+    });
+}
+
+std::optional<DownloadFromAllTerminals::Event> DownloadFromAllTerminals::NextEvent(milliseconds wait) {
+    std::unique_lock lock(eventsMutex_);
+    if (!eventsArrived_.wait_for(lock, wait, [this] { return !events_.empty(); })) return std::nullopt;
+    Event event = std::move(events_.front());
+    events_.pop_front();
+    return event;
+}
+
+void DownloadFromAllTerminals::Handle(const Event& event) {
+    Turn& turn = *event.turn;
+    turn.lastHeard = environment_.steadyNow();
+    if (event.message)
+        HandleMessage(turn, *event.message);
+    else
+        WorkerEnded(turn, event.malformed);
+}
+
+void DownloadFromAllTerminals::HandleMessage(Turn& turn, const Message& message) {
+    switch (message.type) {
+        case Type::Stage:
+            turn.stage = static_cast<PortStage>(message.Number(0));
+            turn.lastMoved = environment_.steadyNow();
+            if (turn.stage == PortStage::Receiving)
+                Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(turn.port));
+            break;
+        case Type::Progress:
+            if (message.Number(0) != turn.received) turn.lastMoved = environment_.steadyNow();
+            turn.received = message.Number(0);
+            turn.announced = message.Number(1);
+            break;
+        case Type::KeepStamp:
+            break;  // the stamp the library left is the terminal's business
+        case Type::FileReceived:
+            // Named in the order of the ports: maybe at once, maybe later.
+            turn.waiting = static_cast<std::uintmax_t>(std::max<std::int64_t>(message.Number(1), 0));
+            if (message.Field(0) != turn.part) turn.waiting.reset();
+            break;
+        case Type::Result: {
+            const auto outcome = static_cast<PortOutcome>(
+                std::clamp<std::int64_t>(message.Number(0), 0, static_cast<int>(PortOutcome::Saved)));
+            // Only the press says a file was saved: it put it in place.
+            if (outcome == PortOutcome::Saved && turn.saved.empty()) {
+                Report(turn, PortOutcome::NotSaved, NotSavedText("the worker reported a file the press did not save"),
+                       "the worker reported a file the press did not save", false);
+            } else {
+                Report(turn, outcome, message.Field(1), message.Field(2), message.Field(3) == "1");
+            }
+            break;
+        }
+        case Type::LoadFailed:
+            if (loadFailure_.empty()) loadFailure_ = message.Field(0);
+            turn.reported = true;
+            break;
+        default:
+            Answer(turn, message);
+    }
+}
+
+void DownloadFromAllTerminals::Answer(Turn& turn, const Message& message) {
+    Message answer;
+    switch (message.type) {
+        case Type::AskBoxes:
+            answer = {Type::Boxes, {inputs_.ClockBox() ? "1" : "0", inputs_.DeleteBox() ? "1" : "0"}};
+            break;
+        case Type::AskStamp:
+            answer = {Type::Text, {FormatTimestamp(environment_.clock.Now())}};
+            break;
+        case Type::AskNumber:
+            answer = {Type::Text, {Number(message.Number(0))}};
+            break;
+        case Type::AskPartPath: {
+            std::string why;
+            const std::string part = stopping_ ? "" : PartPath(turn, why);
+            answer = {Type::PartPath, {part, stopping_ ? "the program was closed before the file arrived" : why}};
+            break;
+        }
+        default:
+            // Not a question a worker asks: it has failed.
+            turn.endedBy = "the terminal library's worker said something it should not";
+            turn.worker->End();
+            return;
+    }
+    turn.worker->Send(worker::Encode(answer));
+    turn.lastHeard = environment_.steadyNow();
+}
+
+void DownloadFromAllTerminals::WorkerEnded(Turn& turn, const std::string& malformed) {
+    turn.ended = true;
+    turn.waiting.reset();
+    // The file of a worker that did not see its transfer through.
+    if (!turn.part.empty() && turn.saved.empty()) RemoveFileQuietly(turn.part);
+    if (turn.reported) return;
+    std::string why = turn.endedBy;
+    if (why.empty() && stopping_) {
+        if (turn.stage < PortStage::Receiving) return;  // stopped before its terminal's file was asked for
+        why = "the program was closed before the file arrived";
+    }
+    if (why.empty()) {
+        why = malformed.empty() ? "the terminal library stopped working (crashed)"
+                                : "the terminal library's worker sent " + malformed;
+    }
+    Report(turn, PortOutcome::NotSaved, NotSavedText(why), why, false);
 }
 
 void DownloadFromAllTerminals::NameInOrder() {
@@ -280,38 +327,82 @@ void DownloadFromAllTerminals::NameInOrder() {
         Turn& turn = *turns_[i];
         if (turn.named) continue;
         if (turn.waiting) {
-            Turn::Waiting& waiting = *turn.waiting;
-            waiting.saved.set_value(PutInPlace(turn, waiting.part, waiting.size, waiting.why));
-        } else if (!turn.ended) {
+            std::string why;
+            const std::optional<std::string> text = PutInPlace(turn, *turn.waiting, why);
+            turn.waiting.reset();
+            turn.lastHeard = environment_.steadyNow();  // its silence counts from now
+            // In place or not, after a stop nothing more is done on the terminal.
+            turn.worker->Send(worker::Encode(
+                {Type::InPlace, {text ? "1" : "0", text ? *text : why, stopping_ ? "0" : "1"}}));
+        } else if (!turn.ended && !stopping_) {
             return;  // the ports after it wait for its file, or for its end
+        } else if (!turn.ended) {
+            continue;  // stopping: a file still arriving is not waited for
         }
         turn.named = true;
     }
 }
 
-void DownloadFromAllTerminals::WatchForStalls() {
-    const auto now = state_.SteadyNow();
+void DownloadFromAllTerminals::EndSilentWorkers() {
+    const auto now = environment_.steadyNow();
     for (std::size_t i = passStart_; i < turns_.size(); ++i) {
         Turn& turn = *turns_[i];
-        if (!turn.transferring || turn.ended || turn.giveUp) continue;
-        if (turn.received != turn.lastReceived) {
-            turn.lastReceived = turn.received;
-            turn.lastMoved = now;
-        } else if (turn.announced > 0 && now - turn.lastMoved >= kNoDataLimit) {
-            turn.givenUp = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
-            turn.giveUp = true;
+        if (!turn.started || turn.ended || !turn.worker || turn.waiting) continue;
+        if (stopping_) {
+            if (now - stoppedAt_ >= environment_.limits.stopGrace) turn.worker->End();
+            continue;
+        }
+        const milliseconds limit =
+            turn.stage == PortStage::Receiving ? environment_.limits.transfer : environment_.limits.call;
+        if (now - turn.lastHeard >= limit && turn.endedBy.empty()) {
+            turn.endedBy = "the terminal library stopped responding";
+            turn.worker->End();
         }
     }
 }
 
+void DownloadFromAllTerminals::GiveUpStalledTransfers() {
+    const auto now = environment_.steadyNow();
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        if (!turn.started || turn.ended || turn.givenUp || turn.stage != PortStage::Receiving || turn.waiting ||
+            turn.announced <= 0 || now - turn.lastMoved < kNoDataLimit)
+            continue;
+        turn.givenUp = true;
+        turn.lastHeard = now;  // how long it takes to give up counts from here
+        turn.worker->Send(worker::Encode({Type::GiveUp, {"no data for " + std::to_string(kNoDataLimit.count()) + " s"}}));
+    }
+}
+
+void DownloadFromAllTerminals::StopIfAsked() {
+    if (stopping_ || !window_.StopRequested()) return;
+    stopping_ = true;
+    result_.stopped = true;
+    stoppedAt_ = environment_.steadyNow();
+    NameInOrder();  // whole files already waiting are saved first
+    const std::string stop = worker::Encode({Type::Stop, {}});
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        Turn& turn = *turns_[i];
+        if (turn.started && !turn.ended && turn.worker) turn.worker->Send(stop);
+    }
+}
+
+bool DownloadFromAllTerminals::PassEnded() const {
+    return std::all_of(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_), turns_.end(), [this](const auto& turn) {
+        return turn->started ? turn->ended : stopping_ || !loadFailure_.empty();
+    });
+}
+
 std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
-    why = state_.SaveFolderProblem();
+    const AppSettings settings = inputs_.Settings();
+    why = SaveFolderProblem(settings, environment_);
     if (!why.empty()) return "";
     // The folder, name and extension the settings give now; the suffix comes
     // when the file is named, in the order of the ports.
-    turn.folder = state_.ResolveSaveFolder();
-    turn.baseName = state_.Settings.filename == kTimestampNameKeyword ? state_.SetDate() : state_.Settings.filename;
-    turn.extension = state_.Settings.fileext;
+    turn.folder = ResolveSaveFolder(settings.diradd, environment_.specialFolder);
+    turn.baseName =
+        settings.filename == kTimestampNameKeyword ? FormatTimestamp(environment_.clock.Now()) : settings.filename;
+    turn.extension = settings.fileext;
     const std::string part = JoinSavePath(turn.folder, turn.baseName, "", turn.extension) + ".COM" +
                              std::to_string(turn.port) + ".part";
     RemoveFileQuietly(part);  // left by an earlier press that was cut short
@@ -319,42 +410,11 @@ std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
         why = part + " is in the way: it is not a file, so the file cannot arrive there";
         return "";
     }
+    turn.part = part;
     return part;
 }
 
-void DownloadFromAllTerminals::TransferStarts(Turn& turn) {
-    turn.lastMoved = state_.SteadyNow();
-    turn.transferring = true;
-    Status(std::string("Downloading ") + kTerminalDataFile + " from COM" + std::to_string(turn.port));
-}
-
-bool DownloadFromAllTerminals::KeepWaitingInTurn(Turn& turn, const TransferProgress& progress, std::string& givenUp) {
-    turn.received = progress.bytesReceived;
-    turn.announced = progress.bytesTotal;
-    ShowProgress();
-    ShowReport();
-    if (progress.bytesReceived != turn.lastReceived) {
-        turn.lastReceived = progress.bytesReceived;
-        turn.lastMoved = state_.SteadyNow();
-    }
-    state_.TimerTicks = 0;
-    window_.StartTimer2();
-    window_.YieldOnce(kPollWait);
-    if (state_.CloseRequested) {
-        result_.stopped = true;
-        stopping_ = true;
-        return false;
-    }
-    if (state_.TimerTicks > kStallTicks) {
-        givenUp = "the program was held up for more than " + std::to_string(kStallTicks) + " s";
-    } else if (progress.bytesTotal > 0 && state_.SteadyNow() - turn.lastMoved >= kNoDataLimit) {
-        givenUp = "no data for " + std::to_string(kNoDataLimit.count()) + " s";
-    }
-    return givenUp.empty();
-}
-
-std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, const std::string& part,
-                                                                std::uintmax_t size, std::string& why) {
+std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std::uintmax_t size, std::string& why) {
     // The next suffix of the press; a name changed during the press (an
     // Apply in Settings) could lead back to a file this press saved already,
     // and the next suffix is taken instead.
@@ -365,12 +425,12 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, cons
     } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end());
     // The file it replaces, from an earlier press, is kept first.
     std::error_code ignored;
-    if (!state_.StateFolder().empty() && std::filesystem::is_regular_file(target, ignored) &&
-        KeepReplacedFile(state_.StateFolder(), target, state_.Now(), why).empty()) {
+    if (!environment_.stateFolder.empty() && std::filesystem::is_regular_file(target, ignored) &&
+        KeepReplacedFile(environment_.stateFolder, target, environment_.clock.Now(), why).empty()) {
         why = "the file it would replace could not be kept: " + why;
         return std::nullopt;
     }
-    if (const FileResult moved = MoveFileOver(part, target); !moved.ok) {
+    if (const FileResult moved = MoveFileOver(turn.part, target); !moved.ok) {
         why = "could not save: " + moved.error;
         return std::nullopt;
     }
@@ -380,12 +440,12 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, cons
     turn.saved = target;
     turn.bytes = size;
     if (const auto print = FingerprintOfFile(target)) turn.sha256 = HexOf(print->digest);
-    return "saved " + target + " (" + state_.NumberText(static_cast<long long>(size)) + " bytes)";
+    return "saved " + target + " (" + Number(static_cast<long long>(size)) + " bytes)";
 }
 
 void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std::string& text,
                                       const std::string& why, bool warning) {
-    turn.transferring = false;
+    turn.reported = true;
     PortReport line{turn.port, outcome, "COM" + std::to_string(turn.port) + ": " + text, why, warning};
     std::vector<PortReport>& report = result_.ports;
     const auto same =
@@ -412,15 +472,16 @@ void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std
 }
 
 void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) {
-    if (state_.StateFolder().empty()) return;
+    if (environment_.stateFolder.empty()) return;
     const std::string port = line.port > 0 ? "COM" + std::to_string(line.port) : "";
-    HistoryRecord record{HistoryTime(state_.Now()), started_, port, line.text.substr(port.empty() ? 0 : port.size() + 2)};
+    HistoryRecord record{HistoryTime(environment_.clock.Now()), started_, port,
+                         line.text.substr(port.empty() ? 0 : port.size() + 2)};
     if (turn && !turn->saved.empty()) {
         record.file = turn->saved;
         record.bytes = std::to_string(turn->bytes);
         record.sha256 = turn->sha256;
     }
-    const std::string trouble = AppendHistory(state_.StateFolder(), record);
+    const std::string trouble = AppendHistory(environment_.stateFolder, record);
     if (!trouble.empty() && historyTrouble_.empty()) {
         historyTrouble_ = trouble;
         result_.ports.push_back({0, PortOutcome::NoTerminal, "The history could not be written: " + trouble, "", true});
@@ -435,33 +496,38 @@ void DownloadFromAllTerminals::RecordTheRest() {
     // A press that could not run: why, on a record of its own.
     if (result_.couldNotRun) {
         const auto listing = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0; });
-        Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, state_.Label2}, nullptr);
+        Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, statusShown_}, nullptr);
     }
     ShowReport();
 }
 
 void DownloadFromAllTerminals::Status(const std::string& text) {
-    state_.Label2 = text;
+    statusShown_ = text;
     window_.ShowStatus(text);
 }
 
 void DownloadFromAllTerminals::ShowReport() {
-    // The final lines, with the live state of each transfer running.
+    // The final lines, with the live state of each port still running.
     std::vector<PortReport> lines = result_.ports;
-    for (const auto& turn : turns_) {
-        if (!turn->transferring) continue;
-        const std::int32_t received = Clamped(turn->received), announced = Clamped(turn->announced);
-        std::string text = "COM" + std::to_string(turn->port) + ": ";
-        if (announced > 0) {
-            const long long percent = std::min<long long>(100, 100LL * received / announced);
-            text += std::to_string(percent) + "%, " + state_.NumberText(received) + " of " +
-                    state_.NumberText(announced) + " bytes";
+    for (std::size_t i = passStart_; i < turns_.size(); ++i) {
+        const Turn& turn = *turns_[i];
+        if (!turn.started || turn.ended || turn.stage != PortStage::Receiving) continue;
+        std::string text = "COM" + std::to_string(turn.port) + ": ";
+        if (turn.waiting) {
+            const auto earlier = std::find_if(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_),
+                                              turns_.begin() + static_cast<std::ptrdiff_t>(i),
+                                              [](const auto& t) { return !t->named; });
+            text += "received, waiting for COM" + std::to_string((*earlier)->port) + "'s name";
+        } else if (turn.announced > 0) {
+            const long long percent = std::min<long long>(100, 100 * turn.received / turn.announced);
+            text += std::to_string(percent) + "%, " + Number(turn.received) + " of " + Number(turn.announced) +
+                    " bytes";
         } else {
             text += "downloading";
         }
-        PortReport live{turn->port, PortOutcome::NoTerminal, text, "", false, false};
+        PortReport live{turn.port, PortOutcome::NoTerminal, text, "", false, false};
         const auto same = std::find_if(lines.begin(), lines.end(),
-                                       [&](const PortReport& line) { return line.port == turn->port; });
+                                       [&](const PortReport& line) { return line.port == turn.port; });
         if (same == lines.end())
             lines.push_back(std::move(live));
         else
@@ -470,7 +536,6 @@ void DownloadFromAllTerminals::ShowReport() {
     const std::string text = ReportText(lines);
     if (text == reportShown_ && !lines.empty()) return;
     reportShown_ = text;
-    state_.Label2Report = text;
     window_.ShowReport(lines);
 }
 
@@ -479,12 +544,12 @@ void DownloadFromAllTerminals::ShowProgress() {
     // library that tells no sizes, the ports of the pass that are done.
     long long received = 0, announced = 0;
     for (const auto& turn : turns_) {
-        received += Clamped(turn->received);
-        announced += Clamped(turn->announced);
+        received += std::max(turn->received, 0LL);
+        announced += std::max(turn->announced, 0LL);
     }
     const std::size_t inPass = turns_.size() - passStart_;
     const long long ended = std::count_if(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_), turns_.end(),
-                                          [](const auto& turn) { return turn->ended.load(); });
+                                          [](const auto& turn) { return turn->ended; });
     int percent = 0;
     if (announced > 0)
         percent = static_cast<int>(std::min<long long>(100, 100 * received / announced));
@@ -495,7 +560,6 @@ void DownloadFromAllTerminals::ShowProgress() {
 
 void DownloadFromAllTerminals::Progress(int percent) {
     progressShown_ = percent;
-    state_.ProgressBar1 = percent;
     window_.ShowProgress(percent);
 }
 

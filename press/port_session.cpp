@@ -44,8 +44,17 @@ std::string DeleteTrouble(std::int16_t result) {
 
 }  // namespace
 
+PortProbe ProbePort(const TetherFunctions& functions, std::int16_t port) {
+    TerminalSession session(functions);
+    const OpenStatus status = session.Connect(port).status;
+    if (status == OpenStatus::Connected) return PortProbe::Terminal;
+    if (status == OpenStatus::PortBusy) return PortProbe::Busy;
+    return PortProbe::NoTerminal;
+}
+
 bool PortSession::Run() {
     if (host_.Stopping()) return false;
+    host_.Stage(PortStage::Connecting);
     const OpenResult opened = session_.Connect(port_);
     switch (opened.status) {
         case OpenStatus::NoHandle:
@@ -76,11 +85,14 @@ bool PortSession::Run() {
 }
 
 bool PortSession::TerminalHasFile() {
+    host_.Stage(PortStage::Asking);
     const FileQuery first = session_.QueryFile(kTerminalDataFile);
     if (first.answer == FileAnswer::Ready) return true;
     // Asked once more on a fresh link at the other setting.
+    host_.Stage(PortStage::Connecting);
     const OpenResult reopened = session_.Reopen(port_);
     if (host_.Check1Ticked()) SetClock();
+    host_.Stage(PortStage::Asking);
     const FileQuery second = session_.QueryFile(kTerminalDataFile);
     if (second.answer == FileAnswer::Ready) return true;
 
@@ -108,7 +120,7 @@ std::optional<std::string> PortSession::Fetch() {
         NotSaved(why);
         return std::nullopt;
     }
-    host_.TransferStarts();
+    host_.Stage(PortStage::Receiving);
     std::string givenUp;
     const TransferEnd end =
         session_.Transfer(part, kTerminalDataFile, [&](std::int16_t status, const TransferProgress& progress) {
@@ -157,7 +169,9 @@ std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optio
 std::string PortSession::AfterSaving() {
     std::string trouble;
     // The terminal maker's library gives no results to rely on here.
+    if (host_.Stopping()) return trouble;  // nothing is deleted or set after a stop
     if (host_.Check2Ticked()) {
+        host_.Stage(PortStage::Deleting);
         const std::int16_t deleted = session_.DeleteOnTerminal(kTerminalDataFile);
         if (session_.OurCodes()) trouble += DeleteTrouble(deleted);
     }
@@ -170,6 +184,7 @@ std::string PortSession::AfterSaving() {
 }
 
 std::int16_t PortSession::SetClock() {
+    host_.Stage(PortStage::SettingClock);
     std::string stamp = host_.ClockStamp();
     const std::int16_t result = session_.SetTerminalClock(stamp);
     host_.KeepStamp(stamp);

@@ -3,10 +3,9 @@
 // it in place under its name, then delete it on the terminal and set the
 // terminal's clock as the boxes say, and close.
 //
-// It runs on the window's thread, one port after another, or on a thread of
-// its own beside the other ports' when the library allows it. Either way it
-// asks its host, the press, for everything that belongs to the window: the
-// boxes, the clock stamp, names, progress and the report.
+// It runs in a worker process of its own, which holds the port's copy of the
+// library, and asks its host, the press, for everything the press decides:
+// the boxes, the clock stamp, names, and where the report goes.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +17,22 @@
 
 namespace bayhaul {
 
+// The steps of a port's session, which the press shows and times.
+enum class PortStage { Connecting = 1, Asking, Receiving, Deleting, SettingClock };
+
+// Whether a terminal answers on a port, as a watch's probe finds it.
+enum class PortProbe { Terminal = 1, NoTerminal, Busy };
+
+// Connects to `port` and tells whether a terminal answered; a port another
+// program holds is Busy.
+PortProbe ProbePort(const TetherFunctions& functions, std::int16_t port);
+
 class PortHost {
 public:
     virtual ~PortHost() = default;
+
+    // A step of the session starts: the calls of the library it makes follow.
+    virtual void Stage(PortStage stage) = 0;
 
     // The boxes, as they are at this moment.
     virtual bool Check1Ticked() = 0;  // set the terminal's clock
@@ -34,7 +46,6 @@ public:
     // Where the file goes while it arrives; "" when it cannot arrive
     // anywhere, with `why` saying so.
     virtual std::string PartPath(std::string& why) = 0;
-    virtual void TransferStarts() = 0;
     // Once per poll of a running transfer: true while it may go on; false,
     // with `givenUp` saying why when the press did not stop, to give it up.
     virtual bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) = 0;

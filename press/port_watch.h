@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "press/port_session.h"
+
 namespace bayhaul {
 
 class PortWatch {
@@ -28,7 +30,7 @@ public:
     // When the next probe is due; Clock::time_point::max() when no port is there.
     Clock::time_point NextDue() const;
 
-    enum class Probe { Terminal, NoTerminal, Busy };
+    using Probe = PortProbe;
     // How the probe of `port` went; true when its terminal is to be collected now.
     bool Probed(std::int16_t port, Probe probe, Clock::time_point now);
     // How the collection of `port` went: done (saved, or nothing there to

@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "press/com_port_name.h"
-#include "press/download_window.h"
+#include "press/download.h"
 #include "press/history.h"
 #include "press/port_watch.h"
-#include "link/terminal_session.h"
+#include "press/worker_probe.h"
 
 namespace bayhaul {
 
@@ -23,32 +23,19 @@ constexpr milliseconds kStopCheck{100};
 // watch prints each collection's line), and a stop ends the press safely.
 class WatchWindow final : public DownloadWindow {
 public:
-    WatchWindow(MainWindowState& state, const std::function<bool()>& stop) : state_(state), stop_(stop) {}
+    explicit WatchWindow(const std::function<bool()>& stop) : stop_(stop) {}
 
-    void ShowStatus(const std::string&) override {}
+    void ShowStatus(const std::string& text) override { status = text; }
     void ShowReport(const std::vector<PortReport>&) override {}
     void ShowProgress(int) override {}
     void ShowProblem(const std::string&) override {}
-    void StartTimer2() override {}
-    void YieldOnce(milliseconds wait) override {
-        if (wait.count() > 0) std::this_thread::sleep_for(wait);
-        if (stop_()) state_.RequestClose();
-    }
+    bool StopRequested() override { return stop_(); }
+
+    std::string status;
 
 private:
-    MainWindowState& state_;
     const std::function<bool()>& stop_;
 };
-
-// Whether a terminal answers on `port` now. A port another program holds
-// is left alone.
-PortWatch::Probe ProbePort(const TetherFunctions& functions, std::int16_t port) {
-    TerminalSession session(functions);
-    const OpenStatus status = session.Connect(port).status;
-    if (status == OpenStatus::Connected) return PortWatch::Probe::Terminal;
-    if (status == OpenStatus::PortBusy) return PortWatch::Probe::Busy;
-    return PortWatch::Probe::NoTerminal;
-}
 
 std::string TimeOfDay(const LocalTime& now) {
     return HistoryTime(now).substr(11);
@@ -63,28 +50,24 @@ void Idle(PortWatch::Clock::time_point until, const std::function<bool()>& stop)
 
 }  // namespace
 
-int RunWatch(MainWindowState& state, std::ostream& out, const std::function<bool()>& stop) {
-    LoadError error;
-    const TetherFunctions* functions = state.Library().Functions(error);
-    if (functions == nullptr) {
-        out << error.Message() << std::endl;
-        return 2;
-    }
+int RunWatch(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+             std::ostream& out, const std::function<bool()>& stop) {
     out << "Watching the serial ports for terminals; Ctrl+C stops." << std::endl;
-    WatchWindow window(state, stop);
+    WatchWindow window(stop);
     PortWatch watch;
     std::vector<std::string> saved;  // this run's files, never replaced
-    std::string listingTrouble;
+    std::string listingTrouble, probeTrouble;
     auto listed = PortWatch::Clock::time_point();
+    const auto say = [&](const std::string& line) { out << TimeOfDay(environment.clock.Now()) << " " << line << std::endl; };
     while (!stop()) {
         const auto now = PortWatch::Clock::now();
         if (now - listed >= kListEvery) {
             listed = now;
             std::string why;
-            if (const auto ports = ListComPorts(state.DevicePlatform(), why)) {
+            if (const auto ports = ListComPorts(environment.devicePlatform, why)) {
                 watch.Present(*ports);
             } else if (why != listingTrouble) {
-                out << TimeOfDay(state.Now()) << " listing the serial ports failed: " << why << std::endl;
+                say("listing the serial ports failed: " + why);
             }
             listingTrouble = why;
         }
@@ -98,23 +81,31 @@ int RunWatch(MainWindowState& state, std::ostream& out, const std::function<bool
         bool collect = false;
         {
             std::string why;
-            const std::unique_ptr<PressLock> lock = state.TakePressLock(why);
+            const std::unique_ptr<PressLock> lock = pressLock(why);
             if (!lock) {
                 Idle(now + kListEvery, stop);
                 continue;
             }
-            collect = watch.Probed(*port, ProbePort(*functions, *port), PortWatch::Clock::now());
+            const PortProbe probe = ProbeInWorker(*environment.workers, environment.libraryFile, *port,
+                                                  environment.limits.call, why);
+            // A library that cannot be used is said once, until it changes.
+            if (why != probeTrouble && !why.empty()) say("COM" + std::to_string(*port) + ": " + why);
+            probeTrouble = why;
+            collect = watch.Probed(*port, probe, PortWatch::Clock::now());
         }
         if (!collect) continue;
-        const std::optional<DownloadResult> result = state.Press(window, {std::vector<std::int16_t>{*port}, saved});
-        if (!result) continue;
-        saved.insert(saved.end(), result->savedFiles.begin(), result->savedFiles.end());
-        bool done = !result->couldNotRun && result->NotSaved() == 0;
-        for (const PortReport& line : result->ports) {
-            out << TimeOfDay(state.Now()) << " " << line.text << std::endl;
+        std::string why;
+        const std::unique_ptr<PressLock> lock = pressLock(why);
+        if (!lock) continue;  // a press of the user took the port: it is probed again later
+        const DownloadResult result =
+            DownloadFromAllTerminals(environment, inputs, window, {std::vector<std::int16_t>{*port}, saved}).Run();
+        saved.insert(saved.end(), result.savedFiles.begin(), result.savedFiles.end());
+        bool done = !result.couldNotRun && result.NotSaved() == 0;
+        for (const PortReport& line : result.ports) {
+            say(line.text);
             if (line.port == *port && line.outcome == PortOutcome::NoTerminal) done = false;
         }
-        if (result->couldNotRun && result->ports.empty()) out << TimeOfDay(state.Now()) << " " << state.Label2 << std::endl;
+        if (result.couldNotRun && result.ports.empty()) say(window.status);
         watch.Collected(*port, done);
     }
     out << "Stopped." << std::endl;

@@ -1,21 +1,24 @@
 // bayhaul --watch: stays running and collects each terminal as it becomes
 // available, by the same rules as a press: a port that appears (a cradle
 // plugged in) and a terminal that starts answering on a port already there
-// (switched on in its cradle) each get a press for that port alone. Files
-// saved earlier in the same run are never replaced; the next suffix is
-// taken. Each collection prints one line, as the report words it.
+// (switched on in its cradle) each get a press for that port alone. Each
+// probe, like each port of a press, runs in a worker process of its own.
+// Files saved earlier in the same run are never replaced; the next suffix
+// is taken. Each collection prints one line, as the report words it.
 #pragma once
 
 #include <functional>
 #include <iosfwd>
 
-#include "app/main_window_state.h"
+#include "press/press_environment.h"
+#include "press/press_lock.h"
 
 namespace bayhaul {
 
 // Watches until `stop` says to stop, checked at least every 100 ms (and
-// by a running press at each of its polls). The exit code: 0 when stopped,
-// 2 when the terminal library cannot be loaded.
-int RunWatch(MainWindowState& state, std::ostream& out, const std::function<bool()>& stop);
+// by a running press at each of its rounds). The settings are read from
+// `inputs` at each collection. The exit code: 0 when stopped.
+int RunWatch(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+             std::ostream& out, const std::function<bool()>& stop);
 
 }  // namespace bayhaul

@@ -70,11 +70,12 @@ protected:
 
 }  // namespace
 
-Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<WorkerStarter> workers,
+             DevicePlatformFactory devicePlatform,
              PressLockTaker pressLock, std::string stateFolder, QWidget* parent)
     : QWidget(parent),
       MainWindowFront(ownState_),
-      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), std::move(workers), std::move(devicePlatform),
                                std::move(pressLock), std::move(stateFolder))),
       background_(QStringLiteral(":/app/background.png")) {
     setObjectName(QStringLiteral("Form1"));
@@ -254,7 +255,6 @@ void Form1::Command7_Click() {
 
 void Form1::ShowStatus(const std::string& text) {
     ShowStatusText(text);
-    Label2->repaint();  // the press blocks between yields: show it now
 }
 
 void Form1::ShowStatusText(const std::string& text) {
@@ -269,22 +269,17 @@ void Form1::ShowReport(const std::vector<PortReport>& report) {
 }
 
 void Form1::ShowProgress(int percent) {
-    ProgressBar1->setValue(percent);  // painted at the next yield
+    ProgressBar1->setValue(percent);
 }
 
-void Form1::StartTimer2() {
-    if (!Timer2->isActive()) Timer2->start();
+void Form1::RunOnWindowThread(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
-void Form1::YieldOnce(std::chrono::milliseconds wait) {
-    if (wait.count() <= 0) {
-        QCoreApplication::processEvents();
-        return;
-    }
-    QTimer wake;  // ends the wait when no event comes first
-    wake.setSingleShot(true);
-    wake.start(wait);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+void Form1::ShowBusy(bool busy) {
+    // Not clickable while a press runs.
+    Command4->setEnabled(!busy);
+    Command4->setCursor(busy ? Qt::BusyCursor : Qt::PointingHandCursor);
 }
 
 void Form1::paintEvent(QPaintEvent*) {

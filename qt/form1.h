@@ -27,12 +27,13 @@ class Form1 : public QWidget, public MainWindowFront {
     Q_OBJECT
 
 public:
-    // `clock`, `settingsPath`, `library` and `devicePlatform` are the
+    // `clock`, `settingsPath`, `workers` and `devicePlatform` are the
     // program's own unless a test supplies others.
     // `pressLock` keeps two presses from running at once (empty: nothing
     // does); `stateFolder` holds the history and the replaced files' copies
     // (empty: none are kept).
-    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+    Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<WorkerStarter> workers,
+          DevicePlatformFactory devicePlatform,
           PressLockTaker pressLock = {}, std::string stateFolder = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -62,14 +63,14 @@ private:
     void RefreshReport() override;
     void CloseOwnedWindows() override;
     void CloseWindow() override;
+    void RunOnWindowThread(std::function<void()> call) override;
+    void ShowBusy(bool busy) override;
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
     void ShowReport(const std::vector<PortReport>& report) override;
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
-    void StartTimer2() override;
-    void YieldOnce(std::chrono::milliseconds wait) override;
 
     QtLocaleText locale_;
     MainWindowState ownState_;  // what MainWindowFront shows as state_

@@ -1,7 +1,7 @@
 #include "cli/command_line.h"
 #include "qt/form1.h"
 #include "qt/qt_close_on_signals.h"
-#include "link/tether_library.h"
+#include "press/program_workers.h"
 #include "settings/settings_file.h"
 #include "shell/state_folder.h"
 
@@ -14,9 +14,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));
     const bayhaul::SystemClock clock;
-    bayhaul::TetherLibrary library;
     const std::string stateFolder = bayhaul::UserStateFolder();
-    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, bayhaul::ProgramWorkers(), bayhaul::DefaultDevicePlatform,
                           bayhaul::FilePressLock(stateFolder, "the Bayhaul window"), stateFolder);
     const bayhaul::CloseOnSignals closeOnSignals(window);
     window.show();

@@ -7,6 +7,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <memory>
+
 namespace bayhaul {
 
 namespace {
@@ -14,6 +17,8 @@ namespace {
 constexpr char kClassName[] = "BayhaulForm1";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
+// A call handed over from the press's thread (RunOnWindowThread).
+constexpr UINT kRunPostedCall = WM_APP + 1;
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -32,10 +37,11 @@ const ControlSpec& LayoutOf(HWND control) {
 
 }  // namespace
 
-Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<WorkerStarter> workers,
+             DevicePlatformFactory devicePlatform,
              const std::string& stateFolder)
     : MainWindowFront(ownState_),
-      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), library, std::move(devicePlatform),
+      ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), std::move(workers), std::move(devicePlatform),
                                FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
       dpi_(QueryScreenDpi()),
       icon_(static_cast<HICON>(
@@ -57,7 +63,6 @@ Form1::Form1(const Clock& clock, std::string settingsPath, TetherSource& library
     ShowState();
     SetTimer(Handle(), kTimer1, kTimerIntervalMs, nullptr);
     SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr);
-    timer2Running_ = true;
 }
 
 Form1::~Form1() {
@@ -239,7 +244,6 @@ void Form1::CloseWindow() {
 
 void Form1::ShowStatus(const std::string& text) {
     ShowStatusText(text);
-    UpdateWindow(Label2);  // the press blocks between yields: show it now
 }
 
 void Form1::ShowReport(const std::vector<PortReport>& report) {
@@ -263,27 +267,19 @@ void Form1::ShowProblem(const std::string& text) {
 }
 
 void Form1::ShowProgress(int percent) {
-    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);  // painted at the next yield
+    SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-void Form1::StartTimer2() {
-    // Setting a running timer again would restart its second: leave it.
-    if (!timer2Running_) timer2Running_ = SetTimer(Handle(), kTimer2, kTimerIntervalMs, nullptr) != 0;
+void Form1::RunOnWindowThread(std::function<void()> call) {
+    // The call travels in the message; a window already gone drops it.
+    auto* posted = new std::function<void()>(std::move(call));
+    if (!PostMessageA(Handle(), kRunPostedCall, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
-void Form1::YieldOnce(std::chrono::milliseconds wait) {
-    // Sleeps until a message is queued or the wait is over, then handles
-    // what is pending once, so a polling caller never spins.
-    if (wait.count() > 0)
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));  // for the message loop to see
-            return;
-        }
-        Dispatch(message);
-    }
+void Form1::ShowBusy(bool busy) {
+    // Not clickable while a press runs, and drawn so.
+    EnableWindow(Command4, busy ? FALSE : TRUE);
+    InvalidateRect(Command4, nullptr, TRUE);
 }
 
 void Form1::Dispatch(MSG& message) {
@@ -314,6 +310,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // as IDOK and IDCANCEL, which the window does not use.
             HWND control = reinterpret_cast<HWND>(lParam);
             if (control != nullptr && GetDlgCtrlID(control) == LOWORD(wParam)) OnCommand(control, HIWORD(wParam));
+            return 0;
+        }
+        case kRunPostedCall: {
+            const std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lParam));
+            (*call)();
             return 0;
         }
         case WM_TIMER:

@@ -21,7 +21,8 @@ class Form1 final : public Win32Window, public MainWindowFront {
 public:
     // `stateFolder` holds the lock of presses, the history and the replaced
     // files' copies.
-    Form1(const Clock& clock, std::string settingsPath, TetherSource& library, DevicePlatformFactory devicePlatform,
+    Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<WorkerStarter> workers,
+          DevicePlatformFactory devicePlatform,
           const std::string& stateFolder);
     ~Form1() override;
 
@@ -62,8 +63,8 @@ private:
     void ShowReportText(const std::string& report);
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
-    void StartTimer2() override;
-    void YieldOnce(std::chrono::milliseconds wait) override;
+    void RunOnWindowThread(std::function<void()> call) override;
+    void ShowBusy(bool busy) override;
 
     AccessibilitySupport accessibility_;
     Win32LocaleText locale_;
@@ -75,7 +76,6 @@ private:
     Win32Picture background_;
     Win32Picture downloadPicture_;
     Win32Backdrop backdrop_;
-    bool timer2Running_ = false;
     HWND ringed_ = nullptr;          // the control the focus ring is around
     HWND focusToRestore_ = nullptr;  // the control that had the focus when the window was left
 

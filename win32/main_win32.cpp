@@ -3,7 +3,7 @@
 #include "cli/command_line.h"
 #include "win32/form1_win32.h"
 #include "win32/win32_console.h"
-#include "link/tether_library.h"
+#include "press/program_workers.h"
 #include "settings/settings_file.h"
 #include "ui/win32_window.h"
 #include "shell/state_folder.h"
@@ -21,8 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
 
     const bayhaul::PictureSupport pictures;
     const bayhaul::SystemClock clock;
-    bayhaul::TetherLibrary library;
-    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, library, bayhaul::DefaultDevicePlatform,
+    bayhaul::Form1 window(clock, bayhaul::kSettingsFileName, bayhaul::ProgramWorkers(), bayhaul::DefaultDevicePlatform,
                           bayhaul::UserStateFolder());
     ShowWindow(window.Handle(), show);
     UpdateWindow(window.Handle());

@@ -1,6 +1,7 @@
 // One press of the download button, driven through a recording window, the
 // recording library and a fake port list.
 #include "press/download.h"
+#include "app/main_window_state.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "settings/output_naming.h"
 #include "ports/fake_device_platform.h"
 #include "support/fixed_time.h"
+#include "support/in_process_workers.h"
 #include "support/temp_dir.h"
 
 namespace bayhaul {
@@ -31,8 +33,9 @@ public:
     std::string report;
     std::string problem;
     std::vector<int> progress;
-    // The user, or a slow event handler, while the press yields between
-    // ports (no wait) or during a transfer's poll (a short wait).
+    // The user, on the press's thread, each time the press asks whether to
+    // stop while a transfer runs (its worker polls every 50 ms meanwhile),
+    // or between one port's end and the next one's transfer.
     std::function<void()> betweenPorts;
     std::function<void()> duringTransfer;
 
@@ -40,18 +43,22 @@ public:
     void ShowReport(const std::vector<PortReport>& lines) override { report = ReportText(lines); }
     void ShowProgress(int percent) override { progress.push_back(percent); }
     void ShowProblem(const std::string& text) override { problem = text; }
-    void StartTimer2() override {}
-    void YieldOnce(std::chrono::milliseconds wait) override {
-        const auto& hook = wait.count() > 0 ? duringTransfer : betweenPorts;
+    bool StopRequested() override {
+        const bool transferring = !statuses.empty() && statuses.back().rfind("Downloading", 0) == 0;
+        const auto& hook = transferring ? duringTransfer : betweenPorts;
         if (hook) hook();
-        // A short wait, so a press whose ports run on threads of their own does not spin.
-        std::this_thread::sleep_for(std::min(wait, std::chrono::milliseconds(1)));
+        return false;
     }
 };
 
 // Public, so that the cases of a table can arrange the fixture.
 class DownloadTest : public ::testing::Test {
 public:
+    // The ports' workers run on threads of this process with the recording
+    // library; one after another unless `sideBySide`, as the recording
+    // library's script of results is one list for every port.
+    explicit DownloadTest(bool sideBySide = false) : sideBySide_(sideBySide) {}
+
     // The boxes are read at each test, so a test may change them during a yield.
     void SetUp() override {
         state.Load();
@@ -97,8 +104,19 @@ public:
     std::string desktopFolder = desktop.Path();  // what the desktop lookup gives; "" when not found
     std::string documentsFolder = documents.Path();
     std::chrono::steady_clock::time_point steadyTime;  // moved on by the tests that need it
-    MainWindowState state{{clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; },
-                           work / "settings.ini", tether, [this] { return ports; }, [this] { return steadyTime; }}};
+    const bool sideBySide_;
+    std::shared_ptr<testing::InProcessWorkers> workers = std::make_shared<testing::InProcessWorkers>(tether);
+
+    MainWindowState::Environment Environment(TetherSource& library) {
+        MainWindowState::Environment environment{
+            clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; }, work / "settings.ini",
+            &library == &tether ? workers : std::make_shared<testing::InProcessWorkers>(library),
+            [this] { return ports; }, [this] { return steadyTime; }};
+        environment.oneAtATime = !sideBySide_;
+        return environment;
+    }
+
+    MainWindowState state{Environment(tether)};
     RecordingWindow window;
 };
 
@@ -130,7 +148,6 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (8 bytes)");
     EXPECT_EQ(state.Label2Report, window.report);
     EXPECT_EQ(result.saved, 1);
-    EXPECT_EQ(state.TimerTicks, 0);
     EXPECT_EQ(window.progress.back(), 0);
 }
 
@@ -140,7 +157,6 @@ TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
     Terminal(7, "first");
     Terminal(8, "second");
     state.Check1 = false;
-    state.TimerTicks = 50;  // a press long after start-up still tries its first port
 
     EXPECT_EQ(Press().saved, 2);
     EXPECT_EQ(CallsStartingWith("SetupEx"), (Calls{"SetupEx 7 1 8 1 N", "SetupEx 8 123 8 1 N"}));
@@ -149,7 +165,8 @@ TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
     EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (5 bytes)\nCOM123: saved " +
                                  Desktop("FORM02.DAT") + " (6 bytes)");
     EXPECT_EQ(window.statuses.back(), Finished(2));
-    EXPECT_EQ(*std::max_element(window.progress.begin(), window.progress.end()), 50);  // one of two ports done
+    EXPECT_NE(std::find(window.progress.begin(), window.progress.end(), 50), window.progress.end())
+        << "one of two ports done";
     EXPECT_EQ(window.progress.back(), 0);
 }
 
@@ -261,24 +278,13 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     EXPECT_TRUE(state.RequestClose()) << "once the press has stopped";
 }
 
-TEST_F(DownloadTest, APortWhoseTurnWasHeldUpIsLeftToTheSecondPass) {
-    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
-    Terminal(7, "data");
-    bool first = true;
-    window.betweenPorts = [&] {
-        if (!std::exchange(first, false)) return;
-        for (int tick = 0; tick < 11; ++tick) state.Timer2Tick();  // a dialog held the window for 11 s
-    };
-    EXPECT_EQ(Press().saved, 1);
-    EXPECT_EQ(CallsStartingWith("Create").size(), 1u) << "tried in the second pass only";
-}
-
 TEST_F(DownloadTest, ACloseBetweenPortsStopsThePressBeforeTheNextPort) {
     ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
     Terminal(7, "data");
     window.betweenPorts = [&] {
-        if (!tether.calls.empty()) state.RequestClose();  // once COM3 is done
+        if (window.report.rfind("COM3: saved", 0) == 0) state.RequestClose();  // once COM3 is done
     };
+    window.duringTransfer = window.betweenPorts;  // the status line still names COM3
     const DownloadResult result = Press();
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.saved, 1);
@@ -292,21 +298,15 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         const char* reason;
     };
     const Case cases[] = {
-        {"held up in a yield, the library finishing late",
-         [](DownloadTest& t) {
-             t.tether.polls = {1};
-             t.window.duringTransfer = [&t] {
-                 for (int tick = 0; tick < 11; ++tick) t.state.Timer2Tick();
-             };
-             // Our library's background copy may still put its file in place while it is told to stop.
-             t.tether.duringDisconnect = [&t] { WriteWholeFile(t.Desktop("FORM.DAT.COM3.part"), "data"); };
-         },
-         "transfer given up: the program was held up for more than 10 s"},
         {"no data for a long time",
          [](DownloadTest& t) {
-             t.tether.polls = {1, 1, 1};
+             t.tether.polls = std::deque<std::int16_t>(10, 1);  // half a second of polls
              t.tether.announced = 100;
-             t.window.duringTransfer = [&t] { t.steadyTime += std::chrono::seconds(16); };
+             t.window.duringTransfer = [&t, jumped = false]() mutable {
+                 // Once the press knows the size, nothing more comes for 31 s.
+                 if (t.window.report.find("of 100 bytes") != std::string::npos && !std::exchange(jumped, true))
+                     t.steadyTime += std::chrono::seconds(31);
+             };
          },
          "transfer given up: no data for 30 s"},
         {"failure status with a partial file", [](DownloadTest& t) { t.tether.polls = {7}; },
@@ -413,11 +413,8 @@ TEST_F(DownloadTest, WithoutASaveFolderNoTerminalIsAskedAndNothingIsWritten) {
 
 TEST_F(DownloadTest, AMissingLibraryEndsThePressWithItsMessage) {
     MissingTether missing;
-    MainWindowState alone{
-        {clock, locale, [this](int) { return desktopFolder; }, work / "settings.ini", missing,
-         [] {
-             return testing::PortsWithNames({"Communications Port (COM1)", "Communications Port (COM2)"});
-         }}};
+    ports = testing::PortsWithNames({"Communications Port (COM1)", "Communications Port (COM2)"});
+    MainWindowState alone{Environment(missing)};
     alone.Load();
 
     const DownloadResult result = *alone.Command4Click(window);
@@ -436,9 +433,7 @@ TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
 
 TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
     TempDir stateFolder;
-    MainWindowState::Environment environment{
-        clock, locale, [this](int id) { return id == 16 ? desktopFolder : documentsFolder; }, work / "settings.ini",
-        tether, [this] { return ports; }, [this] { return steadyTime; }};
+    MainWindowState::Environment environment = Environment(tether);
     environment.stateFolder = stateFolder.Path();
     MainWindowState withHistory(environment);
     withHistory.Load();
@@ -575,12 +570,12 @@ TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyA
 }
 
 TEST_F(DownloadTest, APressOfAnotherBayhaulOfTheUserStopsThisOneFromStarting) {
-    MainWindowState other{{clock, locale, [this](int) { return desktopFolder; }, work / "settings.ini", tether,
-                           [this] { return ports; }, [this] { return steadyTime; },
-                           [](std::string& why) {
-                               why = "Another press is running (bayhaul --download, process 4242).";
-                               return std::unique_ptr<PressLock>();
-                           }}};
+    MainWindowState::Environment environment = Environment(tether);
+    environment.pressLock = [](std::string& why) {
+        why = "Another press is running (bayhaul --download, process 4242).";
+        return std::unique_ptr<PressLock>();
+    };
+    MainWindowState other{environment};
     other.Load();
     ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
     const DownloadResult result = *other.Command4Click(window);
@@ -594,6 +589,7 @@ TEST_F(DownloadTest, APressOfAnotherBayhaulOfTheUserStopsThisOneFromStarting) {
 // Ports side by side, over a library that allows it.
 class SideBySideTest : public DownloadTest {
 public:
+    SideBySideTest() : DownloadTest(true) {}
     void SetUp() override {
         DownloadTest::SetUp();
         tether.features = tether::feature::kOurCodes | tether::feature::kConcurrentSessions;
@@ -661,9 +657,7 @@ TEST_F(SideBySideTest, ATerminalThatFailsDisturbsNoOther) {
 TEST_F(SideBySideTest, ACloseStopsEveryPortAndDeletesNothingThatDidNotArrive) {
     Terminals({{3, {"long", std::chrono::seconds(30)}}, {4, {"longer", std::chrono::seconds(30)}}});
     state.Check2 = true;
-    window.duringTransfer = [&] {  // on the window's thread, with the ports' threads running
-        if (window.statuses.back().rfind("Downloading", 0) == 0) state.RequestClose();
-    };
+    window.duringTransfer = [&] { state.RequestClose(); };  // with the ports' workers running
     const auto started = std::chrono::steady_clock::now();
     const DownloadResult result = Press();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
@@ -674,11 +668,15 @@ TEST_F(SideBySideTest, ACloseStopsEveryPortAndDeletesNothingThatDidNotArrive) {
     EXPECT_EQ(CallsStartingWith("Destroy").size(), CallsStartingWith("Create").size()) << "every link is closed";
 }
 
-TEST_F(SideBySideTest, ALibraryThatHasNotSaidItTakesThemNeverGetsTwoCallsAtOnce) {
-    tether.features = tether::feature::kOurCodes;
+TEST_F(SideBySideTest, OnePortAtATimeNeverRunsTwoWorkersAtOnce) {
+    MainWindowState::Environment environment = Environment(tether);
+    environment.oneAtATime = true;
+    MainWindowState oneAtATime{environment};
+    oneAtATime.Load();
     Terminals({{3, Slow("slow first")}, {4, Fast("fast second")}, {5, Fast("fast last")}});
-    EXPECT_EQ(Press().saved, 3);
+    EXPECT_EQ(oneAtATime.Command4Click(window)->saved, 3);
     EXPECT_EQ(tether.mostAtOnce, 1);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "slow first");
     EXPECT_EQ(ReadWholeFile(Desktop("FORM03.DAT")), "fast last");
 }
 

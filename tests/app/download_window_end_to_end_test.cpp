@@ -1,6 +1,7 @@
 // The real window, offscreen, pressing its button against our terminal
 // library and simulated terminals on virtual ports.
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -10,7 +11,7 @@
 #include <filesystem>
 
 #include "qt/form1.h"
-#include "link/tether_library.h"
+#include "press/worker_link.h"
 #include "ports/posix_device_platform.h"
 #include "settings/timestamp.h"
 #include "simulated_terminals.h"
@@ -33,10 +34,12 @@ protected:
     // closes the window again.
     Pressed Press(const std::string& settings = SettingsFile("1", "0")) {
         WriteWholeFile(terminals.Settings(), settings);
-        Form1 window(clock, terminals.Settings(), library, onlySimulatedPorts);
+        Form1 window(clock, terminals.Settings(), workers, onlySimulatedPorts);
         window.show();
         auto* button = window.findChild<QPushButton*>(QStringLiteral("Command4"));
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        for (int round = 0; round < 3000 && window.State().PressRunning(); ++round) QTest::qWait(10);
+        EXPECT_FALSE(window.State().PressRunning()) << "the press ended within 30 s";
         return {window.findChild<QLabel*>(QStringLiteral("Label2"))->text().toStdString(), window.State().Label2Report};
     }
 
@@ -44,7 +47,8 @@ protected:
 
     testing::SimulatedTerminals terminals;
     const SystemClock clock;
-    TetherLibrary library{std::filesystem::path(TETHER_LIBRARY_PATH).parent_path()};
+    // The worker program beside the library it loads.
+    std::shared_ptr<WorkerStarter> workers = ProcessWorkers(WORKER_PATH);
     // The simulators' virtual ports, none of the machine's own.
     DevicePlatformFactory onlySimulatedPorts = [] {
         return std::make_shared<PosixDevicePlatform>(
@@ -144,14 +148,17 @@ TEST_F(WindowDownloadTest, ClosingTheWindowStopsEveryPortAndEachTerminalKeepsIts
     const std::string first = terminals.Start(41, data, {"--pace"});
     const std::string second = terminals.Start(42, data, {"--pace"});
     WriteWholeFile(terminals.Settings(), SettingsFile("1", "1"));
-    auto* window = new Form1(clock, terminals.Settings(), library, onlySimulatedPorts);
+    QPointer<Form1> window = new Form1(clock, terminals.Settings(), workers, onlySimulatedPorts);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    QTimer::singleShot(1500, window, [window] { window->close(); });  // well into both transfers
     auto* button = window->findChild<QPushButton*>(QStringLiteral("Command4"));
-    const auto started = std::chrono::steady_clock::now();
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << "the press stopped at once";
+    QTest::qWait(1500);  // well into both transfers
+    const auto closed = std::chrono::steady_clock::now();
+    window->close();
+    for (int round = 0; round < 500 && window; ++round) QTest::qWait(5);
+    EXPECT_TRUE(window.isNull()) << "the window closed";
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2)) << "the press stopped at once";
     EXPECT_TRUE(ReadWholeFile(first + "/FORM.DAT") == data);
     EXPECT_TRUE(ReadWholeFile(second + "/FORM.DAT") == data);
     EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop")) << "no file, and no partial one";

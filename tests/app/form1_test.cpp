@@ -6,6 +6,7 @@
 #include "ports/fake_device_platform.h"
 #include "ui/twips.h"
 #include "support/fixed_time.h"
+#include "support/in_process_workers.h"
 #include "support/qt_controls.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -38,6 +39,15 @@ protected:
     RecordingTether tether;
     DevicePlatformFactory noPorts = [] { return testing::PortsWithNames({}); };
 
+    // The ports' workers run on threads of the test with the recording library.
+    std::shared_ptr<WorkerStarter> Workers() { return std::make_shared<testing::InProcessWorkers>(tether); }
+
+    // Handles the window's events until its press has ended.
+    static void WaitForThePress(Form1& window) {
+        for (int round = 0; round < 1000 && window.State().PressRunning(); ++round) QTest::qWait(10);
+        ASSERT_FALSE(window.State().PressRunning()) << "the press ended within 10 s";
+    }
+
     // The user's desktop folder is one of the test's own.
     void SetUp() override {
         env.Set("HOME", dir.Path());
@@ -60,7 +70,7 @@ protected:
 };
 
 TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     EXPECT_EQ(window.windowTitle(), "Bayhaul");
     EXPECT_EQ(ReadWholeFile(settingsPath), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n");
     EXPECT_TRUE(Control<QCheckBox>(window, "Check1")->isChecked());
@@ -77,7 +87,7 @@ TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
 }
 
 TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     const QString expectedStart = QLocale().toString(QDate(2023, 12, 8), QStringLiteral("dddd")).left(3) + ", ";
     const QString shown = Control<QLabel>(window, "Label1")->text();
     EXPECT_TRUE(shown.startsWith(expectedStart)) << shown.toStdString();
@@ -93,14 +103,14 @@ TEST_F(Form1Test, ClockShowsTheLocaleWeekdayDateAndTime) {
 
 TEST_F(Form1Test, BoxesShowTheFlagsWithoutRewritingTheFile) {
     WriteWholeFile(settingsPath, "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(window, "Check2")->isChecked());
     EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n1\r\n/srv/data\r\nFORM\r\nDAT\r\n");
 }
 
 TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     auto* check1 = Control<QCheckBox>(window, "Check1");
     auto* check2 = Control<QCheckBox>(window, "Check2");
@@ -117,7 +127,7 @@ TEST_F(Form1Test, ClickingTheBoxesInEitherOrderStoresEachOnItsOwnLine) {
 }
 
 TEST_F(Form1Test, ClickingACaptionIsAClickOnItsBox) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     auto* check1 = Control<QCheckBox>(window, "Check1");
     auto* check2 = Control<QCheckBox>(window, "Check2");
@@ -138,7 +148,7 @@ TEST_F(Form1Test, ClickingACaptionIsAClickOnItsBox) {
 }
 
 TEST_F(Form1Test, ControlsShowTheLayoutTable) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     const double dpiX = window.logicalDpiX();
     const double dpiY = window.logicalDpiY();
     EXPECT_EQ(window.size(), QSize(TwipsToPixels(7380, dpiX), TwipsToPixels(6840, dpiY)));
@@ -174,7 +184,7 @@ TEST_F(Form1Test, ControlsShowTheLayoutTable) {
 // What a screen reader finds: a name for every control shown, the status
 // line's words as its description, each box labelled by its caption.
 TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     for (const ControlSpec& layout : MainWindowControls()) {
         QWidget* control = Control<QWidget>(window, layout.name);
@@ -202,6 +212,7 @@ TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
     }
 
     Click(Control<QPushButton>(window, "Command4"));
+    WaitForThePress(window);
     EXPECT_EQ(Accessible(status), "Status");
     EXPECT_EQ(Accessible(status, QAccessible::Description).toStdString(),
               "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
@@ -215,7 +226,7 @@ TEST_F(Form1Test, ScreenReadersFindEveryControlNamed) {
 }
 
 TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {
-    Form1 window(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+    Form1 window(clock, settingsPath, Workers(), [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
     tether.handles = {7, 8, 9, 10};  // COM3: no terminal answers, in both passes
     window.show();
     window.activateWindow();
@@ -239,6 +250,7 @@ TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {
 
     download->setFocus(Qt::TabFocusReason);
     QTest::keyClick(download, Qt::Key_Return);
+    WaitForThePress(window);
     EXPECT_GT(std::count(tether.calls.begin(), tether.calls.end(), "Create"), 0) << "a press asked the library";
     EXPECT_TRUE(Control<QLabel>(window, "Label2")->text().startsWith("Finished download 0 file(s)"));
 
@@ -253,7 +265,7 @@ TEST_F(Form1Test, EnterPressesTheFocusedButtonWhoseFocusShows) {
 }
 
 TEST_F(Form1Test, EscapeOrEnterClosesTheAboutBox) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
         Click(Control<QPushButton>(window, "Command7"));
@@ -268,7 +280,7 @@ TEST_F(Form1Test, EscapeOrEnterClosesTheAboutBox) {
 }
 
 TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
-    auto* window = new Form1(clock, settingsPath, tether, noPorts);
+    auto* window = new Form1(clock, settingsPath, Workers(), noPorts);
     window->show();
     Click(Control<QPushButton>(*window, "Command7"));
     QPointer<frmAbout> about = window->AboutBox();
@@ -289,9 +301,12 @@ TEST_F(Form1Test, AboutOpensOnceShowsNameAndVersionAndClosesWithTheWindow) {
 }
 
 TEST_F(Form1Test, DownloadButtonRunsAPressAndShowsItsEnd) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     Click(Control<QPushButton>(window, "Command4"));
+    EXPECT_FALSE(Control<QPushButton>(window, "Command4")->isEnabled()) << "busy while the press runs";
+    WaitForThePress(window);
+    EXPECT_TRUE(Control<QPushButton>(window, "Command4")->isEnabled());
     EXPECT_EQ(Control<QLabel>(window, "Label2")->text().toStdString(),
               "Finished download 0 file(s) at " + window.State().GeneralDateTimeNow());
     EXPECT_EQ(Control<QProgressBar>(window, "ProgressBar1")->value(), 0);
@@ -299,7 +314,7 @@ TEST_F(Form1Test, DownloadButtonRunsAPressAndShowsItsEnd) {
 
 TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
     auto* window =
-        new Form1(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+        new Form1(clock, settingsPath, Workers(), [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
     window->show();
     Click(Control<QPushButton>(*window, "Command7"));
     QPointer<frmAbout> about = window->AboutBox();
@@ -307,17 +322,17 @@ TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
     tether.connects = {1};
     tether.queries = {8};
     tether.uploads = {1};
-    tether.polls = {1, 1, 1, 1};
-    int polls = 0;
-    tether.duringPoll = [&] {
-        if (++polls != 1) return;
-        Click(Control<QPushButton>(*window, "Command4"));  // ignored: a press runs
-        window->close();                                   // waits for the press to stop
-        EXPECT_TRUE(window->isVisible());
-    };
+    tether.polls = std::deque<std::int16_t>(200, 1);  // ten seconds of a transfer
 
     Click(Control<QPushButton>(*window, "Command4"));
-    EXPECT_EQ(polls, 1) << "the press stopped at the yield right after the close";
+    auto* status = Control<QLabel>(*window, "Label2");
+    for (int round = 0; round < 500 && !status->text().startsWith("Downloading"); ++round) QTest::qWait(10);
+    ASSERT_TRUE(status->text().startsWith("Downloading"));
+    Click(Control<QPushButton>(*window, "Command4"));  // ignored: a press runs
+    window->close();                                   // the press is asked to stop
+    EXPECT_TRUE(window->isVisible()) << "the window waits for the press to stop";
+    for (int round = 0; round < 200 && window->isVisible(); ++round) QTest::qWait(10);
+    EXPECT_FALSE(window->State().PressRunning());
     EXPECT_EQ(std::count(tether.calls.begin(), tether.calls.end(), "Create"), 1);
     EXPECT_EQ(tether.calls.back(), "Destroy 7");
     EXPECT_FALSE(window->isVisible());
@@ -326,7 +341,7 @@ TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
 }
 
 TEST_F(Form1Test, SettingsOpensOnceComesForwardAndClosesWithTheWindowAsCancel) {
-    auto* window = new Form1(clock, settingsPath, tether, noPorts);
+    auto* window = new Form1(clock, settingsPath, Workers(), noPorts);
     window->show();
     const std::string before = ReadWholeFile(settingsPath);
     Click(Control<QPushButton>(*window, "Command6"));
@@ -353,7 +368,7 @@ TEST_F(Form1Test, SettingsOpensOnceComesForwardAndClosesWithTheWindowAsCancel) {
 }
 
 TEST_F(Form1Test, TheDialogsOKRestoresTheFlagsItReadOverACheckBoxChangedMeanwhile) {
-    Form1 window(clock, settingsPath, tether, noPorts);
+    Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     Click(Control<QPushButton>(window, "Command6"));
     QPointer<Settings> dialog = window.SettingsBox();
@@ -373,11 +388,12 @@ TEST_F(Form1Test, TheDialogsOKRestoresTheFlagsItReadOverACheckBoxChangedMeanwhil
 
 TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
     TempDir state;
-    Form1 window(clock, settingsPath, tether, [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); }, {},
+    Form1 window(clock, settingsPath, Workers(), [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); }, {},
                  state.Path());
     window.show();
     tether.handles = {7, 8, 9, 10};                   // COM3: no terminal answers, in both passes
     Click(Control<QPushButton>(window, "Command4"));
+    WaitForThePress(window);
     QTest::mouseClick(Control<QLabel>(window, "Label2"), Qt::LeftButton);
     QPointer<ReportWindow> report = window.ReportBox();
     ASSERT_TRUE(report);

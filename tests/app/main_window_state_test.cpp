@@ -1,5 +1,6 @@
 #include "app/main_window_state.h"
 #include "link/recording_tether.h"
+#include "support/in_process_workers.h"
 #include "settings/output_naming.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
@@ -23,7 +24,7 @@ protected:
     MainWindowState state{
         {clock, locale,
          [](int id) { return id == 16 ? std::string("/home/me/Desktop") : std::string("/home/me/Documents"); },
-         settingsPath, tether, [] { return nullptr; }}};
+         settingsPath, std::make_shared<testing::InProcessWorkers>(tether), [] { return nullptr; }}};
 };
 
 TEST_F(MainWindowStateTest, FirstStartCreatesTheDefaultFileAndSetsTheBoxes) {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -60,8 +61,21 @@ std::optional<pid_t> LockOwner(const std::string& lockFile) {
     return static_cast<pid_t>(pid);
 }
 
+// Whether `pid` is a process that may still use a port. One that has ended
+// but was not yet reaped (a zombie: a killed program's worker, waiting for
+// its new parent) holds nothing open any more.
 bool Running(pid_t pid) {
-    return kill(pid, 0) == 0 || errno != ESRCH;
+    if (kill(pid, 0) != 0 && errno == ESRCH) return false;
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    FILE* stat = std::fopen(path, "re");
+    if (stat == nullptr) return true;  // no /proc to ask: it runs
+    char line[512] = {};
+    const std::size_t got = std::fread(line, 1, sizeof line - 1, stat);
+    std::fclose(stat);
+    // "PID (COMMAND) STATE ...": the state follows the last ')'.
+    const char* end = std::strrchr(line, ')');
+    return !(got > 0 && end != nullptr && end[1] == ' ' && end[2] == 'Z');
 }
 
 // Takes the port's lock file for this process: false when another running

@@ -1,0 +1,60 @@
+#include "press/worker_probe.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "press/port_worker.h"
+#include "press/worker_protocol.h"
+
+namespace bayhaul {
+
+PortProbe ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, std::int16_t port,
+                        std::chrono::milliseconds limit, std::string& failure) {
+    failure.clear();
+    const std::unique_ptr<WorkerLink> worker = workers.Start(WorkerArguments({port, true, libraryFile}), failure);
+    if (!worker) return PortProbe::NoTerminal;
+
+    // Ends the worker when it has not answered in time.
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false, timedOut = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!answered.wait_for(lock, limit, [&] { return done; })) {
+            timedOut = true;
+            worker->End();
+        }
+    });
+
+    std::optional<worker::Message> answer;
+    worker::Decoder decoder;
+    char buffer[1024];
+    while (!answer && !decoder.Failed()) {
+        const std::size_t got = worker->Receive(buffer, sizeof buffer);
+        if (got == 0) break;
+        decoder.Feed(buffer, got);
+        answer = decoder.Next();
+    }
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    answered.notify_one();
+    watchdog.join();
+
+    if (answer && answer->type == worker::Type::Probed) {
+        const auto probe = static_cast<PortProbe>(answer->Number(0));
+        if (probe == PortProbe::Terminal || probe == PortProbe::Busy) return probe;
+        return PortProbe::NoTerminal;
+    }
+    if (answer && answer->type == worker::Type::LoadFailed)
+        failure = answer->Field(0);
+    else if (timedOut)
+        failure = "the terminal library stopped responding";
+    else
+        failure = "the terminal library stopped working (crashed)";
+    return PortProbe::NoTerminal;
+}
+
+}  // namespace bayhaul
