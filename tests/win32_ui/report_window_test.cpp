@@ -10,28 +10,20 @@
 #include <memory>
 
 #include "app/main_window_state.h"
+#include "press/worker_link.h"
 #include "win32/win32_locale_text.h"
 #include "settings/settings_file.h"
 
 namespace bayhaul {
 namespace {
 
-class NoLibrary final : public TetherSource {
-public:
-    const TetherFunctions* Functions(LoadError& error) override {
-        error = {"TetherDll.dll", "not here"};
-        return nullptr;
-    }
-};
-
 TEST(ReportWindowTest, ShowsTheLastPressLineByLineAndClosesWithEscape) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "bayhaul-report-window-test";
     std::filesystem::create_directories(folder);
     const SystemClock clock;
     Win32LocaleText locale;
-    NoLibrary library;
     MainWindowState state({clock, locale, [](int) { return std::string(); }, (folder / kSettingsFileName).string(),
-                           library, [] { return nullptr; }});
+                           ProcessWorkers("no-worker.exe"), [] { return nullptr; }});
     state.Label2 = "Finished download 1 file(s) at 12/9/2026 6:02:11 PM";
     state.Label2Report = "COM3: saved C:\\Desktop\\FORM.DAT (12 bytes)\nCOM4: no terminal answered";
 
