@@ -261,7 +261,15 @@ bool MainWindowState::StartPress(DownloadWindow& window, Post post,
             PostedWindow shown(*this, window, post);
             PostedInputs inputs(*this, post);
             const PressEnvironment environment = ForPress();
-            result = DownloadFromAllTerminals(environment, inputs, shown, {}).Run();
+            try {
+                result = DownloadFromAllTerminals(environment, inputs, shown, {}).Run();
+            } catch (const std::exception& error) {
+                // The press's workers are ended already; the window hears why.
+                result = {};
+                result.couldNotRun = true;
+                result.ports.push_back({0, PortOutcome::NoTerminal,
+                                        std::string("The press stopped unexpectedly: ") + error.what()});
+            }
             lock.reset();
             // What was posted so far is shown before the end.
             std::promise<void> shownAll;

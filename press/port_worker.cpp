@@ -78,17 +78,22 @@ private:
     }
 
     // Sends a question and waits for its answer; an empty answer of that
-    // type when the press stopped, went away or said something else.
+    // type when the press went away, said something malformed, or stopped.
+    // A file received is always answered, stop or not: the press saves a
+    // whole file even while it stops, and says so.
     Message Ask(const Message& question, Type answerType) {
         Send(question);
-        while (!stopping_) {
-            if (std::optional<Message> message = Take(); message && message->type == answerType) return *message;
+        for (;;) {
+            if (stopping_ && answerType != Type::InPlace) break;
+            std::optional<Message> message = Take();
+            if (!message) break;
+            if (message->type == answerType) return *message;
         }
         return {answerType, {}};
     }
 
     // The next message from the press; a Stop, the press's end or anything
-    // malformed stops the session.
+    // malformed stops the session, and the last two give nothing.
     std::optional<Message> Take() {
         for (;;) {
             if (std::optional<Message> message = decoder_.Next()) {

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh package
 build=build-deb
 scripts/configure.sh "$build" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
-cmake --build "$build" -j"$(nproc)" --target bayhaul TetherDll bayhaul-ports bayhaul-terminal
+cmake --build "$build" -j"$(nproc)" --target bayhaul bayhaul-worker TetherDll bayhaul-ports bayhaul-terminal
 rm -f "$build"/package/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 ls "$build"/package/*.deb

@@ -30,7 +30,7 @@ if [ $machine = yes ] && [ $arch != i686 ]; then
   echo "package-windows: --win32-machine runs the 32-bit build; it goes with i686" >&2
   exit 2
 fi
-for f in "$build/CMakeCache.txt" "$build/bin/Bayhaul.exe" "$build/bin/TetherDll.dll"; do
+for f in "$build/CMakeCache.txt" "$build/bin/Bayhaul.exe" "$build/bin/bayhaul-worker.exe" "$build/bin/TetherDll.dll"; do
   [ -f "$f" ] || { echo "package-windows: no $f: run scripts/build-windows.sh first" >&2; exit 1; }
 done
 if [ $machine = yes ]; then
@@ -54,7 +54,7 @@ mkdir -p "$stage"
 # a quarter of the size. The library's exports are in its export table, which
 # stays.
 strip=$(cache_value CMAKE_STRIP)
-for f in Bayhaul.exe TetherDll.dll; do
+for f in Bayhaul.exe bayhaul-worker.exe TetherDll.dll; do
   "$strip" --strip-all -o "$stage/$f" "$build/bin/$f"
 done
 # The readme with the version filled in and Windows line ends.

@@ -183,7 +183,7 @@ make_image() {
 
 # A small disk with what one boot runs: the guest scripts, and for a test
 # run the programs and libraries of build-win32 at their places there, and
-# in shipped/ Bayhaul.exe and TetherDll.dll stripped as the packages ship
+# in shipped/ Bayhaul.exe, bayhaul-worker.exe and TetherDll.dll stripped as the packages ship
 # them (scripts/package-windows.sh).
 make_payload() {
   local mode=$1 image=$2 payload=$work/payload-$1 strip f
@@ -195,7 +195,7 @@ make_payload() {
       cpio -pdm --quiet "$payload")
     strip=$(sed -n 's/^CMAKE_STRIP:[A-Z]*=//p' build-win32/CMakeCache.txt)
     mkdir -p "$payload/shipped"
-    for f in Bayhaul.exe TetherDll.dll; do "$strip" --strip-all -o "$payload/shipped/$f" "build-win32/bin/$f"; done
+    for f in Bayhaul.exe bayhaul-worker.exe TetherDll.dll; do "$strip" --strip-all -o "$payload/shipped/$f" "build-win32/bin/$f"; done
     cp build-win32/tests/test-programs.txt "$payload/tests/"
     cp "$work/terminal$com/FORM.DAT" "$payload/expected-FORM.DAT"
     cp "$work/terminal$((com + 1))/FORM.DAT" "$payload/expected-FORM02.DAT"

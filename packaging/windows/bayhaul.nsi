@@ -3,7 +3,7 @@
 ;   ARCH          i686 (the program that ships) or x86_64 (the test build)
 ;   VERSION       the package version, 1.1.2
 ;   FILE_VERSION  the four-part file version, 1.1.0.2
-;   STAGE         the folder holding Bayhaul.exe and TetherDll.dll
+;   STAGE         the folder holding Bayhaul.exe, bayhaul-worker.exe and TetherDll.dll
 ;   ICON          the program's icon
 ;   OUTFILE       the installer to write
 ;
@@ -85,6 +85,7 @@ Section "Bayhaul" PROGRAM_SECTION
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "${STAGE}\Bayhaul.exe"
+  File "${STAGE}\bayhaul-worker.exe"
   File "${STAGE}\TetherDll.dll"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -145,6 +146,7 @@ Section "Uninstall"
 
   ; The files installed, one by one: never the folder's other contents.
   Delete "$INSTDIR\Bayhaul.exe"
+  Delete "$INSTDIR\bayhaul-worker.exe"
   Delete "$INSTDIR\TetherDll.dll"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "press/history.h"
@@ -665,6 +666,39 @@ TEST_F(SideBySideTest, ACloseStopsEveryPortAndDeletesNothingThatDidNotArrive) {
     EXPECT_EQ(result.saved, 0);
     EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
     EXPECT_TRUE(std::filesystem::is_empty(desktop.Path())) << "no part file is left";
+    EXPECT_EQ(CallsStartingWith("Destroy").size(), CallsStartingWith("Create").size()) << "every link is closed";
+}
+
+TEST_F(SideBySideTest, AFileThatArrivedWholeBeforeACloseIsSavedAndNothingIsDeletedAfterIt) {
+    Terminals({{3, {"long", std::chrono::seconds(30)}}, {4, Fast("whole")}});
+    state.Check2 = true;
+    window.duringTransfer = [&] {
+        if (window.report.find("COM4: received, waiting for COM3's name") != std::string::npos) state.RequestClose();
+    };
+    const DownloadResult result = Press();
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.saved, 1);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "whole");
+    EXPECT_TRUE(CallsStartingWith("ESC_E").empty()) << "nothing is deleted after a stop";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(desktop.Path()), {}), 1) << "no part file is left";
+}
+
+TEST_F(SideBySideTest, APortListedTwiceStopsOnACloseDuringItsFirstSession) {
+    Terminals({{3, {"long", std::chrono::seconds(30)}}});
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "Another device (COM3)"});
+    window.duringTransfer = [&] { state.RequestClose(); };
+    const auto started = std::chrono::steady_clock::now();
+    const DownloadResult result = Press();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(CallsStartingWith("Create").size(), 1u) << "the second session never started";
+}
+
+TEST_F(SideBySideTest, AWindowThatThrowsEndsThePressAndEveryWorker) {
+    Terminals({{3, {"long", std::chrono::seconds(30)}}, {4, {"longer", std::chrono::seconds(30)}}});
+    window.duringTransfer = [] { throw std::runtime_error("the window failed"); };
+    EXPECT_THROW(state.Command4Click(window), std::runtime_error);
+    workers.reset();  // each worker's thread is joined: none was left running
     EXPECT_EQ(CallsStartingWith("Destroy").size(), CallsStartingWith("Create").size()) << "every link is closed";
 }
 

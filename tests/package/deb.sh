@@ -64,7 +64,7 @@ check "depends on Qt's platform plugins" depends_on_platform_plugins
 
 dpkg -i "$deb" >/dev/null
 installed=$(dpkg-query -L bayhaul)
-check "program and library side by side" test -x /usr/lib/bayhaul/bayhaul -a -f /usr/lib/bayhaul/TetherDll.so
+check "program, worker and library side by side" test -x /usr/lib/bayhaul/bayhaul -a -x /usr/lib/bayhaul/bayhaul-worker -a -f /usr/lib/bayhaul/TetherDll.so
 starts_the_watch() { grep -qx 'ExecStart=/usr/bin/bayhaul --watch' /usr/lib/systemd/user/bayhaul-watch.service; }
 check "the watch as a user service" starts_the_watch
 

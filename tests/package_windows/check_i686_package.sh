@@ -17,12 +17,12 @@ portable=$out/Bayhaul-$version-portable.zip
 "$objdump" -f "$setup" | grep -q 'file format pei-i386' || fail "$setup is not a 32-bit Windows program"
 strings -el "$setup" | grep -qx "$file_version" || fail "$setup carries no version $file_version"
 packed=$(sed -n 's/^ *File: "\([^"]*\)".*/\1/p' "$out/makensis.log" | sort | tr '\n' ' ')
-[ "$packed" = "Bayhaul.exe TetherDll.dll " ] || fail "makensis packed: $packed"
+[ "$packed" = "Bayhaul.exe TetherDll.dll bayhaul-worker.exe " ] || fail "makensis packed: $packed"
 # The packed files are the build's, stripped: the same code, imports and
 # exports, no debug sections.
 sections() { "$objdump" -s -j .text -j .rdata -j .data -j .idata -j .edata -j .rsrc "$1" | tail -n +3; }
 exports() { "$objdump" -p "$1" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p'; }
-for f in Bayhaul.exe TetherDll.dll; do
+for f in Bayhaul.exe bayhaul-worker.exe TetherDll.dll; do
   packed_file=$out/Bayhaul-$version/$f
   cmp -s <(sections "$bin/$f") <(sections "$packed_file") || fail "the packed $f holds other code or data than the build's"
   ! "$objdump" -h "$packed_file" | grep -q '\.debug_' || fail "the packed $f keeps its debug sections"
@@ -32,7 +32,7 @@ done
 
 listed=$(zip -sf "$portable" | sed -n 's/^  //p' | sort | tr '\n' ' ')
 folder=Bayhaul-$version
-[ "$listed" = "$folder/ $folder/Bayhaul.exe $folder/README.txt $folder/TetherDll.dll " ] ||
+[ "$listed" = "$folder/ $folder/Bayhaul.exe $folder/README.txt $folder/TetherDll.dll $folder/bayhaul-worker.exe " ] ||
   fail "the zip holds: $listed"
 grep -q "^Bayhaul $version, portable"$'\r'"\$" "$out/$folder/README.txt" || fail "the readme names no version $version or lacks CRLF"
 echo "ok"

@@ -31,7 +31,7 @@ settle
 appdata=$(wine_text cmd /c echo '%APPDATA%')
 program_files=$(wine_text cmd /c echo '%ProgramFiles%')
 installed=$(unix_path "$program_files\\Bayhaul")
-for f in Bayhaul.exe TetherDll.dll; do
+for f in Bayhaul.exe bayhaul-worker.exe TetherDll.dll; do
   cmp "$packed/$f" "$installed/$f" || fail "$f in $installed is not the one packed"
 done
 [ -f "$installed/uninstall.exe" ] || fail "no uninstall.exe in $installed"
