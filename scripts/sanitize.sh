@@ -4,9 +4,11 @@
 #                                in build-asan/, every test
 #   scripts/sanitize.sh thread   ThreadSanitizer in build-tsan/, the tests of the
 #                                terminal library and the link (tether_*, link_*),
-#                                and of the press, whose ports run on threads of
-#                                their own (main_window_state_tests, and the
-#                                program itself in download_command_line_tests);
+#                                and of the press, whose ports' workers run on
+#                                threads of their own in its tests
+#                                (main_window_state_tests,
+#                                misbehaving_worker_tests, and the program itself
+#                                in download_command_line_tests);
 #                                not the Qt windows' tests, as Qt is not built
 #                                for it
 # Further arguments go to ctest. Any sanitizer report fails its test. Installs
@@ -17,7 +19,7 @@ cd "$(dirname "$0")/.."
 if [ "${1:-}" = thread ]; then
   shift
   build=build-tsan sanitize=thread
-  select=(-L '^(tether_|link_|main_window_state_tests$|download_command_line_tests$)')
+  select=(-L '^(tether_|link_|main_window_state_tests$|misbehaving_worker_tests$|download_command_line_tests$)')
 else
   build=build-asan sanitize=address,undefined select=()
 fi
