@@ -40,11 +40,11 @@ const TetherFunctions* TetherLibrary::Functions(LoadError& error) {
         std::string reason;
         folder = ExecutableFolder(reason);
         if (folder.empty()) {
-            error = {kTetherLibraryFile, "cannot find the program's own folder: " + reason};
+            error = {name_.u8string(), "cannot find the program's own folder: " + reason};
             return nullptr;
         }
     }
-    const std::filesystem::path file = folder / kTetherLibraryFile;
+    const std::filesystem::path file = folder / name_;
     if (!file.is_absolute()) {
         error = {file.u8string(), "the library folder is not an absolute path"};
         return nullptr;

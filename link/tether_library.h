@@ -22,8 +22,11 @@ class TetherLibrary final : public TetherSource {
 public:
     // The library file in the folder of the running program's executable.
     TetherLibrary() = default;
-    // The library file in `folder`, which must be an absolute path.
-    explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // The library file in `folder`, which must be an absolute path; `name`
+    // gives it another name than the program's, for a library that stands in
+    // front of ours and hands it every call.
+    explicit TetherLibrary(std::filesystem::path folder, std::filesystem::path name = kTetherLibraryFile)
+        : folder_(std::move(folder)), name_(std::move(name)) {}
 
     // Opens the library and resolves all ten functions at once. A failed
     // load is tried again at the next call, so a library put in place while
@@ -32,6 +35,7 @@ public:
 
 private:
     std::filesystem::path folder_;  // empty: the program's own folder
+    std::filesystem::path name_ = kTetherLibraryFile;
     SharedLibrary library_;
     TetherFunctions functions_;
 };
