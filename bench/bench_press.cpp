@@ -6,7 +6,12 @@
 // the pressing program used. A benchmark, not a test: it prints numbers,
 // and fails only when a copy is not identical.
 //
-//   bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R]
+//   bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R] [--library PATH]
+//
+// --library presses with the terminal library file PATH instead of ours:
+// a copy of the program, in a folder of the benchmark's own, finds PATH
+// there by a symbolic link under the library's name, as the program loads
+// its library from its own folder only.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -25,6 +30,7 @@
 #include <vector>
 
 #include "link/shared_library.h"
+#include "link/tether_library.h"
 #include "settings/output_naming.h"
 #include "bench/simulator.h"
 
@@ -38,6 +44,7 @@ struct Options {
     std::size_t size = 256 * 1024;
     int empty = 4;
     int runs = 3;
+    fs::path library;  // empty: ours, beside the program
 };
 
 struct Run {
@@ -110,10 +117,31 @@ double Measure(const char* what, const fs::path& program, const fs::path& work,
     return Median(times);
 }
 
+// The program to press with: ours beside the benchmark, or a copy of it in
+// `work` whose own folder holds `library` under the library's name. Empty,
+// with the reason printed, when it cannot be made.
+fs::path ProgramWith(const fs::path& library, const fs::path& work) {
+    std::string reason;
+    const fs::path ours = bayhaul::ExecutableFolder(reason) / "bayhaul";
+    if (library.empty()) return ours;
+    const fs::path folder = work / "program";
+    std::error_code error;
+    const fs::path target = fs::canonical(library, error);
+    if (!error) fs::create_directory(folder, error);
+    if (!error) fs::copy_file(ours, folder / "bayhaul", error);
+    if (!error) fs::create_symlink(target, folder / bayhaul::kTetherLibraryFile, error);
+    if (error) {
+        std::fprintf(stderr, "cannot press with the library %s: %s\n", library.c_str(), error.message().c_str());
+        return {};
+    }
+    return folder / "bayhaul";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
+    bool understood = argc % 2 == 1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
         const long value = std::strtol(argv[i + 1], nullptr, 10);
@@ -121,16 +149,23 @@ int main(int argc, char** argv) {
         else if (flag == "--size") options.size = static_cast<std::size_t>(value);
         else if (flag == "--empty") options.empty = static_cast<int>(value);
         else if (flag == "--runs") options.runs = static_cast<int>(value);
+        else if (flag == "--library") options.library = argv[i + 1];
+        else understood = false;
     }
-    if (argc % 2 == 0 || options.terminals < 1 || options.terminals > 60 || options.empty < 0 || options.runs < 1) {
-        std::fprintf(stderr, "usage: bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R]\n");
+    if (!understood || options.terminals < 1 || options.terminals > 60 || options.empty < 0 || options.runs < 1) {
+        std::fprintf(stderr,
+                     "usage: bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R] "
+                     "[--library PATH]\n");
         return 2;
     }
-    std::string reason;
-    const fs::path program = bayhaul::ExecutableFolder(reason) / "bayhaul";
 
     const fs::path work = bayhaul::bench::PrivateUser();
     if (work.empty()) return 1;
+    const fs::path program = ProgramWith(options.library, work);
+    if (program.empty()) {
+        fs::remove_all(work);
+        return 1;
+    }
     const std::vector<std::string> line{"--pace", "--latency", "5"};
 
     // The terminals on COM21 and up, the silent ports after them.
@@ -155,6 +190,7 @@ int main(int argc, char** argv) {
 
     std::printf("%d terminals x %zu bytes and %d silent ports, paced lines at 115200 bit/s, 5 ms each way\n",
                 options.terminals, options.size, options.empty);
+    if (!options.library.empty()) std::printf("the terminal library: %s\n", options.library.c_str());
     bool identical = true;
     const double all = Measure("every port", program, work, data, options.runs, identical);
     // The largest terminal alone: the others are stopped.

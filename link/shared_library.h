@@ -1,6 +1,7 @@
 // A shared library opened by its full path, closed when the object goes.
 // The platform part (open, find a function, close, the program's own
-// folder) lives in one source file per platform.
+// folder, the file a loaded piece of code came from) lives in one source
+// file per platform.
 #pragma once
 
 #include <filesystem>
@@ -47,5 +48,10 @@ private:
 // The folder that holds the running program's executable. Empty, with
 // `reason` filled, when the platform cannot tell.
 std::filesystem::path ExecutableFolder(std::string& reason);
+
+// The file of the loaded library or program that holds `address` (a
+// function or a static variable of it), by the path it was loaded from.
+// Empty, with `reason` filled, when the platform cannot tell.
+std::filesystem::path LoadedFileHolding(const void* address, std::string& reason);
 
 }  // namespace bayhaul

@@ -1,5 +1,5 @@
-// POSIX side of SharedLibrary: dlopen by full path, and the executable's
-// folder from /proc/self/exe.
+// POSIX side of SharedLibrary: dlopen by full path, the executable's
+// folder from /proc/self/exe, and a loaded file from dladdr.
 #include <dlfcn.h>
 
 #include <system_error>
@@ -35,6 +35,15 @@ std::filesystem::path ExecutableFolder(std::string& reason) {
         return {};
     }
     return executable.parent_path();
+}
+
+std::filesystem::path LoadedFileHolding(const void* address, std::string& reason) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr || *info.dli_fname == '\0') {
+        reason = "the address lies in no loaded file";
+        return {};
+    }
+    return info.dli_fname;
 }
 
 }  // namespace bayhaul

@@ -1,5 +1,5 @@
 // Windows side of SharedLibrary: LoadLibraryW by full path, and the
-// executable's folder from GetModuleFileNameW.
+// executable's folder and a loaded file from GetModuleFileNameW.
 #include <windows.h>
 
 #include <vector>
@@ -24,6 +24,21 @@ std::string LastErrorText() {
     return result;
 }
 
+// The file `module` was loaded from (nullptr: the program itself). Empty,
+// with the system's reason, when Windows cannot tell.
+std::filesystem::path ModuleFile(HMODULE module, std::string& reason) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            reason = LastErrorText();
+            return {};
+        }
+        if (length < buffer.size()) return std::filesystem::path(buffer.data(), buffer.data() + length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 }  // namespace
 
 SharedLibrary SharedLibrary::Open(const std::filesystem::path& file, std::string& reason) {
@@ -44,16 +59,21 @@ void SharedLibrary::Close() {
 }
 
 std::filesystem::path ExecutableFolder(std::string& reason) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            reason = "cannot get the program's file name: " + LastErrorText();
-            return {};
-        }
-        if (length < buffer.size()) return std::filesystem::path(buffer.data(), buffer.data() + length).parent_path();
-        buffer.resize(buffer.size() * 2);
+    const std::filesystem::path file = ModuleFile(nullptr, reason);
+    if (file.empty()) reason = "cannot get the program's file name: " + reason;
+    return file.parent_path();
+}
+
+std::filesystem::path LoadedFileHolding(const void* address, std::string& reason) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCWSTR>(address), &module)) {
+        reason = "the address lies in no loaded file: " + LastErrorText();
+        return {};
     }
+    const std::filesystem::path file = ModuleFile(module, reason);
+    if (file.empty()) reason = "cannot get the library's file name: " + reason;
+    return file;
 }
 
 }  // namespace bayhaul

@@ -36,18 +36,17 @@ const TetherFunctions* TetherLibrary::Functions(LoadError& error) {
     if (library_.IsOpen()) return &functions_;
 
     std::filesystem::path folder = folder_;
-    if (folder.empty() && file_.empty()) {
+    if (folder.empty()) {
         std::string reason;
         folder = ExecutableFolder(reason);
         if (folder.empty()) {
-            error = {kTetherLibraryFile, "cannot find the program's own folder: " + reason};
+            error = {name_.u8string(), "cannot find the program's own folder: " + reason};
             return nullptr;
         }
     }
-    const std::filesystem::path file = file_.empty() ? folder / kTetherLibraryFile : file_;
+    const std::filesystem::path file = folder / name_;
     if (!file.is_absolute()) {
-        error = {file.u8string(), file_.empty() ? "the library folder is not an absolute path"
-                                                : "the library file is not an absolute path"};
+        error = {file.u8string(), "the library folder is not an absolute path"};
         return nullptr;
     }
 

@@ -22,14 +22,16 @@ class TetherLibrary final : public TetherSource {
 public:
     // The library file in the folder of the running program's executable.
     TetherLibrary() = default;
-    // The library file in `folder`, which must be an absolute path.
-    explicit TetherLibrary(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // The library file in `folder`, which must be an absolute path; `name`
+    // gives it another name than the program's, for a library that stands in
+    // front of ours and hands it every call.
+    explicit TetherLibrary(std::filesystem::path folder, std::filesystem::path name = kTetherLibraryFile)
+        : folder_(std::move(folder)), name_(std::move(name)) {}
     // The library file `file` itself, which must be an absolute path: a
     // stand-in for tests and benchmarks, or another library to try.
-    static TetherLibrary FromFile(std::filesystem::path file) {
-        TetherLibrary library;
-        library.file_ = std::move(file);
-        return library;
+    static TetherLibrary FromFile(const std::filesystem::path& file) {
+        // A bare name is refused as a relative path, never looked for beside the program.
+        return TetherLibrary(file.has_parent_path() ? file.parent_path() : ".", file.filename());
     }
 
     // Opens the library and resolves all ten functions at once. A failed
@@ -39,7 +41,7 @@ public:
 
 private:
     std::filesystem::path folder_;  // empty: the program's own folder
-    std::filesystem::path file_;    // set: this file, wherever it is
+    std::filesystem::path name_ = kTetherLibraryFile;
     SharedLibrary library_;
     TetherFunctions functions_;
 };

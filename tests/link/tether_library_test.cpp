@@ -98,6 +98,27 @@ TEST(TetherLibraryTest, LibraryPutInPlaceAfterAFailedLoadIsPickedUp) {
     EXPECT_EQ(functions->Tether_Create(), 4242);
 }
 
+TEST(TetherLibraryTest, LibraryUnderAnotherNameLoadsAndTheFileHoldingItsCodeIsKnown) {
+    ScratchFolder folder;
+    const fs::path name = fs::path("Another").replace_extension(fs::path(kTetherLibraryFile).extension());
+    fs::copy_file(kComplete / kTetherLibraryFile, folder.path() / name);
+    TetherLibrary library(folder.path(), name);
+    LoadError error;
+    const TetherFunctions* functions = library.Functions(error);
+    ASSERT_NE(functions, nullptr) << error.Message();
+    EXPECT_EQ(functions->Tether_Create(), 4242);
+
+    std::string reason;
+    const fs::path holding = LoadedFileHolding(reinterpret_cast<const void*>(functions->Tether_Create), reason);
+    EXPECT_TRUE(fs::equivalent(holding, folder.path() / name)) << holding << reason;
+    static const int inTheProgram = 0;
+    EXPECT_TRUE(fs::equivalent(LoadedFileHolding(&inTheProgram, reason).parent_path(), TEST_BINARY_DIR)) << reason;
+
+    TetherLibrary missing(folder.path(), "Missing" + name.extension().string());
+    EXPECT_EQ(missing.Functions(error), nullptr);
+    EXPECT_EQ(error.path, (folder.path() / ("Missing" + name.extension().string())).string());
+}
+
 TEST(TetherLibraryTest, ProgramFolderIsTheExecutablesFolder) {
     std::string reason;
     const fs::path folder = ExecutableFolder(reason);
