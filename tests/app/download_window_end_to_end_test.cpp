@@ -15,6 +15,7 @@
 #include "ports/posix_device_platform.h"
 #include "settings/timestamp.h"
 #include "simulated_terminals.h"
+#include "support/scoped_env.h"
 
 namespace bayhaul {
 namespace {
@@ -161,6 +162,43 @@ TEST_F(WindowDownloadTest, ClosingTheWindowStopsEveryPortAndEachTerminalKeepsIts
     EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2)) << "the press stopped at once";
     EXPECT_TRUE(ReadWholeFile(first + "/FORM.DAT") == data);
     EXPECT_TRUE(ReadWholeFile(second + "/FORM.DAT") == data);
+    EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop")) << "no file, and no partial one";
+}
+
+// The workers load the stand-in for the maker's library, which can be told
+// to hang.
+class StandInWorkers final : public WorkerStarter {
+public:
+    std::unique_ptr<WorkerLink> Start(const std::vector<std::string>& arguments, std::string& why) override {
+        std::vector<std::string> withLibrary = arguments;
+        withLibrary.insert(withLibrary.end(), {"--library", ONE_CALL_TETHER_PATH});
+        return workers_->Start(withLibrary, why);
+    }
+
+private:
+    std::shared_ptr<WorkerStarter> workers_ = ProcessWorkers(WORKER_PATH);
+};
+
+TEST_F(WindowDownloadTest, ClosingTheWindowWhileTheLibraryHangsClosesItAtOnce) {
+    const std::string data = testing::SimulatedTerminals::RandomData(3000, 9);
+    const std::string storage = terminals.Start(41, data);
+    const ScopedEnv fault("ONE_CALL_TETHER_FAULT", "hang:41:transfer");
+    WriteWholeFile(terminals.Settings(), SettingsFile("1", "1"));
+    QPointer<Form1> window = new Form1(clock, terminals.Settings(), std::make_shared<StandInWorkers>(), onlySimulatedPorts);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    auto* button = window->findChild<QPushButton*>(QStringLiteral("Command4"));
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    auto* status = window->findChild<QLabel*>(QStringLiteral("Label2"));
+    for (int round = 0; round < 1000 && !status->text().startsWith("Downloading"); ++round) QTest::qWait(10);
+    ASSERT_TRUE(status->text().startsWith("Downloading"));
+    QTest::qWait(300);  // inside the call that never returns
+    const auto closed = std::chrono::steady_clock::now();
+    window->close();
+    for (int round = 0; round < 500 && window; ++round) QTest::qWait(5);
+    EXPECT_TRUE(window.isNull()) << "the window closed";
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2));
+    EXPECT_TRUE(ReadWholeFile(storage + "/FORM.DAT") == data);
     EXPECT_TRUE(std::filesystem::is_empty(terminals.home / "Desktop")) << "no file, and no partial one";
 }
 
