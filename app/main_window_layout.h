@@ -15,12 +15,15 @@ inline constexpr int kMainWindowHeightTwips = 6840;
 // The picture on the download button, in pixels.
 inline constexpr int kDownloadPictureWidth = 102;
 inline constexpr int kDownloadPictureHeight = 41;
-// The width of the ring that shows which button or box has the focus, in
-// pixels at 96 DPI.
+// The width of the ring that shows which button or box has the focus in the
+// Qt window, in pixels at 96 DPI. The Windows one shows the system's focus
+// rectangle.
 inline constexpr int kFocusRingWidth = 2;
-// The problem line's colours: dark red on pale red.
+// The problem line's colours: dark red on pale red; its text keeps this
+// margin from the sides, in pixels at 96 DPI.
 inline constexpr unsigned kProblemTextColour = 0x9B1C1C;
 inline constexpr unsigned kProblemBackColour = 0xFDE8E8;
+inline constexpr int kProblemMargin = 4;
 // Both timers tick once a second.
 inline constexpr int kTimerIntervalMs = 1000;
 

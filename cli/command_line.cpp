@@ -25,35 +25,44 @@ namespace bayhaul {
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: bayhaul [--download [--expect N] | --watch | --history [N] | --help]\n"
-    "               [--one-port-at-a-time]\n"
-    "\n"
-    "Without options Bayhaul opens its window. With --download it runs one\n"
-    "press of the download button without a window: it tries a terminal on\n"
-    "every serial port and saves each terminal's FORM.DAT where settings.ini\n"
-    "in the current folder says (created with the defaults when missing),\n"
-    "deleting the file on the terminal and setting its clock when the\n"
-    "settings ask for it. It prints each status line, then one line per port\n"
-    "and a summary; what went wrong goes to standard error as well.\n"
-    "--expect N makes a press that saved fewer than N files end with 3.\n"
-    "--watch stays running and runs such a press for each terminal as it\n"
-    "arrives (a port that appears, or a terminal that starts answering), a\n"
-    "line for each; a terminal is collected again only after it has left.\n"
-    "Ctrl+C, SIGTERM and SIGHUP stop it safely, with 0.\n"
-    "--history prints what the last N presses (10 unless given) did on each\n"
-    "port, from the history file in Bayhaul's state folder.\n"
-    "--one-port-at-a-time (or BAYHAUL_ONE_PORT_AT_A_TIME=1 in the environment)\n"
-    "runs the ports one after another instead of side by side.\n"
-    "\n"
-    "Exit codes:\n"
-    "  0  every terminal that had a file was saved (or there was none)\n"
-    "  1  a terminal had a file that was not saved, a port was in use by\n"
-    "     another program, or the run was interrupted\n"
-    "  2  nothing could run: no terminal library, the ports could not be\n"
-    "     listed, the save folder is missing, another press is running, or\n"
-    "     the arguments are wrong\n"
-    "  3  fewer files were saved than --expect asks for\n";
+// The usage, with the program named and its safe stops said as this
+// platform's users know them.
+std::string Usage() {
+    return std::string("usage: ") + kProgramName +
+           " [--download [--expect N] | --watch | --history [N] | --help]\n"
+           "               [--one-port-at-a-time]\n"
+           "\n"
+           "Without options Bayhaul opens its window. With --download it runs one\n"
+           "press of the download button without a window: it tries a terminal on\n"
+           "every serial port and saves each terminal's FORM.DAT where settings.ini\n"
+           "in the current folder says (created with the defaults when missing),\n"
+           "deleting the file on the terminal and setting its clock when the\n"
+           "settings ask for it. It prints each status line, then one line per port\n"
+           "and a summary; what went wrong goes to standard error as well, when\n"
+           "that is not where the output goes.\n"
+           "--expect N makes a press that saved fewer than N files end with 3.\n"
+           "--watch stays running and runs such a press for each terminal as it\n"
+           "arrives (a port that appears, or a terminal that starts answering), a\n"
+           "line for each; a terminal is collected again only after it has left.\n"
+           "--history prints what the last N presses (10 unless given) did on each\n"
+           "port, from the history file in Bayhaul's state folder.\n"
+           "--one-port-at-a-time (or BAYHAUL_ONE_PORT_AT_A_TIME=1 in the environment)\n"
+           "runs the ports one after another instead of side by side.\n"
+           "--help, -h and /? print this.\n"
+           "\n" +
+           kSafeStops +
+           "\n"
+           "stop --download and --watch safely; --watch then ends with 0.\n"
+           "\n"
+           "Exit codes:\n"
+           "  0  every terminal that had a file was saved (or there was none)\n"
+           "  1  a terminal had a file that was not saved, a port was in use by\n"
+           "     another program, or the run was interrupted\n"
+           "  2  nothing could run: no terminal library, the ports could not be\n"
+           "     listed, the save folder is missing, another press is running, or\n"
+           "     the arguments are wrong\n"
+           "  3  fewer files were saved than --expect asks for\n";
+}
 
 // What the arguments ask for.
 struct Request {
@@ -72,7 +81,8 @@ std::optional<int> Count(const std::string& text) {
 std::optional<Request> ParseArguments(int argc, const char* const* argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     using Action = Request::Action;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Request{Action::Help, 0};
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "/?"))
+        return Request{Action::Help, 0};
     if (!args.empty() && args[0] == "--history" && args.size() <= 2) {
         const std::optional<int> presses = args.size() == 2 ? Count(args[1]) : std::optional<int>(10);
         if (!presses || *presses == 0) return std::nullopt;
@@ -168,11 +178,11 @@ int RunCommandLine(int argc, const char* const* argv) {
     rest.erase(oneAtATimeOption, rest.end());
     const std::optional<Request> request = ParseArguments(static_cast<int>(rest.size()), rest.data());
     if (!request) {
-        std::cerr << "bayhaul: unknown arguments\n" << kUsage;
+        std::cerr << kProgramName << ": unknown arguments\n" << Usage();
         return 2;
     }
     if (request->action == Request::Action::Help) {
-        std::cout << kUsage;
+        std::cout << Usage();
         return 0;
     }
     if (request->action == Request::Action::History) return PrintHistory(request->count);
@@ -200,14 +210,20 @@ int RunCommandLine(int argc, const char* const* argv) {
     }
     ConsoleWindow window(std::cout);
     const DownloadResult result = *state.Command4Click(window);
-    for (const PortReport& line : result.ports) {
-        if (line.outcome == PortOutcome::NotSaved || line.warning) std::cerr << "bayhaul: " << line.text << "\n";
+    // What went wrong is in the output already; it is copied to standard
+    // error only where that is seen apart from the output.
+    if (!ErrorsGoWhereOutputGoes()) {
+        for (const PortReport& line : result.ports) {
+            if (line.outcome == PortOutcome::NotSaved || line.warning)
+                std::cerr << kProgramName << ": " << line.text << "\n";
+        }
+        if (result.couldNotRun) std::cerr << kProgramName << ": " << state.ProblemLine << "\n";
     }
-    if (result.couldNotRun) std::cerr << "bayhaul: " << state.ProblemLine << "\n";
     if (result.stopped) std::cout << "Interrupted.\n";
     if (!result.couldNotRun) std::cout << Summary(result) << "\n";
     if (result.saved < request->count && !result.couldNotRun) {
-        std::cerr << "bayhaul: " << result.saved << " of the " << request->count << " files expected were saved\n";
+        std::cerr << kProgramName << ": " << result.saved << " of the " << request->count
+                  << " files expected were saved\n";
     }
     std::cout.flush();
     return ExitCode(result, request->count);

@@ -1,7 +1,8 @@
 // What the command line needs from the platform: the user's date and time
-// texts, and a way to hear Ctrl+C. One implementation per platform, chosen
-// by the build: POSIX signals and Qt's locale, or the Windows console and
-// the user locale's formats.
+// texts, a way to hear Ctrl+C, and how the usage names the program and what
+// stops it. One implementation per platform, chosen by the build: POSIX
+// signals and Qt's locale, or the Windows console and the user locale's
+// formats.
 #pragma once
 
 #include "settings/locale_text.h"
@@ -18,5 +19,14 @@ std::unique_ptr<LocaleText> MakeSystemLocaleText();
 // program at once. Output that nobody reads any more does not end it.
 void CatchInterrupts();
 bool InterruptRequested();
+
+// The program as the user starts it from a shell: "bayhaul", "Bayhaul.exe".
+extern const char kProgramName[];
+// What stops a run safely, as the usage says it: "Ctrl+C, SIGTERM and SIGHUP".
+extern const char kSafeStops[];
+
+// True when standard error ends where standard output does (the same
+// terminal, console or file): an error copied to both would show twice.
+bool ErrorsGoWhereOutputGoes();
 
 }  // namespace bayhaul

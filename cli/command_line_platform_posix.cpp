@@ -2,6 +2,9 @@
 
 #include "qt/qt_locale_text.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 
@@ -37,6 +40,16 @@ void CatchInterrupts() {
 
 bool InterruptRequested() {
     return interrupted.load();
+}
+
+const char kProgramName[] = "bayhaul";
+const char kSafeStops[] = "Ctrl+C, SIGTERM and SIGHUP";
+
+bool ErrorsGoWhereOutputGoes() {
+    struct stat output = {};
+    struct stat errors = {};
+    return fstat(STDOUT_FILENO, &output) == 0 && fstat(STDERR_FILENO, &errors) == 0 &&
+           output.st_dev == errors.st_dev && output.st_ino == errors.st_ino;
 }
 
 }  // namespace bayhaul

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <atomic>
+#include <cstdio>
 
 namespace bayhaul {
 
@@ -40,6 +43,32 @@ void CatchInterrupts() {
 
 bool InterruptRequested() {
     return interrupted.load();
+}
+
+const char kProgramName[] = "Bayhaul.exe";
+const char kSafeStops[] = "Ctrl+C, Ctrl+Break, closing the console and log-off";
+
+namespace {
+
+HANDLE HandleOf(std::FILE* stream) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+}  // namespace
+
+bool ErrorsGoWhereOutputGoes() {
+    HANDLE output = HandleOf(stdout);
+    HANDLE errors = HandleOf(stderr);
+    // A process has one console at most: two console handles show on it.
+    DWORD mode = 0;
+    if (GetConsoleMode(output, &mode) && GetConsoleMode(errors, &mode)) return true;
+    // Two handles of one file. A pipe cannot be told apart: it counts as two.
+    BY_HANDLE_FILE_INFORMATION a = {};
+    BY_HANDLE_FILE_INFORMATION b = {};
+    return GetFileType(output) == FILE_TYPE_DISK && GetFileType(errors) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(output, &a) && GetFileInformationByHandle(errors, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
 }
 
 }  // namespace bayhaul

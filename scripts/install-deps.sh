@@ -24,9 +24,11 @@ for mode in "$@"; do
     tests) packages+=(libgtest-dev libgmock-dev lrzsz) ;;
     fuzz) packages+=(libgtest-dev libgmock-dev lrzsz clang-14 libclang-rt-14-dev) ;;
     # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
-    # 64-bit tests, and Xvfb with xdpyinfo and xdotool for their windows.
+    # 64-bit tests, and Xvfb with xdpyinfo, xdotool and ImageMagick's import
+    # for their windows and screenshots.
     windows)
       packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 xvfb x11-utils xdotool)
+      packages+=(imagemagick)
       packages+=(nsis zip)  # the installer and the portable zip (scripts/package-windows.sh)
       ;;
     # CPack's dependency list (dpkg-shlibdeps, file), the package's checks,

@@ -63,7 +63,7 @@ sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/windows/portable-readme.t
 # makensis logs each file it packs; any warning fails the build (-WX).
 if ! makensis -V4 -WX -NOCD \
   "-DARCH=$arch" "-DVERSION=$version" "-DFILE_VERSION=$file_version" \
-  "-DSTAGE=$stage" "-DICON=$PWD/about/icon16.ico" "-DOUTFILE=$setup" \
+  "-DSTAGE=$stage" "-DICON=$PWD/packaging/icons/bayhaul.ico" "-DOUTFILE=$setup" \
   packaging/windows/bayhaul.nsi >"$out/makensis.log" 2>&1; then
   cat "$out/makensis.log" >&2
   exit 1

@@ -124,6 +124,12 @@ void Settings::ShowError(const std::string& text) {
     lblError->setToolTip(error);
 }
 
+void Settings::FocusBox(const char* name) {
+    auto* box = findChild<QLineEdit*>(QString::fromLatin1(name));
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+}
+
 void Settings::CloseDialog() {
     close();
 }
@@ -134,8 +140,7 @@ bool Settings::eventFilter(QObject* watched, QEvent* event) {
     // The press is taken here, so the button never stays pressed under the
     // chooser; it is selected by the state instead.
     Option6->setFocus(Qt::MouseFocusReason);
-    state_.Option6MouseDown(chooser_);
-    ShowState();
+    Option6MouseDown(chooser_);
     return true;
 }
 

@@ -36,6 +36,7 @@ private:
     void ShowBoxText(const char* name, const std::string& text) override;
     void ShowOption(const char* name, bool selected) override;
     void ShowError(const std::string& text) override;
+    void FocusBox(const char* name) override;
     void CloseDialog() override;
 
     QtFolderChooser qtChooser_;

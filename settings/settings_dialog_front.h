@@ -26,8 +26,11 @@ protected:
 
     // A click on an option, an edit of a text box, by designer name: the
     // state's handler runs, then the state is shown. Other names do nothing.
+    // A "Custom" option then puts the focus in its box.
     void OptionClicked(std::string_view name);
     void TextEdited(std::string_view name, const std::string& text);
+    // A press of any mouse button on Option6: the chooser, then the folder box.
+    void Option6MouseDown(FolderChooser& chooser);
 
     // Copies the state onto the controls.
     void ShowState();
@@ -38,6 +41,8 @@ protected:
     // left to the group to clear.
     virtual void ShowOption(const char* name, bool selected) = 0;
     virtual void ShowError(const std::string& text) = 0;  // lblError
+    // Moves the focus into the box, its whole text selected.
+    virtual void FocusBox(const char* name) = 0;
     virtual void CloseDialog() = 0;
 
     SettingsDialogState& state_;

@@ -30,33 +30,34 @@ bool SameDatePart(const std::string& a, const std::string& b) {
 SettingsDialogState::SettingsDialogState(Environment environment) : environment_(std::move(environment)) {}
 
 void SettingsDialogState::Load() {
-    ReadSettingsFile(working_, environment_.settingsPath);
+    AppSettings stored;
+    ReadSettingsFile(stored, environment_.settingsPath);
     lblError.clear();
 
-    if (working_.filename == kDefaultName) {
+    if (stored.filename == kDefaultName) {
         Option7Click();
-    } else if (working_.filename == kTimestampNameKeyword) {
+    } else if (stored.filename == kTimestampNameKeyword) {
         Option8Click();
     } else {
         Option9Click();
-        Text2 = working_.filename;
+        Text2 = stored.filename;
     }
 
-    if (working_.fileext == kDefaultExtension)
+    if (stored.fileext == kDefaultExtension)
         Option10Click();
-    else if (working_.fileext == kTextExtension)
+    else if (stored.fileext == kTextExtension)
         Option11Click();
     else
         Option12Click();
-    Text3 = working_.fileext;
+    Text3 = stored.fileext;
 
-    if (working_.diradd == kDocumentsKeyword) {
+    if (stored.diradd == kDocumentsKeyword) {
         Option4Click();
-    } else if (working_.diradd == kDesktopKeyword) {
+    } else if (stored.diradd == kDesktopKeyword) {
         Option5Click();
     } else {
         Option6Click();
-        Text1 = working_.diradd;
+        Text1 = stored.diradd;
     }
 }
 
@@ -123,7 +124,9 @@ void SettingsDialogState::Text3Change(const std::string& text) {
 }
 
 AppSettings SettingsDialogState::Compose() const {
-    AppSettings record = working_;  // the two flags as read at the opening
+    // Lines 1 and 2 as the main window's boxes stand now: the user may have
+    // changed them there since the dialog opened.
+    AppSettings record = environment_.mainWindowSettings;
     // A folder that cannot be found shows as an empty box, which names no
     // keyword: otherwise a stored "Desktop" would be saved as the documents
     // keyword when neither folder exists.

@@ -71,8 +71,9 @@ public:
     void Text2Change(const std::string& text);  // "Custom" unless it shows "FORM" or ShownStamp
     void Text3Change(const std::string& text);  // "Custom" unless it shows "DAT" or "TXT"
 
-    // OK and Apply: writes the record the boxes give and hands lines 3 to 5
-    // to the main window. When the file cannot be written, says why in
+    // OK and Apply: writes the record the boxes give, with lines 1 and 2 as
+    // the main window's record holds them, and hands lines 3 to 5 to the
+    // main window. When the file cannot be written, says why in
     // lblError, changes neither the file nor the main window's record, and
     // gives false.
     bool Save();
@@ -82,7 +83,6 @@ private:
     void Select(bool& option);
 
     Environment environment_;
-    AppSettings working_;  // as read at the opening; only its two flags are saved back
 };
 
 }  // namespace bayhaul

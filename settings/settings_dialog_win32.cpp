@@ -138,6 +138,12 @@ void Settings::ShowError(const std::string& text) {
     ShowWindowText(controls_.at("lblError"), text);
 }
 
+void Settings::FocusBox(const char* name) {
+    HWND box = controls_.at(name);
+    SetFocus(box);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+}
+
 void Settings::CloseDialog() {
     if (Handle() != nullptr) DestroyWindow(Handle());
 }
@@ -214,8 +220,7 @@ LRESULT CALLBACK Settings::Option6Procedure(HWND hwnd, UINT message, WPARAM wPar
             // The press is taken here, so the button never stays pressed
             // under the chooser; the state selects it instead.
             SetFocus(hwnd);
-            dialog->state_.Option6MouseDown(*dialog->chooser_);
-            if (dialog->Handle() != nullptr) dialog->ShowState();
+            dialog->Option6MouseDown(*dialog->chooser_);  // a closed dialog only ignores the showing
             return 0;
         }
         default:

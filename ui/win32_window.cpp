@@ -30,8 +30,10 @@ void Win32Window::Create(const char* className, const std::string& caption, DWOR
         windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        // Without a small icon the system takes the small image of the
+        // icon's resource.
         windowClass.hIcon = icon;
-        windowClass.hIconSm = icon;
         windowClass.lpszClassName = className;
         RegisterClassExA(&windowClass);
     }
@@ -39,10 +41,30 @@ void Win32Window::Create(const char* className, const std::string& caption, DWOR
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     CreateWindowExA(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
                     outer.bottom - outer.top, owner, nullptr, instance, this);
+    // Focus rectangles and underlined access keys show when the window was
+    // opened from the keyboard, and once the keyboard moves the focus.
+    if (hwnd_ != nullptr)
+        SendMessageA(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }
 
 LRESULT Win32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE) {
+        KeepFocus(wParam);
+        return 0;
+    }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void Win32Window::KeepFocus(WPARAM activation) {
+    if (LOWORD(activation) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+        return;
+    }
+    if (HIWORD(activation)) return;  // minimised
+    if (focus_ == nullptr || !IsWindow(focus_) || !IsChild(hwnd_, focus_) || !IsWindowEnabled(focus_))
+        focus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (focus_ != nullptr) SetFocus(focus_);
 }
 
 LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -139,10 +161,36 @@ int Win32Picture::Height() const {
 }
 
 void Win32Picture::DrawStretched(HDC dc, const RECT& place) const {
+    Draw(dc, place, false);
+}
+
+void Win32Picture::DrawGreyed(HDC dc, const RECT& place) const {
+    Draw(dc, place, true);
+}
+
+void Win32Picture::Draw(HDC dc, const RECT& place, bool greyed) const {
     if (!bitmap_) return;
     Gdiplus::Graphics graphics(dc);
-    graphics.DrawImage(bitmap_.get(), static_cast<INT>(place.left), static_cast<INT>(place.top),
-                       static_cast<INT>(place.right - place.left), static_cast<INT>(place.bottom - place.top));
+    const Gdiplus::Rect target(static_cast<INT>(place.left), static_cast<INT>(place.top),
+                               static_cast<INT>(place.right - place.left), static_cast<INT>(place.bottom - place.top));
+    const INT width = static_cast<INT>(bitmap_->GetWidth());
+    const INT height = static_cast<INT>(bitmap_->GetHeight());
+    if (!greyed) {
+        graphics.DrawImage(bitmap_.get(), target, 0, 0, width, height, Gdiplus::UnitPixel);
+        return;
+    }
+    // Each colour becomes its brightness, and the whole picture half
+    // transparent, so it fades into the background.
+    Gdiplus::ColorMatrix grey = {{
+        {0.30f, 0.30f, 0.30f, 0.0f, 0.0f},
+        {0.59f, 0.59f, 0.59f, 0.0f, 0.0f},
+        {0.11f, 0.11f, 0.11f, 0.0f, 0.0f},
+        {0.0f, 0.0f, 0.0f, 0.5f, 0.0f},
+        {0.0f, 0.0f, 0.0f, 0.0f, 1.0f},
+    }};
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetColorMatrix(&grey);
+    graphics.DrawImage(bitmap_.get(), target, 0, 0, width, height, Gdiplus::UnitPixel, &attributes);
 }
 
 Win32Backdrop::~Win32Backdrop() {

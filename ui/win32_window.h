@@ -18,6 +18,10 @@ namespace bayhaul {
 
 // A top-level window whose messages go to OnMessage of its object. The
 // object outlives its HWND; Handle() is null once the window is destroyed.
+// Each behaves as a dialog box does: it is painted in the dialog colour
+// unless it paints itself, its focus leaves with it and comes back to the
+// same control (the first tab stop at first), and the focus rectangle shows
+// by the system's rule, hidden until the keyboard is used.
 class Win32Window {
 public:
     Win32Window() = default;
@@ -35,7 +39,9 @@ protected:
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void KeepFocus(WPARAM activation);
     HWND hwnd_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was left
 };
 
 // The screen's logical resolution, in dots per inch.
@@ -82,10 +88,13 @@ public:
     ~Win32Picture();
     // Draws it over the rectangle, blending its transparent parts.
     void DrawStretched(HDC dc, const RECT& place) const;
+    // The same in grey and faded, as a control that is not available now.
+    void DrawGreyed(HDC dc, const RECT& place) const;
     int Width() const;
     int Height() const;
 
 private:
+    void Draw(HDC dc, const RECT& place, bool greyed) const;
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -14,7 +15,6 @@ namespace bayhaul {
 
 namespace {
 
-constexpr char kClassName[] = "BayhaulForm1";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 // A call handed over from the press's thread (RunOnWindowThread).
@@ -35,6 +35,23 @@ const ControlSpec& LayoutOf(HWND control) {
     return MainWindowControls().at(static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstControlId));
 }
 
+// A box with the caption beside it is one check box here, over both places:
+// a click on the caption ticks it, and the system draws its focus rectangle
+// around the caption.
+TwipsRect WithCaption(const ControlSpec& box) {
+    TwipsRect place = box.place;
+    for (const ControlSpec& caption : MainWindowControls()) {
+        if (caption.captionOf == nullptr || std::string_view(caption.captionOf) != box.name) continue;
+        const int right = std::max(place.left + place.width, caption.place.left + caption.place.width);
+        const int bottom = std::max(place.top + place.height, caption.place.top + caption.place.height);
+        place.left = std::min(place.left, caption.place.left);
+        place.top = std::min(place.top, caption.place.top);
+        place.width = right - place.left;
+        place.height = bottom - place.top;
+    }
+    return place;
+}
+
 }  // namespace
 
 Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<WorkerStarter> workers,
@@ -44,8 +61,10 @@ Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<Worke
       ownState_(WindowEnvironment(clock, locale_, std::move(settingsPath), std::move(workers), std::move(devicePlatform),
                                FilePressLock(stateFolder, "the Bayhaul window"), stateFolder)),
       dpi_(QueryScreenDpi()),
-      icon_(static_cast<HICON>(
-          LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 16, 16, 0))),
+      // The system's icon size; each window's small icon is the resource's
+      // own small image, not this one shrunk. Shared: the system frees it.
+      icon_(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(BAYHAUL_ICON), IMAGE_ICON, 0, 0,
+                                          LR_DEFAULTSIZE | LR_SHARED))),
       // The controls are laid out for a small dialog font.
       font_(MakeFont("Arial", 8, false, dpi_)),
       titleFont_(MakeFont("Arial", 9.75, true, dpi_)),
@@ -54,7 +73,7 @@ Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<Worke
       problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))) {
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&common);
-    Create(kClassName, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
+    Create(kMainWindowClass, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
            TwipsToPixels(kMainWindowHeightTwips, dpi_.y), nullptr, icon_);
     BuildControls();
     PaintBackdrop();
@@ -73,7 +92,6 @@ Form1::~Form1() {
     DeleteObject(font_);
     DeleteObject(titleFont_);
     DeleteObject(problemBrush_);
-    if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
 HWND Form1::Make(const char* name, const char* className, DWORD style) {
@@ -82,8 +100,9 @@ HWND Form1::Make(const char* name, const char* className, DWORD style) {
     // readers read. Other controls the table names are named for them, and a
     // label keeps what it shows as its description.
     const bool picture = layout.kind == ControlKind::PictureButton;
+    const TwipsRect place = layout.kind == ControlKind::CheckBox ? WithCaption(layout) : layout.place;
     HWND control = MakeControl(Handle(), className, picture ? AccessibleName(layout) : layout.text, style, 0,
-                               TwipsToPixels(layout.place, dpi_), ControlId(name), font_);
+                               TwipsToPixels(place, dpi_), ControlId(name), font_);
     if (layout.accessibleName != nullptr && !picture)
         SetAccessibleName(control, layout.accessibleName,
                           layout.kind == ControlKind::Label ? ControlText::Description : ControlText::Own);
@@ -98,19 +117,16 @@ void Form1::BuildControls() {
     Command4 = Make("Command4", "BUTTON", BS_OWNERDRAW | WS_TABSTOP);
     // Label2 takes the mouse, so its tooltip shows.
     Label2 = Make("Label2", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
-    // The check boxes are only as wide as their box: their captions, which
-    // screen readers read, are cut off, and the labels beside them carry
-    // the text. A click on a label is a click on its box.
+    // Each box shows its own caption, in the place of the label beside it.
     Check1 = Make("Check1", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label5 = Make("Label5", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Label1 = Make("Label1", "STATIC", SS_LEFT | SS_NOPREFIX);
     Check2 = Make("Check2", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP);
-    Label6 = Make("Label6", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY);
     Command6 = Make("Command6", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     Command7 = Make("Command7", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
     ProgressBar1 = Make("ProgressBar1", PROGRESS_CLASSA, 0);
     SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, 100);
-    ProblemLine = Make("ProblemLine", "STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_BORDER);
+    // Drawn by the window: its text wraps, with a margin, centred in its height.
+    ProblemLine = Make("ProblemLine", "STATIC", SS_OWNERDRAW | SS_NOTIFY);
     ShowWindow(ProblemLine, SW_HIDE);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -148,31 +164,50 @@ void Form1::DrawDownloadButton(const DRAWITEMSTRUCT& item) {
     const RECT picture = PicturePlace(downloadPicture_, 0, 0);
     const int left = (place.right - place.left - picture.right) / 2 + pressed;
     const int top = (place.bottom - place.top - picture.bottom) / 2 + pressed;
-    downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
-    // Its focus shows as every control's does: the window rings it.
-}
-
-RECT Form1::FocusRingPlace(HWND control) const {
-    RECT place;
-    GetWindowRect(control, &place);
-    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
-    InflateRect(&place, MulDiv(kFocusRingWidth, dpi_.x, 96), MulDiv(kFocusRingWidth, dpi_.y, 96));
-    return place;
-}
-
-void Form1::ShowFocusRing() {
-    if (Handle() == nullptr) return;
-    // Every button and box of the window is a tab stop; nothing else takes the focus.
-    HWND focus = GetFocus();
-    if (focus == nullptr || GetParent(focus) != Handle() || !(GetWindowLongPtrA(focus, GWL_STYLE) & WS_TABSTOP))
-        focus = nullptr;
-    if (focus == ringed_) return;
-    for (HWND control : {ringed_, focus}) {
-        if (control == nullptr) continue;
-        const RECT ring = FocusRingPlace(control);
-        RedrawWindow(Handle(), &ring, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    if (item.itemState & ODS_DISABLED)
+        downloadPicture_.DrawGreyed(item.hDC, PicturePlace(downloadPicture_, left, top));
+    else
+        downloadPicture_.DrawStretched(item.hDC, PicturePlace(downloadPicture_, left, top));
+    // The system's focus rectangle, when the system says focus shows.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        RECT focus = place;
+        InflateRect(&focus, -1, -1);
+        DrawFocusRect(item.hDC, &focus);
     }
-    ringed_ = focus;
+}
+
+void Form1::DrawProblemLine(const DRAWITEMSTRUCT& item) {
+    // As the Qt window shows it: a frame in the text colour, and the text
+    // wrapped inside a margin, centred in the line's height.
+    HDC dc = item.hDC;
+    RECT place = item.rcItem;
+    FillRect(dc, &place, problemBrush_);
+    HBRUSH frame = CreateSolidBrush(ColourRef(kProblemTextColour));
+    FrameRect(dc, &place, frame);
+    DeleteObject(frame);
+    const std::string text = WindowText(item.hwndItem);
+    HGDIOBJ previousFont = SelectObject(dc, font_);
+    SetTextColor(dc, ColourRef(kProblemTextColour));
+    SetBkMode(dc, TRANSPARENT);
+    InflateRect(&place, -MulDiv(kProblemMargin, dpi_.x, 96), -1);
+    RECT measured = place;
+    constexpr UINT kFormat = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measured, kFormat | DT_CALCRECT);
+    const int spare = (place.bottom - place.top) - (measured.bottom - measured.top);
+    if (spare > 0) place.top += spare / 2;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &place, kFormat);
+    SelectObject(dc, previousFont);
+}
+
+void Form1::ShowBusy(bool busy) {
+    if (busy && GetFocus() == Command4) {
+        focusBeforeBusy_ = GetNextDlgTabItem(Handle(), Command4, FALSE);
+        SetFocus(focusBeforeBusy_);
+    }
+    // Disabled, it takes no click, and screen readers say it is unavailable.
+    EnableWindow(Command4, !busy);
+    if (!busy && focusBeforeBusy_ != nullptr && GetFocus() == focusBeforeBusy_) SetFocus(Command4);
+    if (!busy) focusBeforeBusy_ = nullptr;
 }
 
 void Form1::ShowState() {
@@ -193,13 +228,6 @@ void Form1::ShowStatusText(const std::string& text) {
 void Form1::OnCommand(HWND control, int code) {
     if (code == STN_CLICKED && (control == Label2 || control == ProblemLine)) {
         OpenReport();
-        return;
-    }
-    if (const char* box = LayoutOf(control).captionOf) {
-        // A click on a box's caption is a click on the box. The second click
-        // of a double click comes as STN_DBLCLK: the box takes it as a click.
-        if (code == STN_CLICKED || code == STN_DBLCLK)
-            SendMessageA(GetDlgItem(Handle(), ControlId(box)), BM_CLICK, 0, 0);
         return;
     }
     if (code == BN_CLICKED) Clicked(LayoutOf(control).name, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
@@ -262,7 +290,7 @@ void Form1::ShowReportText(const std::string& report) {
 }
 
 void Form1::ShowProblem(const std::string& text) {
-    ShowWindowText(ProblemLine, text);
+    if (ShowWindowText(ProblemLine, text)) InvalidateRect(ProblemLine, nullptr, FALSE);
     ShowWindow(ProblemLine, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
@@ -276,18 +304,7 @@ void Form1::RunOnWindowThread(std::function<void()> call) {
     if (!PostMessageA(Handle(), kRunPostedCall, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
-void Form1::ShowBusy(bool busy) {
-    // Not clickable while a press runs, and drawn so.
-    EnableWindow(Command4, busy ? FALSE : TRUE);
-    InvalidateRect(Command4, nullptr, TRUE);
-}
-
 void Form1::Dispatch(MSG& message) {
-    DispatchOne(message);
-    ShowFocusRing();  // a key or a click may have moved the focus
-}
-
-void Form1::DispatchOne(MSG& message) {
     // Ctrl+R anywhere in the main window opens the report.
     if (message.message == WM_KEYDOWN && message.wParam == 'R' && (GetKeyState(VK_CONTROL) & 0x8000) &&
         (message.hwnd == Handle() || IsChild(Handle(), message.hwnd))) {
@@ -327,8 +344,12 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.hwndItem != Command4) break;
-            DrawDownloadButton(item);
+            if (item.hwndItem == Command4)
+                DrawDownloadButton(item);
+            else if (item.hwndItem == ProblemLine)
+                DrawProblemLine(item);
+            else
+                break;
             return TRUE;
         }
         case DM_GETDEFID: {
@@ -346,30 +367,8 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:
             backdrop_.Paint(reinterpret_cast<HDC>(wParam));
-            if (ringed_ != nullptr) {
-                // The focus ring, outside the control, in the text colour.
-                RECT ring = FocusRingPlace(ringed_);
-                for (int i = 0; i < MulDiv(kFocusRingWidth, dpi_.x, 96); ++i) {
-                    FrameRect(reinterpret_cast<HDC>(wParam), &ring, GetSysColorBrush(COLOR_WINDOWTEXT));
-                    InflateRect(&ring, -1, -1);
-                }
-            }
             return 1;
-        case WM_ACTIVATE:
-            // As in a dialog box: the focus leaves with the window and comes
-            // back to the same control, the download button at first.
-            if (LOWORD(wParam) == WA_INACTIVE)
-                focusToRestore_ = ringed_ != nullptr ? ringed_ : focusToRestore_;
-            else if (!HIWORD(wParam))  // not minimised
-                SetFocus(focusToRestore_ != nullptr && IsWindow(focusToRestore_) ? focusToRestore_ : Command4);
-            ShowFocusRing();
-            return 0;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == ProblemLine) {
-                SetTextColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemTextColour));
-                SetBkColor(reinterpret_cast<HDC>(wParam), ColourRef(kProblemBackColour));
-                return reinterpret_cast<LRESULT>(problemBrush_);
-            }
             return reinterpret_cast<LRESULT>(
                 backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         case WM_CLOSE:

@@ -17,6 +17,9 @@
 
 namespace bayhaul {
 
+// The main window's class, by which another process finds it.
+inline constexpr char kMainWindowClass[] = "BayhaulForm1";
+
 class Form1 final : public Win32Window, public MainWindowFront {
 public:
     // `stateFolder` holds the lock of presses, the history and the replaced
@@ -37,15 +40,10 @@ private:
     RECT PicturePlace(const Win32Picture& picture, int left, int top) const;
     void PaintBackdrop();
     void DrawDownloadButton(const DRAWITEMSTRUCT& item);
-    // The focused button or box is ringed in the text colour, so the focus
-    // shows on the picture button and on a box whose caption is cut off.
-    RECT FocusRingPlace(HWND control) const;
-    void ShowFocusRing();
+    void DrawProblemLine(const DRAWITEMSTRUCT& item);
     void ShowStatusText(const std::string& text);
     void OnCommand(HWND control, int code);
     void OnClose();
-    // Dispatch without the focus ring.
-    void DispatchOne(MSG& message);
 
     // What the window does alike with the Qt one.
     void ShowState() override;
@@ -64,6 +62,8 @@ private:
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
     void RunOnWindowThread(std::function<void()> call) override;
+    // While a press runs the download button shows greyed and takes no
+    // click; the focus it had moves to the next control, and back after.
     void ShowBusy(bool busy) override;
 
     AccessibilitySupport accessibility_;
@@ -76,18 +76,15 @@ private:
     Win32Picture background_;
     Win32Picture downloadPicture_;
     Win32Backdrop backdrop_;
-    HWND ringed_ = nullptr;          // the control the focus ring is around
-    HWND focusToRestore_ = nullptr;  // the control that had the focus when the window was left
+    HWND focusBeforeBusy_ = nullptr;  // where the focus goes back when a press ends
 
     HWND Label4 = nullptr;
     HWND Label3 = nullptr;
     HWND Command4 = nullptr;
     HWND Label2 = nullptr;
-    HWND Check1 = nullptr;
-    HWND Label5 = nullptr;
+    HWND Check1 = nullptr;  // with its caption Label5
     HWND Label1 = nullptr;
-    HWND Check2 = nullptr;
-    HWND Label6 = nullptr;
+    HWND Check2 = nullptr;  // with its caption Label6
     HWND Command6 = nullptr;
     HWND Command7 = nullptr;
     HWND ProgressBar1 = nullptr;

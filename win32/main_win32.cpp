@@ -1,7 +1,8 @@
-// Bayhaul.exe: the main window, or with --download one press on the
-// console (see command_line.h).
+// Bayhaul.exe: the main window, one per user, or with --download, --watch
+// or --history the console (see command_line.h).
 #include "cli/command_line.h"
 #include "win32/form1_win32.h"
+#include "win32/single_window_win32.h"
 #include "win32/win32_console.h"
 #include "press/program_workers.h"
 #include "settings/settings_file.h"
@@ -18,6 +19,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         bayhaul::UseConsoleForOutput();
         return bayhaul::RunCommandLine(__argc, __argv);
     }
+
+    // A second start brings the user's window to the front instead.
+    bayhaul::SingleWindow single;
+    if (!single.Claim()) return 0;
 
     const bayhaul::PictureSupport pictures;
     const bayhaul::SystemClock clock;

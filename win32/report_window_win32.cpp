@@ -3,6 +3,7 @@
 #include "app/report_window_layout.h"
 #include "ui/win32_accessible_name.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 namespace bayhaul {
@@ -11,6 +12,14 @@ namespace {
 
 constexpr char kClassName[] = "BayhaulReport";
 constexpr int kOpenHistoryId = 101;
+
+// The report box only shows text: Tab, Enter and Escape are the window's,
+// to move between its controls, press the default button and close.
+LRESULT CALLBACK ReportBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE)
+        return DefSubclassProc(box, message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    return DefSubclassProc(box, message, wParam, lParam);
+}
 
 // The edit box breaks lines at CR LF only.
 std::string WithWindowsLineEnds(const std::string& text) {
@@ -35,6 +44,7 @@ ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
     };
     text_ = make("ReportText", "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, 100);
+    SetWindowSubclass(text_, ReportBoxProcedure, 0, 0);
     openHistory_ = make("OpenHistory", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenHistoryId);
     close_ = make("CloseReport", "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDCANCEL);
     Refresh();
@@ -57,6 +67,11 @@ void ReportWindow::Close() {
 }
 
 LRESULT ReportWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == DM_GETDEFID) {
+        // Enter presses the focused button, and Close anywhere else.
+        const HWND focus = GetFocus();
+        return MAKELRESULT(focus == openHistory_ ? kOpenHistoryId : IDCANCEL, DC_HASDEFID);
+    }
     if (message == WM_COMMAND) {
         if (LOWORD(wParam) == kOpenHistoryId) {
             const std::string history = HistoryFilePath(state_);

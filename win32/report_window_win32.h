@@ -1,5 +1,7 @@
 // Windows: the report window, LastPressReport in a read-only box with the
-// way to the history; modeless, closed with Escape or its Close button.
+// way to the history. A modeless dialog: Tab and Shift+Tab move through the
+// box and the two buttons, Enter presses the focused button or Close, and
+// Escape closes it.
 #pragma once
 
 #include "ui/win32_window.h"

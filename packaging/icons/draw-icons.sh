@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Draws the program's icon (a hand-held terminal with a download arrow, as
-# the 16 px one in about/) at the sizes the package installs. The PNGs are
-# checked in, so building needs no ImageMagick; run this after changing it.
+# the 16 px one in about/) at the sizes the Debian package installs, and
+# bayhaul.ico for Windows with the sizes Windows asks for (16 and 24 px in
+# lists and the title bar, 32 and 48 px on the desktop, 256 px in large
+# views, kept as PNG inside the file). The files are checked in, so building
+# needs no ImageMagick; run this after changing the picture.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -20,3 +23,6 @@ for size in 48 128 256; do
   convert "$art" -filter Lanczos -resize "${size}x${size}" -strip \
     "PNG32:bayhaul-${size}.png"
 done
+# Each size scaled from the one drawing; ImageMagick stores the 256 px image
+# as PNG and the others as 32-bit bitmaps with their alpha.
+convert "$art" -filter Lanczos -strip -depth 8 -define icon:auto-resize=256,48,32,24,16 bayhaul.ico

@@ -19,7 +19,13 @@
 ; installing user, from a shortcut in the user's Start-up folder: it runs
 ; in the user's session with the user's settings, needs no rights beyond
 ; the user's, and the user sees it and can remove it (Task Manager's
-; start-up list). A silent install takes it with /WATCH.
+; start-up list). A silent install takes it with /WATCH. Another puts a
+; shortcut on the user's desktop (/DESKTOP). The Finish page offers to start
+; Bayhaul as the Start-menu shortcut starts it.
+;
+; The uninstaller keeps the user's settings and history unless its part
+; "Remove my settings and history" is ticked (/REMOVESETTINGS when silent);
+; received files, and the copies of files a press replaced, always stay.
 
 !ifndef ARCH | VERSION | FILE_VERSION | STAGE | ICON | OUTFILE
   !error "makensis needs /DARCH, /DVERSION, /DFILE_VERSION, /DSTAGE, /DICON and /DOUTFILE"
@@ -38,6 +44,10 @@
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Bayhaul"
 !define SHORTCUT_NAME "Bayhaul.lnk"
 !define WATCH_SHORTCUT_NAME "Bayhaul collects terminals.lnk"
+; Where the shortcuts start Bayhaul: its settings.ini lives there.
+!define SETTINGS_FOLDER "$APPDATA\Bayhaul"
+; Bayhaul's state folder: the history of presses, and the press lock.
+!define STATE_FOLDER "$LOCALAPPDATA\Bayhaul"
 
 Name "Bayhaul"
 OutFile "${OUTFILE}"
@@ -46,6 +56,7 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestDPIAware true
+BrandingText "Bayhaul ${VERSION}"
 
 VIProductVersion "${FILE_VERSION}"
 VIAddVersionKey /LANG=0 "ProductName" "Bayhaul"
@@ -61,10 +72,18 @@ VIAddVersionKey /LANG=0 "LegalCopyright" ""
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The description under the list, which then has the page's whole width for
+; the parts' names.
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Run Bayhaul"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunBayhaul
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
@@ -77,8 +96,10 @@ VIAddVersionKey /LANG=0 "LegalCopyright" ""
 !macroend
 
 
-Function un.onInit
-  !insertmacro BAYHAUL_CONTEXT
+; Starts Bayhaul as its Start-menu shortcut does, in the settings folder.
+Function RunBayhaul
+  SetOutPath "${SETTINGS_FOLDER}"
+  Exec '"$INSTDIR\Bayhaul.exe"'
 FunctionEnd
 
 Section "Bayhaul" PROGRAM_SECTION
@@ -90,7 +111,7 @@ Section "Bayhaul" PROGRAM_SECTION
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; SetOutPath makes the folder and becomes the shortcut's "Start in".
-  SetOutPath "$APPDATA\Bayhaul"
+  SetOutPath "${SETTINGS_FOLDER}"
   CreateShortCut "$SMPROGRAMS\${SHORTCUT_NAME}" "$INSTDIR\Bayhaul.exe" "" "$INSTDIR\Bayhaul.exe" 0
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Bayhaul"
@@ -109,21 +130,46 @@ Section "Bayhaul" PROGRAM_SECTION
 SectionEnd
 
 Section /o "Collect terminals as they are docked (starts at log-on)" WATCH_SECTION
-  SetOutPath "$APPDATA\Bayhaul"
+  SetOutPath "${SETTINGS_FOLDER}"
   CreateShortCut "$SMSTARTUP\${WATCH_SHORTCUT_NAME}" "$INSTDIR\Bayhaul.exe" "--watch" "$INSTDIR\Bayhaul.exe" 0 \
     SW_SHOWMINIMIZED
   WriteRegStr HKLM "${UNINSTALL_KEY}" "StartupShortcut" "$SMSTARTUP\${WATCH_SHORTCUT_NAME}"
 SectionEnd
 
+Section /o "A shortcut on the desktop" DESKTOP_SECTION
+  SetOutPath "${SETTINGS_FOLDER}"
+  CreateShortCut "$DESKTOP\${SHORTCUT_NAME}" "$INSTDIR\Bayhaul.exe" "" "$INSTDIR\Bayhaul.exe" 0
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DesktopShortcut" "$DESKTOP\${SHORTCUT_NAME}"
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  ; Two lines of the page's description box each.
+  !insertmacro MUI_DESCRIPTION_TEXT ${PROGRAM_SECTION} "Bayhaul, its terminal library and a Start-menu shortcut."
+  !insertmacro MUI_DESCRIPTION_TEXT ${WATCH_SECTION} \
+    "Starts with Windows, minimized, and copies each terminal's file as it is docked."
+  !insertmacro MUI_DESCRIPTION_TEXT ${DESKTOP_SECTION} "A Bayhaul shortcut on your desktop."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; Options on the command line (with /S) take the parts they name.
+!macro BAYHAUL_SELECT_ON_OPTION OPTION SECTION
+  !ifdef __UNINSTALL__
+    ${un.GetParameters} $0
+    ClearErrors
+    ${un.GetOptions} $0 "${OPTION}" $1
+  !else
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "${OPTION}" $1
+  !endif
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SECTION}
+  ${EndIf}
+!macroend
+
 Function .onInit
   !insertmacro BAYHAUL_CONTEXT
-  ; /WATCH on the command line (for /S) takes the start at log-on.
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/WATCH" $1
-  ${IfNot} ${Errors}
-    !insertmacro SelectSection ${WATCH_SECTION}
-  ${EndIf}
+  !insertmacro BAYHAUL_SELECT_ON_OPTION "/WATCH" ${WATCH_SECTION}
+  !insertmacro BAYHAUL_SELECT_ON_OPTION "/DESKTOP" ${DESKTOP_SECTION}
 FunctionEnd
 
 ; Deletes the shortcut the registry value names, only when its name is NAME,
@@ -138,11 +184,13 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-Section "Uninstall"
+Section "un.Bayhaul" UN_PROGRAM_SECTION
+  SectionIn RO
   !insertmacro BAYHAUL_DELETE_RECORDED_SHORTCUT "StartMenuShortcut" "${SHORTCUT_NAME}"
   Delete "$SMPROGRAMS\${SHORTCUT_NAME}"
   !insertmacro BAYHAUL_DELETE_RECORDED_SHORTCUT "StartupShortcut" "${WATCH_SHORTCUT_NAME}"
   Delete "$SMSTARTUP\${WATCH_SHORTCUT_NAME}"
+  !insertmacro BAYHAUL_DELETE_RECORDED_SHORTCUT "DesktopShortcut" "${SHORTCUT_NAME}"
 
   ; The files installed, one by one: never the folder's other contents.
   Delete "$INSTDIR\Bayhaul.exe"
@@ -152,3 +200,24 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
+
+; Only the files Bayhaul writes for itself, each by name; the folders go only
+; when nothing else is left in them.
+Section /o "un.Remove my settings and history" UN_SETTINGS_SECTION
+  Delete "${SETTINGS_FOLDER}\settings.ini"
+  RMDir "${SETTINGS_FOLDER}"
+  Delete "${STATE_FOLDER}\history.csv"
+  Delete "${STATE_FOLDER}\press.lock"
+  RMDir "${STATE_FOLDER}"
+SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${UN_PROGRAM_SECTION} "Bayhaul, its terminal library and its shortcuts."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UN_SETTINGS_SECTION} \
+    "Also deletes settings.ini and the history of presses. Received files stay."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
+
+Function un.onInit
+  !insertmacro BAYHAUL_CONTEXT
+  !insertmacro BAYHAUL_SELECT_ON_OPTION "/REMOVESETTINGS" ${UN_SETTINGS_SECTION}
+FunctionEnd

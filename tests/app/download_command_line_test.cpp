@@ -74,9 +74,12 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
                               " was not found. Create it, or put the folder for received files on line 3 of " +
                               terminals.Settings() + ".\n");
 
-    run = Bayhaul("--help");
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.output.find("Exit codes:"), std::string::npos);
+    for (const char* help : {"--help", "-h", "/?"}) {
+        run = Bayhaul(help);
+        EXPECT_EQ(run.exitCode, 0) << help;
+        EXPECT_EQ(run.output.rfind("usage: bayhaul [", 0), 0u) << help;
+        EXPECT_NE(run.output.find("\nCtrl+C, SIGTERM and SIGHUP\nstop"), std::string::npos) << run.output;
+    }
     EXPECT_EQ(Bayhaul("--downloads").exitCode, 2);
     // A mistyped option gets the usage even where there is no display.
     auto mistyped = sim::ChildProcess::Start(

@@ -367,23 +367,30 @@ TEST_F(Form1Test, SettingsOpensOnceComesForwardAndClosesWithTheWindowAsCancel) {
     delete window;
 }
 
-TEST_F(Form1Test, TheDialogsOKRestoresTheFlagsItReadOverACheckBoxChangedMeanwhile) {
+TEST_F(Form1Test, TheDialogsApplyAndOKKeepTheBoxesAsTheMainWindowShowsThem) {
+    WriteWholeFile(settingsPath, "1\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n");
     Form1 window(clock, settingsPath, Workers(), noPorts);
     window.show();
     Click(Control<QPushButton>(window, "Command6"));
     QPointer<Settings> dialog = window.SettingsBox();
     ASSERT_TRUE(dialog);
 
-    Click(Control<QCheckBox>(window, "Check1"));
-    EXPECT_EQ(FileLines(0, 1), "0;");
+    // "Auto Delete" cleared in the main window while the dialog is open.
+    Click(Control<QCheckBox>(window, "Check2"));
+    EXPECT_EQ(FileLines(0, 2), "1;0;");
     QTest::keyClicks(Control<QLineEdit>(*dialog, "Text3"), "2");
+    Click(Control<QPushButton>(*dialog, "cmdApply"));
+    EXPECT_EQ(FileLines(0, 5), "1;0;Desktop;FORM;DAT2;") << "line 2 as the box stands";
+
+    Click(Control<QCheckBox>(window, "Check1"));
     Click(Control<QPushButton>(*dialog, "cmdOK"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
-    EXPECT_EQ(FileLines(0, 5), "1;0;Desktop;FORM;DAT2;") << "line 1 as the dialog read it at its opening";
-    EXPECT_EQ(window.State().Settings.sync, "0") << "the record keeps the box";
+    EXPECT_EQ(FileLines(0, 5), "0;0;Desktop;FORM;DAT2;") << "line 1 as the box stands";
+    EXPECT_EQ(window.State().Settings.sync + window.State().Settings.del, "00");
     EXPECT_EQ(window.State().Settings.fileext, "DAT2");
     EXPECT_FALSE(Control<QCheckBox>(window, "Check1")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(window, "Check2")->isChecked());
 }
 
 TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {

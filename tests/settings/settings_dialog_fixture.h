@@ -30,8 +30,10 @@ protected:
     SettingsDialogState state{{[this](int id) { return id == kDocumentsFolderId ? documents : desktop; },
                                [this] { return stamp; }, settingsPath, mainRecord}};
 
+    // Lines 1 and 2 are the main window's flags, as it read them at its start.
     void WriteSettings(const std::string& diradd, const std::string& filename, const std::string& fileext) {
-        WriteWholeFile(settingsPath, "0\r\n1\r\n" + diradd + "\r\n" + filename + "\r\n" + fileext + "\r\n");
+        WriteWholeFile(settingsPath, mainRecord.sync + "\r\n" + mainRecord.del + "\r\n" + diradd + "\r\n" + filename +
+                                         "\r\n" + fileext + "\r\n");
     }
 
     // The numbers of the selected options, e.g. "5 7 10".

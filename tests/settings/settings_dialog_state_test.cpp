@@ -128,5 +128,22 @@ TEST_F(SettingsDialogStateTest, AnEmptyFolderBoxSavesWhatTheUserChoseNotWhatWasS
     }
 }
 
+// The main window's boxes may change while the dialog is open; OK and Apply
+// write lines 1 and 2 as the boxes stand then, never as the dialog read them.
+TEST_F(SettingsDialogStateTest, SavingWritesTheFlagsAsTheMainWindowHoldsThemNow) {
+    mainRecord.sync = "1";
+    mainRecord.del = "1";
+    WriteSettings("Desktop", "FORM", "DAT");
+    state.Load();
+    mainRecord.del = "0";  // "Auto Delete" cleared in the main window
+    ASSERT_TRUE(state.Save());
+    EXPECT_EQ(FileLine(1) + FileLine(2), "10");
+    mainRecord.sync = "0";  // and after an Apply, "Sync" too
+    state.Text3Change("CSV");
+    ASSERT_TRUE(state.Save());
+    EXPECT_EQ(ReadWholeFile(settingsPath), "0\r\n0\r\nDesktop\r\nFORM\r\nCSV\r\n");
+    EXPECT_EQ(mainRecord.sync + mainRecord.del, "00") << "the flags stay the main window's";
+}
+
 }  // namespace
 }  // namespace bayhaul

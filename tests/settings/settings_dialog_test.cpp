@@ -6,6 +6,7 @@
 #include "settings/settings_dialog_layout.h"
 #include "support/qt_controls.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,32 @@ TEST_F(SettingsDialogTest, AnyMouseButtonOnOption6OpensTheChooserButTheKeyboardN
     QTest::keyClick(option6, Qt::Key_Space);
     EXPECT_EQ(chooser.shown, 2);
     EXPECT_EQ(Shown(*dialog, "Text1").toStdString(), desktop);
+    dialog->close();
+}
+
+// After "Custom" the user types: the box has the focus, its text selected,
+// so the first key replaces the old timestamp or name.
+TEST_F(SettingsDialogTest, ACustomChoicePutsTheFocusInItsBoxWithTheTextSelected) {
+    QPointer<Settings> dialog = Open();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    Click(Control<QRadioButton>(*dialog, "Option8"));  // a timestamp in the name box
+    const std::pair<const char*, const char*> cases[] = {{"Option9", "Text2"}, {"Option12", "Text3"}};
+    for (const auto& [option, box] : cases) {
+        SCOPED_TRACE(option);
+        Click(Control<QRadioButton>(*dialog, option));
+        auto* edit = Control<QLineEdit>(*dialog, box);
+        EXPECT_EQ(QApplication::focusWidget(), edit);
+        EXPECT_EQ(edit->selectedText(), edit->text());
+        EXPECT_FALSE(edit->text().isEmpty());
+    }
+    QTest::keyClicks(QApplication::focusWidget(), "csv");
+    EXPECT_EQ(Shown(*dialog, "Text3"), "csv");
+    // The location's Custom asks for a folder, then puts the focus on it.
+    chooser.answer = "/srv/picked";
+    Click(Control<QRadioButton>(*dialog, "Option6"));
+    EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>(*dialog, "Text1"));
+    EXPECT_EQ(Control<QLineEdit>(*dialog, "Text1")->selectedText(), "/srv/picked");
     dialog->close();
 }
 

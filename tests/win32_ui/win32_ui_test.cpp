@@ -15,9 +15,11 @@
 
 #include <oleacc.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 namespace bayhaul {
 namespace {
@@ -98,8 +100,10 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
+    // The main window has read the file before the dialog opens.
     void Open(const std::string& content) {
-        std::ofstream(settingsPath_, std::ios::binary) << content;
+        { std::ofstream(settingsPath_, std::ios::binary) << content; }
+        ReadSettingsFile(mainSettings_, settingsPath_);
         dialog_ = std::make_unique<Settings>(state_, nullptr, 0, nullptr, &chooser_);
     }
     HWND Control(const char* name) { return dialog_->Control(name); }
@@ -205,6 +209,27 @@ TEST_F(SettingsWindowTest, EditsAndOptionClicksReachTheRules) {
 
     Click("Option4");
     EXPECT_EQ(Text(Control("Text1")), "C:\\Docs");
+}
+
+// After "Custom" the user types: the box has the focus, its text selected.
+TEST_F(SettingsWindowTest, ACustomChoicePutsTheFocusInItsBoxWithTheTextSelected) {
+    Open("1\r\n0\r\nDesktop\r\n%T\r\nDAT\r\n");
+    chooser_.picked = "D:\\Picked";
+    const std::pair<const char*, const char*> cases[] = {{"Option9", "Text2"}, {"Option12", "Text3"}, {"Option6", "Text1"}};
+    for (const auto& [option, box] : cases) {
+        SCOPED_TRACE(option);
+        if (std::string(option) == "Option6")
+            SendMessageA(Control(option), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        else
+            Click(option);
+        EXPECT_EQ(GetFocus(), Control(box));
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageA(Control(box), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 0u);
+        EXPECT_EQ(end, Text(Control(box)).size());
+        EXPECT_FALSE(Text(Control(box)).empty());
+    }
 }
 
 TEST_F(SettingsWindowTest, AnyMouseButtonOnCustomAsksForAFolderAndCancelKeepsTheBox) {
@@ -359,6 +384,53 @@ TEST(AboutWindow, ShowsTheNameAndVersionOfTheVersionResource) {
     EXPECT_NE(std::find(labels.begin(), labels.end(), "Version 1.1.2"), labels.end());
     about.cmdOK_Click();
     EXPECT_EQ(about.Handle(), nullptr);
+}
+
+// What Bayhaul.exe carries: a manifest asking for Common Controls 6 (the
+// system's visual style), and one icon with every size Windows shows.
+TEST(ProgramResources, ManifestAsksForCommonControls6AndTheIconHasEverySize) {
+    HMODULE program = LoadLibraryExA(BAYHAUL_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    const auto bytes = [program](LPCSTR name, LPCSTR type) {
+        HRSRC found = FindResourceA(program, name, type);
+        HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+        return data ? std::string(data, SizeofResource(program, found)) : std::string();
+    };
+    const std::string manifest = bytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    const std::size_t controls = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
+    ASSERT_NE(controls, std::string::npos) << manifest;
+    EXPECT_EQ(manifest.find("version=\"6.0.0.0\"", controls), manifest.find("version=", controls));
+    EXPECT_NE(manifest.find("<dependentAssembly>"), std::string::npos);
+    EXPECT_NE(manifest.find("8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"), std::string::npos) << "Windows 10 and 11";
+
+    // The icon group: a 6-byte header, then 14 bytes an image, its width
+    // first (0 for 256).
+    const std::string group = bytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_GE(group.size(), 6u);
+    const int count = static_cast<unsigned char>(group[4]) | static_cast<unsigned char>(group[5]) << 8;
+    ASSERT_EQ(group.size(), 6u + 14u * static_cast<std::size_t>(count));
+    std::set<int> sizes;
+    for (int i = 0; i < count; ++i) {
+        const int width = static_cast<unsigned char>(group[6 + 14 * i]);
+        const int height = static_cast<unsigned char>(group[7 + 14 * i]);
+        EXPECT_EQ(width, height);
+        sizes.insert(width == 0 ? 256 : width);
+    }
+    EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 256}));
+    FreeLibrary(program);
+}
+
+// This test program carries Bayhaul.exe's manifest, so the controls it
+// makes come from the side-by-side Common Controls 6, as Bayhaul's do.
+TEST(ProgramResources, TheManifestBringsCommonControls6) {
+    HMODULE controls = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, MAX_PATH);
+    std::string lower(path);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
 }
 
 TEST(Win32LocaleText, GivesTheUsersFormatsWithAFourDigitYear) {
