@@ -65,9 +65,9 @@ TEST(ReportWindowTest, TabReachesOpenHistoryAndCloseAndEnterCloses) {
     std::ofstream(folder / "history.csv") << "when,press,port,outcome\r\n";  // so Open History is there
     const SystemClock clock;
     Win32LocaleText locale;
-    NoLibrary library;
     MainWindowState::Environment environment{clock, locale, [](int) { return std::string(); },
-                                             (folder / kSettingsFileName).string(), library, [] { return nullptr; }};
+                                             (folder / kSettingsFileName).string(),
+                                             ProcessWorkers("no-worker.exe"), [] { return nullptr; }};
     environment.stateFolder = folder.string();
     MainWindowState state(std::move(environment));
     state.Label2 = "Finished download 0 file(s) at 12/9/2026 6:02:11 PM";
