@@ -2,16 +2,19 @@
 // many terminals, against the press with only the largest of them. It
 // starts N simulated terminals on paced lines (115200 bit/s, 5 ms each
 // way) and K ports with a silent device, runs the press R times for each
-// case, checks every copy, and prints the medians, their ratio and the CPU
-// the pressing program used. A benchmark, not a test: it prints numbers,
-// and fails only when a copy is not identical.
+// case, checks every copy, and prints the medians, their ratio, the CPU the
+// pressing program and its ports' workers used, and the most memory one
+// worker held. Then it starts the worker program alone, as a press does,
+// and prints how long it takes to start, load the library and end, and
+// its memory. A benchmark, not a test: it prints numbers, and fails only
+// when a copy is not identical.
 //
 //   bayhaul-bench-press [--terminals N] [--size BYTES] [--empty K] [--runs R] [--library PATH]
 //
 // --library presses with the terminal library file PATH instead of ours:
-// a copy of the program, in a folder of the benchmark's own, finds PATH
-// there by a symbolic link under the library's name, as the program loads
-// its library from its own folder only.
+// a copy of the program and its worker, in a folder of the benchmark's own,
+// find PATH there by a symbolic link under the library's name, as the
+// worker loads its library from its own folder only.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -31,6 +34,7 @@
 
 #include "link/shared_library.h"
 #include "link/tether_library.h"
+#include "press/program_workers.h"
 #include "settings/output_naming.h"
 #include "bench/simulator.h"
 
@@ -49,9 +53,25 @@ struct Options {
 
 struct Run {
     double seconds = 0;
-    double cpuSeconds = 0;  // of the pressing program, its threads and the library's together
+    double cpuSeconds = 0;  // of the pressing program and its workers together
+    long workerKiB = 0;     // the most memory one worker held, resident
     bool identical = false;
 };
+
+// The largest resident memory among the running processes of `program`, in KiB.
+long LargestResident(const fs::path& program) {
+    long largest = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        std::error_code ignored;
+        if (fs::read_symlink(entry.path() / "exe", ignored) != program) continue;
+        std::ifstream status(entry.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmRSS:", 0) == 0) largest = std::max(largest, std::strtol(line.c_str() + 6, nullptr, 10));
+        }
+    }
+    return largest;
+}
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -72,6 +92,7 @@ double Median(std::vector<double> values) {
 
 // One press of the program in `work`; the files expected on the desktop, in order.
 Run Press(const fs::path& program, const fs::path& work, const std::vector<std::string>& expected) {
+    const fs::path worker = program.parent_path() / bayhaul::kWorkerProgramFile;
     const fs::path desktop = work / "home" / "Desktop";
     for (const auto& entry : fs::directory_iterator(desktop)) fs::remove_all(entry.path());
     std::string exe = program.string(), option = "--download";
@@ -87,7 +108,11 @@ Run Press(const fs::path& program, const fs::path& work, const std::vector<std::
     if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) == 0) {
         int status = 0;
         rusage usage{};
-        wait4(pid, &status, 0, &usage);
+        // The usage of the program includes that of the workers it waited for.
+        while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+            run.workerKiB = std::max(run.workerKiB, LargestResident(worker));
+            usleep(100 * 1000);
+        }
         run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
         run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -110,8 +135,9 @@ double Measure(const char* what, const fs::path& program, const fs::path& work,
         allIdentical = allIdentical && run.identical;
         times.push_back(run.seconds);
         cpus.push_back(run.cpuSeconds);
-        std::printf("  %s, run %d: %.2f s, CPU %.2f s (%.0f%% of one core)%s\n", what, i + 1, run.seconds,
-                    run.cpuSeconds, 100 * run.cpuSeconds / run.seconds, run.identical ? "" : ", COPY FAILED");
+        std::printf("  %s, run %d: %.2f s, CPU %.2f s (%.1f%% of one core), a worker at most %.1f MiB resident%s\n",
+                    what, i + 1, run.seconds, run.cpuSeconds, 100 * run.cpuSeconds / run.seconds,
+                    run.workerKiB / 1024.0, run.identical ? "" : ", COPY FAILED");
         std::fflush(stdout);
     }
     return Median(times);
@@ -129,12 +155,40 @@ fs::path ProgramWith(const fs::path& library, const fs::path& work) {
     const fs::path target = fs::canonical(library, error);
     if (!error) fs::create_directory(folder, error);
     if (!error) fs::copy_file(ours, folder / "bayhaul", error);
+    if (!error) fs::copy_file(ours.parent_path() / bayhaul::kWorkerProgramFile, folder / bayhaul::kWorkerProgramFile, error);
     if (!error) fs::create_symlink(target, folder / bayhaul::kTetherLibraryFile, error);
     if (error) {
         std::fprintf(stderr, "cannot press with the library %s: %s\n", library.c_str(), error.message().c_str());
         return {};
     }
     return folder / "bayhaul";
+}
+
+// The worker program alone, as a press starts it for a probe of a port
+// with no device: from its start to its end, it loads the library and
+// gives its answer. Prints the median of 20 starts. (Its memory is the
+// press's figure above: a process spawned from this one counts this one's
+// pages until it has started.)
+void WorkerStartUp(const fs::path& worker) {
+    std::vector<double> times;
+    for (int i = 0; i < 20; ++i) {
+        std::string exe = worker.string(), probe = "--probe", port = "250";
+        char* argv[] = {exe.data(), probe.data(), port.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        const auto started = std::chrono::steady_clock::now();
+        if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) == 0) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    if (times.empty()) return;
+    std::printf("a worker from its start to its end (library loaded, a port probed): %.1f ms (median of %zu)\n",
+                Median(times), times.size());
 }
 
 }  // namespace
@@ -200,6 +254,7 @@ int main(int argc, char** argv) {
     std::printf("press with every port: %.2f s (median of %d)\n", all, options.runs);
     std::printf("press with the largest terminal alone: %.2f s\n", alone);
     std::printf("ratio: %.2f\n", all / alone);
+    WorkerStartUp(program.parent_path() / bayhaul::kWorkerProgramFile);
     std::printf("%s\n", identical ? "every copy identical" : "FAILED: a copy is not identical");
     running.clear();
     fs::remove_all(work);

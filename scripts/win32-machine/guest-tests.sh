@@ -1,6 +1,8 @@
 # In the machine, every run: the 32-bit build's test programs under wine32,
-# Bayhaul.exe --download in an empty folder, and a download from the
-# simulated terminal on the second serial port. Prints one PASS or FAIL line
+# Bayhaul.exe --download in an empty folder, a download from the simulated
+# terminal on the second serial port, both terminals in one press, and
+# both through the stand-in for the maker's library, once with it crashing
+# on one port. Prints one PASS or FAIL line
 # per check and a closing count; the host reads them from the console.
 . /mnt/guest-env.sh
 . /mnt/machine.conf  # build_path, com: where the host's build-win32 sits, the terminal's COM number
@@ -108,6 +110,47 @@ problem=
 register_port $((com + 1)) /dev/ttyS2 || add_problem "could not register COM$((com + 1))"
 [ -n "$problem" ] || download_check download_from_two_terminals 2
 check_end download_from_two_terminals "$problem"
+
+# The same two terminals through the stand-in for the maker's library,
+# which takes one call at a time: a copy of the shipped programs whose
+# TetherDll.dll is the stand-in, with ours beside it as TetherOurs.dll.
+# Each port's worker loads its own copy, so both are saved; then the
+# stand-in crashes inside the second port's transfer, which costs that port
+# alone.
+standin=/tmp/standin-program
+mkdir -p "$standin"
+cp "$shipped/Bayhaul.exe" "$shipped/bayhaul-worker.exe" "$standin/"
+cp "$build_path/tests/one_call_tether/OneCallTether.dll" "$standin/TetherDll.dll"
+cp "$build_path/tests/one_call_tether/TetherOurs.dll" "$standin/TetherOurs.dll"
+
+check_start download_through_the_stand_in
+problem=
+mkdir /tmp/standin-two && cd /tmp/standin-two
+rm -f "$HOME/Desktop"/FORM*.DAT
+status=0
+timeout 300 "$wine" "$standin/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
+cat out.txt
+[ $status -eq 0 ] || add_problem "exited with $status"
+lines out.txt | grep -q "^Finished download 2 file(s) at " || add_problem "no line Finished download 2 file(s)"
+for file in FORM.DAT FORM02.DAT; do
+  cmp -s "$HOME/Desktop/$file" "/mnt/expected-$file" || add_problem "$file is not its terminal's"
+done
+check_end download_through_the_stand_in "$problem"
+
+check_start a_crash_in_the_stand_in_costs_its_port
+problem=
+mkdir /tmp/standin-crash && cd /tmp/standin-crash
+rm -f "$HOME/Desktop"/FORM*.DAT
+status=0
+ONE_CALL_TETHER_FAULT="crash:$((com + 1)):transfer" WINEDEBUG=-all \
+  timeout 300 "$wine" "$standin/Bayhaul.exe" --download >out.txt 2>&1 || status=$?
+cat out.txt
+[ $status -eq 1 ] || add_problem "exited with $status, not 1"
+lines out.txt | grep -qx "COM$((com + 1)): not saved: the terminal library stopped working (crashed); the terminal keeps its data" ||
+  add_problem "no line saying COM$((com + 1))'s library crashed"
+cmp -s "$HOME/Desktop/FORM.DAT" /mnt/expected-FORM.DAT || add_problem "FORM.DAT is not COM$com's"
+[ ! -e "$HOME/Desktop/FORM02.DAT" ] || add_problem "a FORM02.DAT was saved"
+check_end a_crash_in_the_stand_in_costs_its_port "$problem"
 
 "$wineserver" -k
 echo "win32-machine: $passed passed, $failed failed"
