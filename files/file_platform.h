@@ -45,10 +45,19 @@ bool LinkNameless(Native file, const std::string& path);
 // A new file at `path`, which must not exist yet (`existed` tells when it did).
 Native CreateExclusive(const std::string& path, bool& existed);
 
-// An existing file opened to write over it, to append to it, or to flush it.
+// An existing file opened to write over it, or to flush it.
 Native OpenToWrite(const std::string& path);
-Native OpenToAppend(const std::string& path);  // made when missing
 Native OpenToFlush(const std::string& path);
+
+// A file of Bayhaul's own opened without following a symbolic link, to read
+// it or to append to it (made when missing). kNone when it cannot be: then
+// `obstacle` says what is at the path, or, when None, the last failure says
+// why.
+enum class Obstacle { None, Link, NotAFile };
+Native OpenOwn(const std::string& path, bool append, Obstacle& obstacle);
+std::optional<std::uint64_t> SizeOf(Native file);
+// Up to `size` bytes from `offset`; false on failure.
+bool ReadAt(Native file, std::uint64_t offset, void* data, std::size_t size, std::size_t& got);
 
 bool Write(Native file, const void* data, std::size_t size);
 // Cuts the file to `size` bytes and writes on from there.
@@ -69,6 +78,8 @@ void Remove(const std::string& path);
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix);
 
 unsigned long ThisProcess();
+// This computer's name as the system gives it.
+std::string HostName();
 // False only when no process of that number runs.
 bool ProcessRuns(unsigned long process);
 
