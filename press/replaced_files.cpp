@@ -12,16 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Days since 1970-01-01 of a date of the Gregorian calendar.
-long DaysOf(int year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const long yearOfEra = year - era * 400;
-    const long dayOfYear = (153L * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 std::string DayName(const LocalTime& moment) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", moment.year, moment.month, moment.day);
@@ -63,14 +53,14 @@ std::string KeepReplacedFile(const std::string& stateFolder, const std::string& 
 
 void RemoveExpiredCopies(const std::string& stateFolder, const LocalTime& today) {
     const fs::path replaced = fs::path(stateFolder) / kReplacedFolder;
-    const long now = DaysOf(today.year, today.month, today.day);
+    const long now = DaysSinceEpoch(today.year, today.month, today.day);
     std::error_code error;
     for (fs::directory_iterator entry(replaced, error), end; !error && entry != end; entry.increment(error)) {
         int year = 0, month = 0, day = 0;
         char rest = 0;
         const std::string name = entry->path().filename().string();
         if (std::sscanf(name.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &rest) != 3) continue;
-        if (now - DaysOf(year, month, day) <= kKeepReplacedDays) continue;
+        if (now - DaysSinceEpoch(year, month, day) <= kKeepReplacedDays) continue;
         std::error_code ignored;
         fs::remove_all(entry->path(), ignored);
     }

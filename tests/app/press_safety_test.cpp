@@ -161,7 +161,7 @@ TEST_F(PressSafetyTest, TheHistoryKeepsEveryPressAKilledOneCannotSpoilItAndRepla
 
     const ProgramRun history = Bayhaul({"--history", "5"});
     EXPECT_EQ(history.exitCode, 0);
-    EXPECT_TRUE(Contains(history.output, "Press at " + saved[1].press + "\n")) << history.output;
+    EXPECT_TRUE(Contains(history.output, "Press at " + PressStart(saved[1].press) + "\n")) << history.output;
     EXPECT_TRUE(Contains(history.output, "COM43: saved " + terminals.Desktop("FORM.DAT") + " (20,000 bytes) SHA-256 " +
                                              saved[1].sha256 + "\n"))
         << history.output;
