@@ -158,14 +158,17 @@ FileResult DurableFile::Commit() {
     return {};
 }
 
-void RemoveAbandonedTemporaries(const std::string& target) {
+std::size_t RemoveAbandonedTemporaries(const std::string& target) {
     const std::string folder = FolderOf(target);
     const std::string prefix = NameOf(TemporaryPrefix(target));
+    std::size_t removed = 0;
     for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
         const std::optional<unsigned long> process = ProcessOfOurs(name.substr(prefix.size()));
-        if (!process || *process == 0 || *process == platform::ThisProcess()) continue;
-        if (!platform::ProcessRuns(*process)) platform::Remove((std::filesystem::path(folder) / name).string());
+        if (!process || *process == 0 || *process == platform::ThisProcess() || platform::ProcessRuns(*process))
+            continue;
+        if (platform::Remove((std::filesystem::path(folder) / name).string())) ++removed;
     }
+    return removed;
 }
 
 FileResult ReplaceFileContent(const std::string& path, const std::string& content) {

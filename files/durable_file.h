@@ -71,8 +71,9 @@ private:
 };
 
 // Removes the temporary files of `target` that processes of this computer
-// which no longer run left behind (killed before they could clean up).
-void RemoveAbandonedTemporaries(const std::string& target);
+// which no longer run left behind (killed before they could clean up); how
+// many it removed.
+std::size_t RemoveAbandonedTemporaries(const std::string& target);
 
 // Writes `content` to `path` through a DurableFile.
 FileResult ReplaceFileContent(const std::string& path, const std::string& content);

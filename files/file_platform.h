@@ -72,7 +72,8 @@ bool Close(Native file);
 
 // Renames `from` over `to` in one step, and makes the change durable.
 bool RenameOver(const std::string& from, const std::string& to);
-void Remove(const std::string& path);
+// True when the file is gone.
+bool Remove(const std::string& path);
 
 // The names in `folder` that begin with `prefix`.
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix);

@@ -181,8 +181,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return true;
 }
 
-void Remove(const std::string& path) {
-    ::unlink(path.c_str());
+bool Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {

@@ -194,8 +194,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-void Remove(const std::string& path) {
-    DeleteFileA(path.c_str());
+bool Remove(const std::string& path) {
+    return DeleteFileA(path.c_str());
 }
 
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {
