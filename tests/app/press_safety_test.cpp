@@ -35,7 +35,8 @@ protected:
                        const std::vector<std::string>& around = {}) {
         const std::string errors = terminals.work / ".errors";
         std::vector<std::string> argv = around;
-        argv.insert(argv.end(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"" + errors + "\"", BAYHAUL_PATH});
+        argv.insert(argv.end(),
+                    {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"" + errors + "\"", terminals.Program(BAYHAUL_PATH)});
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         auto program = sim::ChildProcess::Start({argv, terminals.work.Path(), {}, -1, true});
         ProgramRun run;
@@ -230,7 +231,11 @@ TEST_F(PressSafetyTest, AFolderThatRefusesTheFileSaysWhy) {
 }
 
 TEST_F(PressSafetyTest, AnOrdinaryUsersTerminalAnswersPressAfterPress) {
-    const std::vector<std::string> user = terminals.AsOrdinaryUser();
+    // The program finds its library beside it, so that goes with it.
+    const std::string library = (fs::path(BAYHAUL_PATH).parent_path() / "TetherDll.so").string();
+    std::string why;
+    const std::vector<std::string> user = terminals.AsOrdinaryUser({BAYHAUL_PATH, library}, why);
+    if (!why.empty()) GTEST_SKIP() << why;
     const std::string data = testing::SimulatedTerminals::RandomData(3000, 27);
     terminals.Start(43, data);
     for (int press = 1; press <= 2; ++press) {
