@@ -165,5 +165,27 @@ TEST(ReplacedFilesTest, AReplacedFileIsKeptUnderItsNameInItsDaysFolderAndExpires
     EXPECT_TRUE(fs::exists(state / "replaced/not a day")) << "only the day folders are Bayhaul's";
 }
 
+// The copies' folder is Bayhaul's: a link there, to a folder of the
+// user's that holds folders named like days, is neither written through
+// nor emptied.
+TEST(ReplacedFilesTest, ALinkInPlaceOfTheCopiesFolderIsNeitherFollowedNorEmptied) {
+    TempDir state, users;
+    fs::create_directories(fs::path(users.Path()) / "2020-01-01");
+    WriteWholeFile(users / "2020-01-01/photos.txt", "the user's own");
+    std::error_code linked;
+    fs::create_directory_symlink(users.Path(), state / kReplacedFolder, linked);
+    if (linked) GTEST_SKIP() << "no symbolic links here: " << linked.message();
+    WriteWholeFile(state / "FORM.DAT", "a file a press replaces");
+    const LocalTime today{2026, 12, 9, 18, 2, 11};
+
+    RemoveExpiredCopies(state.Path(), today);
+    EXPECT_EQ(ReadWholeFile(users / "2020-01-01/photos.txt"), "the user's own");
+    std::string why;
+    EXPECT_EQ(KeepReplacedFile(state.Path(), state / "FORM.DAT", today, why), "");
+    EXPECT_EQ(why, (fs::path(state.Path()) / kReplacedFolder).string() +
+                       " is a symbolic link, which Bayhaul does not follow: remove it");
+    EXPECT_FALSE(fs::exists(fs::path(users.Path()) / "2026-12-09"));
+}
+
 }  // namespace
 }  // namespace bayhaul
