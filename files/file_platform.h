@@ -83,6 +83,10 @@ unsigned long ThisProcess();
 std::string HostName();
 // False only when no process of that number runs.
 bool ProcessRuns(unsigned long process);
+// When the process of that number started, in the system's own terms, so a
+// number used again (or after a restart of the computer) is told apart; ""
+// when it cannot be told.
+std::string ProcessStart(unsigned long process);
 
 // The first `maxBytes` of a regular file, opened without blocking.
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes);

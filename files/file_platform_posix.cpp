@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace bayhaul::file_platform {
 
@@ -208,6 +210,23 @@ std::string HostName() {
 
 bool ProcessRuns(unsigned long process) {
     return ::kill(static_cast<pid_t>(process), 0) == 0 || errno != ESRCH;
+}
+
+std::string ProcessStart(unsigned long process) {
+    // The computer's boot, and the process's start in clock ticks since it:
+    // the 22nd field of /proc/<pid>/stat, counted after the name's ")".
+    // (Files of /proc tell no size, so they are read as streams.)
+    std::ifstream bootFile("/proc/sys/kernel/random/boot_id");
+    std::ifstream statFile("/proc/" + std::to_string(process) + "/stat");
+    std::string boot, stat;
+    if (!std::getline(bootFile, boot) || !std::getline(statFile, stat)) return "";
+    const std::size_t name = stat.rfind(')');
+    if (name == std::string::npos) return "";
+    std::istringstream fields(stat.substr(name + 1));
+    std::string start;
+    int field = 3;
+    while (field <= 22 && fields >> start) ++field;
+    return field == 23 ? boot + "/" + start : "";
 }
 
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes) {

@@ -229,6 +229,16 @@ bool ProcessRuns(unsigned long process) {
     return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
 }
 
+std::string ProcessStart(unsigned long process) {
+    const HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (opened == nullptr) return "";
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    const bool told = GetProcessTimes(opened, &created, &exited, &kernel, &user);
+    CloseHandle(opened);
+    if (!told) return "";
+    return std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+}
+
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -83,4 +83,8 @@ bool ProcessRuns(unsigned long process) {
     return platform::ProcessRuns(process);
 }
 
+std::string ProcessStart(unsigned long process) {
+    return platform::ProcessStart(process);
+}
+
 }  // namespace bayhaul

@@ -52,5 +52,8 @@ std::string ThisHost();
 unsigned long ThisProcess();
 // False only when no process of that number runs on this computer.
 bool ProcessRuns(unsigned long process);
+// When the process of that number started, so that a number used again, or
+// after a restart of the computer, is told apart; "" when it cannot be told.
+std::string ProcessStart(unsigned long process);
 
 }  // namespace bayhaul

@@ -159,6 +159,8 @@ bool NeedsTidying(OwnFileReader& file, std::uint64_t size, int keepFrom) {
 
 std::string TidyHistory(const std::string& folder, const LocalTime& today) {
     const std::string path = (fs::path(folder) / kHistoryFile).string();
+    // What a tidying cut off by a power cut left, where files get names.
+    RemoveAbandonedTemporaries(path);
     std::error_code error;
     if (!fs::exists(fs::symlink_status(path, error))) return "";
     FileResult opened;

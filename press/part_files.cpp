@@ -28,6 +28,7 @@ struct Record {
     std::string file;  // the record's own path
     std::string host;
     unsigned long process = 0;
+    std::string started;  // when that process started (ProcessStart); "" when unknown
     std::string press;
     std::string part;
 };
@@ -60,7 +61,8 @@ std::string Now() {
 // path last, so that nothing in it can be taken for another field.
 std::string RecordText(const Record& record) {
     return std::string(kRecordHeading) + "\nhost " + record.host + "\nprocess " + std::to_string(record.process) +
-           "\nsince " + Now() + "\npress " + record.press + "\npart " + record.part + "\n";
+           "\nstarted " + record.started + "\nsince " + Now() + "\npress " + record.press + "\npart " + record.part +
+           "\n";
 }
 
 std::optional<std::string> FieldOf(const std::string& text, const std::string& key) {
@@ -79,11 +81,15 @@ std::optional<Record> ReadRecord(const std::string& file) {
     if (reader->ReadAt(0, text.data(), text.size()) != text.size() || text.empty() || text.back() != '\n')
         return std::nullopt;
     const std::optional<std::string> host = FieldOf(text, "host"), process = FieldOf(text, "process"),
-                                     press = FieldOf(text, "press");
+                                     started = FieldOf(text, "started"), press = FieldOf(text, "press");
     const std::size_t part = text.find("\npart ");
     if (!host || !process || !press || part == std::string::npos) return std::nullopt;
     const std::size_t from = part + 6;
-    Record record{file, *host, std::strtoul(process->c_str(), nullptr, 10), *press,
+    Record record{file,
+                  *host,
+                  std::strtoul(process->c_str(), nullptr, 10),
+                  started.value_or(""),
+                  *press,
                   text.substr(from, text.size() - 1 - from)};
     if (record.process == 0 || record.part.empty()) return std::nullopt;
     return record;
@@ -107,12 +113,16 @@ std::vector<Record> RecordsIn(const fs::path& folder) {
 }
 
 // Whether the press that made the record has ended: its process no longer
-// runs on this computer, or it is this process, which holds no such claim.
-// Another computer's records are never judged from here.
+// runs on this computer (a process of that number that started at another
+// time is another, after a restart of the computer say), or it is this
+// process, which holds no such claim. Another computer's records are never
+// judged from here.
 bool Ended(const Record& record) {
     if (record.host != ThisHost()) return false;
     if (record.process == ThisProcess()) return !Live(record.file);
-    return !ProcessRuns(record.process);
+    if (!ProcessRuns(record.process)) return true;
+    const std::string started = ProcessStart(record.process);
+    return !record.started.empty() && !started.empty() && started != record.started;
 }
 
 // Who holds the part path of a record that has not ended, in words.
@@ -239,7 +249,7 @@ std::string PartFiles::Claim(const std::string& folder, const std::string& baseN
     }
     for (const Record& record : earlier) fs::remove(record.file, error);
 
-    const Record record{NewRecordPath(records), ThisHost(), ThisProcess(), press_, part};
+    const Record record{NewRecordPath(records), ThisHost(), ThisProcess(), ProcessStart(ThisProcess()), press_, part};
     if (const FileResult written = ReplaceFileContent(record.file, RecordText(record)); !written.ok) {
         why = "cannot record " + part + " before it is written: " + written.error;
         return "";

@@ -2,6 +2,8 @@
 // by a power cut, here and on another computer sharing the folders.
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -70,6 +72,29 @@ TEST(PartFilesTest, ANameAKilledPressLeftIsClaimedAgain) {
     EXPECT_EQ(part, desktop / "FORM.DAT.COM4.bayhaul-part") << why;
     EXPECT_TRUE(Entries(desktop.Path()).empty()) << "the leftover and its temporary file went";
     EXPECT_EQ(Entries(state / kUnfinishedFolder).size(), 1u) << "the new claim's record alone";
+}
+
+// A power cut: after the restart the process number of the press that was
+// cut off may belong to another process, which started at another time.
+TEST(PartFilesTest, APressWhoseProcessNumberIsUsedAgainHasEnded) {
+    TempDir state, desktop;
+    ASSERT_EQ(KilledPress(state.Path(), desktop.Path(), {4}), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    for (const auto& entry : fs::directory_iterator(state / kUnfinishedFolder)) {
+        std::string record = ReadWholeFile(entry.path().string());
+        const std::size_t line = record.find("\nprocess ") + 9;
+        record.replace(line, record.find('\n', line) - line, std::to_string(other));
+        WriteWholeFile(entry.path().string(), record);
+    }
+    const std::string words = RemoveUnfinishedFiles(state.Path());
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    EXPECT_EQ(words.rfind("removed 2 unfinished files of a press that ended on ", 0), 0u) << words;
+    EXPECT_TRUE(Entries(desktop.Path()).empty());
 }
 
 // Folders shared by two computers: what a press of the other one claimed
