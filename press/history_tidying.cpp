@@ -164,7 +164,7 @@ std::string TidyHistory(const std::string& folder, const LocalTime& today) {
     std::error_code error;
     if (!fs::exists(fs::symlink_status(path, error))) return "";
     FileResult opened;
-    const std::unique_ptr<OwnFileReader> file = OwnFileReader::Open(path, opened);
+    std::unique_ptr<OwnFileReader> file = OwnFileReader::Open(path, opened);
     if (!file) return "cannot tidy the history: " + opened.error;
     const int keepFrom = today.year - 1;
     const std::optional<std::uint64_t> size = file->Size();
@@ -205,24 +205,19 @@ std::string TidyHistory(const std::string& folder, const LocalTime& today) {
         }
         return true;
     };
-    const bool read = ReadRange(*file, 0, *size, piece) && (begun || split.Begin(pending, why)) && split.Write(pending);
+    // Up to the end as it is when the reading is done: a refused press
+    // appends its line without the press lock.
+    bool read = true;
+    for (std::uint64_t from = 0, to = *size; read && from < to; from = to, to = file->Size().value_or(to)) {
+        read = ReadRange(*file, from, to, piece);
+    }
+    read = read && (begun || split.Begin(pending, why)) && split.Write(pending);
     if (!read) {
         if (why.empty()) why = file->LastFailure().ok ? split.Failure() : file->LastFailure().error;
         return "cannot tidy the history: " + why;
     }
+    file.reset();  // Windows renames over no file that is open
     if (const std::string failed = split.Commit(); !failed.empty()) return "cannot tidy the history: " + failed;
-    // Records a refused press appended meanwhile, to the file now replaced.
-    const std::optional<std::uint64_t> grown = file->Size();
-    std::string late;
-    if (grown && *grown > *size)
-        ReadRange(*file, *size, *grown, [&](std::string_view chunk) {
-            late += chunk;
-            return true;
-        });
-    if (!late.empty()) {
-        const FileResult appended = AppendDurably(path, late);
-        if (!appended.ok) return "cannot tidy the history: " + appended.error;
-    }
     return "";
 }
 

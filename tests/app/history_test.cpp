@@ -91,8 +91,11 @@ TEST(HistoryTest, TheLastPressesOfALongHistoryAreReadFromItsEnd) {
     EXPECT_EQ(ReadLastPresses(state / "none yet", 3).problem, "");
     const std::string folder = state / "folder/history.csv";
     fs::create_directories(folder);
-    EXPECT_EQ(ReadLastPresses(state / "folder", 3).problem,
-              folder + " is not a file (a folder, a pipe or a device): remove it");
+    const std::string problem = ReadLastPresses(state / "folder", 3).problem;
+    const std::size_t named = problem.find(" is not a file");
+    ASSERT_NE(named, std::string::npos) << problem;
+    EXPECT_EQ(fs::path(problem.substr(0, named)), fs::path(folder)) << "the file named";
+    EXPECT_EQ(problem.substr(named), " is not a file (a folder, a pipe or a device): remove it");
 }
 
 TEST(HistoryTest, RecordsOfTheYearsBeforeLastMoveToAFileOfTheirYear) {

@@ -12,6 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 std::size_t EntriesIn(const std::string& folder) {
     std::error_code error;
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder, error), {}));
@@ -26,7 +30,8 @@ TEST(PartFilesTest, AFileAtThePartNameThatBayhaulDidNotMakeIsLeftAlone) {
     PartFiles press(state.Path(), "2026-12-09 18:02:11 #1.1");
     std::string why;
     EXPECT_EQ(press.Claim(desktop.Path(), "FORM", "DAT", 4, why), "");
-    EXPECT_EQ(why, "the name " + users + " is taken by a file Bayhaul did not make");
+    EXPECT_EQ(why.rfind("the name ", 0), 0u) << why;
+    EXPECT_TRUE(EndsWith(why, "FORM.DAT.COM4.bayhaul-part is taken by a file Bayhaul did not make")) << why;
     EXPECT_EQ(RemoveUnfinishedFiles(state.Path()), "");
     EXPECT_EQ(ReadWholeFile(users), "the user's own");
     EXPECT_EQ(EntriesIn(state / kUnfinishedFolder), 0u) << "nothing recorded for a name not claimed";
@@ -37,9 +42,10 @@ TEST(PartFilesTest, ARunningPressKeepsItsFilesUntilItReleasesThem) {
     PartFiles press(state.Path(), "2026-12-09 18:02:11 #1.1");
     std::string why;
     const std::string com3 = press.Claim(desktop.Path(), "FORM", "DAT", 3, why);
-    EXPECT_EQ(com3, desktop / "FORM.DAT.COM3.bayhaul-part") << why;
+    EXPECT_EQ(fs::path(com3), fs::path(desktop / "FORM.DAT.COM3.bayhaul-part")) << why;
     const std::string com4 = press.Claim(documents.Path(), "20261209180211", "", 4, why);
-    EXPECT_EQ(com4, documents / "20261209180211..COM4.bayhaul-part") << why;  // the name as saved, then its port
+    // The name as the file is saved (an empty extension keeps its dot), then the port.
+    EXPECT_EQ(fs::path(com4), fs::path(documents / "20261209180211..COM4.bayhaul-part")) << why;
     EXPECT_EQ(press.Claim(desktop.Path(), "FORM", "DAT", 3, why), "");
     EXPECT_EQ(why, "the name " + com3 + " is in use by another transfer of this press");
     EXPECT_EQ(EntriesIn(state / kUnfinishedFolder), 2u) << "recorded before they exist";
@@ -65,9 +71,8 @@ TEST(PartFilesTest, WithoutAPlaceForItsRecordsNoPartFileIsMade) {
     PartFiles press(state.Path(), "2026-12-09 18:02:11 #1.1");
     std::string why;
     EXPECT_EQ(press.Claim(desktop.Path(), "FORM", "DAT", 3, why), "");
-    EXPECT_EQ(why, "cannot record " + desktop / "FORM.DAT.COM3.bayhaul-part" + ": " +
-                       (fs::path(state.Path()) / kUnfinishedFolder).string() +
-                       " is not a folder of Bayhaul's: remove it");
+    EXPECT_EQ(why.rfind("cannot record ", 0), 0u) << why;
+    EXPECT_TRUE(EndsWith(why, "unfinished is not a folder of Bayhaul's: remove it")) << why;
     EXPECT_EQ(PartFiles("", "x").Claim(desktop.Path(), "FORM", "DAT", 3, why), "");
     EXPECT_EQ(EntriesIn(desktop.Path()), 0u);
 }
