@@ -96,23 +96,32 @@ std::optional<Request> ParseArguments(int argc, const char* const* argv) {
     return std::nullopt;
 }
 
-// What the last presses did, a press a paragraph, oldest first.
+// What the last presses did, a press a paragraph, oldest first. A history
+// that cannot be read is named, and ends with 2.
 int PrintHistory(int presses) {
     const std::string folder = UserStateFolder();
-    const std::vector<HistoryRecord> records = LastPresses(ReadHistory(folder), static_cast<std::size_t>(presses));
-    if (records.empty()) {
+    const HistoryExtract history =
+        folder.empty() ? HistoryExtract{{}, "the user's state folder is not known (HOME is not set)"}
+                       : ReadLastPresses(folder, static_cast<std::size_t>(presses));
+    if (!history.problem.empty()) {
+        std::cerr << "bayhaul: cannot read the history: " << history.problem << "\n";
+        return 2;
+    }
+    if (history.records.empty()) {
         std::cout << "No press is recorded yet (" << folder << "/" << kHistoryFile << ").\n";
         return 0;
     }
     std::string press;
-    for (const HistoryRecord& record : records) {
+    for (const HistoryRecord& record : history.records) {
         if (record.press != press) {
-            std::cout << (press.empty() ? "" : "\n") << "Press at " << record.press << "\n";
+            std::cout << (press.empty() ? "" : "\n") << "Press at " << PressStart(record.press) << "\n";
             press = record.press;
         }
         std::cout << "  " << record.when.substr(record.when.size() > 8 ? record.when.size() - 8 : 0) << "  "
                   << (record.port.empty() ? "" : record.port + ": ") << record.outcome;
         if (!record.sha256.empty()) std::cout << " SHA-256 " << record.sha256;
+        if (!record.deleted.empty()) std::cout << "; delete: " << record.deleted;
+        if (!record.clock.empty()) std::cout << "; clock: " << record.clock;
         std::cout << "\n";
     }
     return 0;

@@ -1,12 +1,13 @@
 #include "files/durable_file.h"
 
-#include <cstdlib>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <utility>
 
 #include "files/file_platform.h"
+#include "files/own_file.h"
 
 namespace bayhaul {
 
@@ -38,27 +39,30 @@ std::optional<FileResult> CheckReplaceable(const std::string& target, platform::
     return std::nullopt;
 }
 
-// The names of a target's temporary files: "<target>.new-<process>-<n>".
+// The names of a target's temporary files: "<target>.new-<host>-<process>-<n>".
 std::string TemporaryPrefix(const std::string& target) {
     return target + ".new-";
 }
 
 std::string TemporaryName(const std::string& target, std::random_device& seed) {
-    return TemporaryPrefix(target) + std::to_string(platform::ThisProcess()) + "-" + std::to_string(seed() % 1000000);
+    return TemporaryPrefix(target) + ThisHost() + "-" + std::to_string(platform::ThisProcess()) + "-" +
+           std::to_string(seed() % 1000000);
 }
 
-// Removes the temporary files of `target` that processes which no longer
-// run left behind (killed before they could clean up).
-void RemoveLeftovers(const std::string& target) {
-    const std::string folder = FolderOf(target);
-    const std::string prefix = NameOf(TemporaryPrefix(target));
-    for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
-        const char* digits = name.c_str() + prefix.size();
-        char* end = nullptr;
-        const unsigned long process = std::strtoul(digits, &end, 10);
-        if (end == digits || *end != '-' || process == 0 || process == platform::ThisProcess()) continue;
-        if (!platform::ProcessRuns(process)) platform::Remove((std::filesystem::path(folder) / name).string());
-    }
+// The process in a temporary file's name when this computer made it, from
+// what follows the prefix: "<host>-<process>-<n>". Nothing for another
+// computer's file (a shared folder) or a name of another form.
+std::optional<unsigned long> ProcessOfOurs(const std::string& afterPrefix) {
+    const std::string host = ThisHost() + "-";
+    if (afterPrefix.compare(0, host.size(), host) != 0) return std::nullopt;
+    const std::string rest = afterPrefix.substr(host.size());
+    const std::size_t dash = rest.find('-');
+    const auto number = [](const std::string& text) {
+        return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (dash == std::string::npos || !number(rest.substr(0, dash)) || !number(rest.substr(dash + 1)))
+        return std::nullopt;
+    return std::stoul(rest.substr(0, dash));
 }
 
 }  // namespace
@@ -75,11 +79,11 @@ std::unique_ptr<DurableFile> DurableFile::Create(const std::string& target, File
     const std::string failure = "cannot create a file beside " + target;
     // The longest name it may get must fit, or the file would be written in
     // vain and refused its name at the end.
-    if (!platform::PathFits(TemporaryPrefix(target) + "4294967295-999999")) {
+    if (!platform::PathFits(TemporaryPrefix(target) + ThisHost() + "-4294967295-999999")) {
         result = platform::LastFailure(failure);
         return nullptr;
     }
-    RemoveLeftovers(target);
+    RemoveAbandonedTemporaries(target);
 
     auto handle = std::make_unique<Handle>();
     bool refused = false;
@@ -154,6 +158,19 @@ FileResult DurableFile::Commit() {
     return {};
 }
 
+std::size_t RemoveAbandonedTemporaries(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = NameOf(TemporaryPrefix(target));
+    std::size_t removed = 0;
+    for (const std::string& name : platform::NamesStartingWith(folder, prefix)) {
+        const std::optional<unsigned long> process = ProcessOfOurs(name.substr(prefix.size()));
+        if (!process || *process == 0 || *process == platform::ThisProcess() || platform::ProcessRuns(*process))
+            continue;
+        if (platform::Remove((std::filesystem::path(folder) / name).string())) ++removed;
+    }
+    return removed;
+}
+
 FileResult ReplaceFileContent(const std::string& path, const std::string& content) {
     FileResult result;
     auto file = DurableFile::Create(path, result);
@@ -187,17 +204,6 @@ FileResult MoveFileOver(const std::string& from, const std::string& to) {
     if (!prepared) return failure;
     if (!platform::RenameOver(from, to)) return platform::LastFailure("cannot replace " + to);
     return {};
-}
-
-FileResult AppendDurably(const std::string& path, const std::string& text) {
-    const platform::Native file = platform::OpenToAppend(path);
-    if (file == kNone) return platform::LastFailure("cannot open " + path);
-    const std::optional<char> last = platform::LastByte(file);
-    const std::string whole = (last && *last != '\n' ? "\r\n" : "") + text;
-    const bool written = platform::Write(file, whole.data(), whole.size()) && platform::Flush(file);
-    FileResult failure = written ? FileResult{} : platform::LastFailure("cannot write " + path);
-    platform::Close(file);
-    return failure;
 }
 
 FileResult OverwriteInPlace(const std::string& path, const std::string& content) {

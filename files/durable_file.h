@@ -33,9 +33,10 @@ struct FileResult {
 // the whole new one. Until Commit the target is untouched; a file never
 // committed is removed when this goes. Where the file system allows, the new
 // file has no name at all until Commit, so not even a killed process leaves
-// it behind; elsewhere it is named "<target>.new-<process>-<n>", and such
-// files of processes that no longer run are removed by the next Create for
-// the same target.
+// it behind; elsewhere it is named "<target>.new-<host>-<process>-<n>",
+// and such files of this computer's processes that no longer run are
+// removed by the next Create for the same target. A file of another
+// computer's process (the folder is shared) is never judged from here.
 //
 // The new file gets the permission bits of the file it replaces, otherwise
 // 0666 less the umask. A target that exists but is not a regular file, or
@@ -69,6 +70,11 @@ private:
     FileResult failure_;
 };
 
+// Removes the temporary files of `target` that processes of this computer
+// which no longer run left behind (killed before they could clean up); how
+// many it removed.
+std::size_t RemoveAbandonedTemporaries(const std::string& target);
+
 // Writes `content` to `path` through a DurableFile.
 FileResult ReplaceFileContent(const std::string& path, const std::string& content);
 
@@ -80,12 +86,6 @@ FileResult CopyFileDurably(const std::string& from, const std::string& to);
 // the folder flushed. The same targets are refused; on any failure `from`
 // stays where it was.
 FileResult MoveFileOver(const std::string& from, const std::string& to);
-
-// Appends `text` to the file at `path` (made when missing) in one write
-// and flushes it to disk, for a log whose earlier lines must survive
-// whatever happens to a later one. A last line that a crash cut short is
-// ended first, so it cannot run into the new one.
-FileResult AppendDurably(const std::string& path, const std::string& text);
 
 // Rewrites an existing regular file in place, for a file whose folder may
 // not be written: not atomic, so only for when nothing better is possible.

@@ -45,10 +45,19 @@ bool LinkNameless(Native file, const std::string& path);
 // A new file at `path`, which must not exist yet (`existed` tells when it did).
 Native CreateExclusive(const std::string& path, bool& existed);
 
-// An existing file opened to write over it, to append to it, or to flush it.
+// An existing file opened to write over it, or to flush it.
 Native OpenToWrite(const std::string& path);
-Native OpenToAppend(const std::string& path);  // made when missing
 Native OpenToFlush(const std::string& path);
+
+// A file of Bayhaul's own opened without following a symbolic link, to read
+// it or to append to it (made when missing). kNone when it cannot be: then
+// `obstacle` says what is at the path, or, when None, the last failure says
+// why.
+enum class Obstacle { None, Link, NotAFile };
+Native OpenOwn(const std::string& path, bool append, Obstacle& obstacle);
+std::optional<std::uint64_t> SizeOf(Native file);
+// Up to `size` bytes from `offset`; false on failure.
+bool ReadAt(Native file, std::uint64_t offset, void* data, std::size_t size, std::size_t& got);
 
 bool Write(Native file, const void* data, std::size_t size);
 // Cuts the file to `size` bytes and writes on from there.
@@ -63,14 +72,21 @@ bool Close(Native file);
 
 // Renames `from` over `to` in one step, and makes the change durable.
 bool RenameOver(const std::string& from, const std::string& to);
-void Remove(const std::string& path);
+// True when the file is gone.
+bool Remove(const std::string& path);
 
 // The names in `folder` that begin with `prefix`.
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix);
 
 unsigned long ThisProcess();
+// This computer's name as the system gives it.
+std::string HostName();
 // False only when no process of that number runs.
 bool ProcessRuns(unsigned long process);
+// When the process of that number started, in the system's own terms, so a
+// number used again (or after a restart of the computer) is told apart; ""
+// when it cannot be told.
+std::string ProcessStart(unsigned long process);
 
 // The first `maxBytes` of a regular file, opened without blocking.
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes);

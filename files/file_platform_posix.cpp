@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace bayhaul::file_platform {
 
@@ -99,14 +101,43 @@ Native OpenToWrite(const std::string& path) {
     return fd < 0 ? kNone : fd;
 }
 
-Native OpenToAppend(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);  // less the umask
-    return fd < 0 ? kNone : fd;
-}
-
 Native OpenToFlush(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     return fd < 0 ? kNone : fd;
+}
+
+Native OpenOwn(const std::string& path, bool append, Obstacle& obstacle) {
+    obstacle = Obstacle::None;
+    // Without blocking, so a FIFO at the path cannot hold the open up.
+    const int flags = (append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0666);  // less the umask
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+    const int error = fd >= 0 ? 0 : errno;
+    if (fd >= 0) ::close(fd);
+    if (::lstat(path.c_str(), &st) == 0)
+        obstacle = S_ISLNK(st.st_mode) ? Obstacle::Link : S_ISREG(st.st_mode) ? Obstacle::None : Obstacle::NotAFile;
+    errno = error != 0 ? error : EIO;
+    return kNone;
+}
+
+std::optional<std::uint64_t> SizeOf(Native file) {
+    struct stat st {};
+    if (::fstat(Fd(file), &st) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool ReadAt(Native file, std::uint64_t offset, void* data, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t n =
+            ::pread(Fd(file), static_cast<char*>(data) + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 bool Write(Native file, const void* data, std::size_t size) {
@@ -152,8 +183,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return true;
 }
 
-void Remove(const std::string& path) {
-    ::unlink(path.c_str());
+bool Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {
@@ -171,8 +202,31 @@ unsigned long ThisProcess() {
     return static_cast<unsigned long>(::getpid());
 }
 
+std::string HostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return "";
+    return name;
+}
+
 bool ProcessRuns(unsigned long process) {
     return ::kill(static_cast<pid_t>(process), 0) == 0 || errno != ESRCH;
+}
+
+std::string ProcessStart(unsigned long process) {
+    // The computer's boot, and the process's start in clock ticks since it:
+    // the 22nd field of /proc/<pid>/stat, counted after the name's ")".
+    // (Files of /proc tell no size, so they are read as streams.)
+    std::ifstream bootFile("/proc/sys/kernel/random/boot_id");
+    std::ifstream statFile("/proc/" + std::to_string(process) + "/stat");
+    std::string boot, stat;
+    if (!std::getline(bootFile, boot) || !std::getline(statFile, stat)) return "";
+    const std::size_t name = stat.rfind(')');
+    if (name == std::string::npos) return "";
+    std::istringstream fields(stat.substr(name + 1));
+    std::string start;
+    int field = 3;
+    while (field <= 22 && fields >> start) ++field;
+    return field == 23 ? boot + "/" + start : "";
 }
 
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes) {

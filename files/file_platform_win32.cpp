@@ -45,6 +45,14 @@ Native Opened(HANDLE file) {
     return file == INVALID_HANDLE_VALUE ? kNone : reinterpret_cast<Native>(file);
 }
 
+// What is at `path`, looked at without following a link.
+Obstacle ObstacleAt(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Obstacle::None;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Obstacle::Link;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Obstacle::NotAFile : Obstacle::None;
+}
+
 }  // namespace
 
 Existing Inspect(const std::string& path) {
@@ -82,18 +90,61 @@ Native CreateExclusive(const std::string& path, bool& existed) {
 }
 
 Native OpenToWrite(const std::string& path) {
-    return Opened(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-Native OpenToAppend(const std::string& path) {
-    // Writes go to the end whatever the position; reading finds the last byte.
-    return Opened(CreateFileA(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    return Opened(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 Native OpenToFlush(const std::string& path) {
     return OpenToWrite(path);  // FlushFileBuffers needs write access
+}
+
+Native OpenOwn(const std::string& path, bool append, Obstacle& obstacle) {
+    obstacle = Obstacle::None;
+    // A link is opened as itself (FILE_FLAG_OPEN_REPARSE_POINT), then
+    // refused; appending writes go to the end whatever the position, and
+    // reading finds the last byte.
+    const HANDLE file = CreateFileA(path.c_str(), append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ,
+                                    append ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, append ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        obstacle = ObstacleAt(path);
+        SetLastError(error);
+        return kNone;
+    }
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information) || GetFileType(file) != FILE_TYPE_DISK) {
+        obstacle = Obstacle::NotAFile;
+    } else if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        obstacle = Obstacle::Link;
+    } else if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        obstacle = Obstacle::NotAFile;
+    }
+    if (obstacle == Obstacle::None) return Opened(file);
+    CloseHandle(file);
+    return kNone;
+}
+
+std::optional<std::uint64_t> SizeOf(Native file) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(H(file), &size)) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool ReadAt(Native file, std::uint64_t offset, void* data, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset + got);
+        at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+        const DWORD chunk = size - got > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size - got);
+        DWORD n = 0;
+        if (!ReadFile(H(file), static_cast<char*>(data) + got, chunk, &n, &at))
+            return GetLastError() == ERROR_HANDLE_EOF;
+        if (n == 0) break;
+        got += n;
+    }
+    return true;
 }
 
 bool Write(Native file, const void* data, std::size_t size) {
@@ -143,8 +194,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-void Remove(const std::string& path) {
-    DeleteFileA(path.c_str());
+bool Remove(const std::string& path) {
+    return DeleteFileA(path.c_str());
 }
 
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {
@@ -163,6 +214,12 @@ unsigned long ThisProcess() {
     return GetCurrentProcessId();
 }
 
+std::string HostName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}
+
 bool ProcessRuns(unsigned long process) {
     const HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
     if (opened != nullptr) {
@@ -170,6 +227,16 @@ bool ProcessRuns(unsigned long process) {
         return true;
     }
     return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+}
+
+std::string ProcessStart(unsigned long process) {
+    const HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (opened == nullptr) return "";
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    const bool told = GetProcessTimes(opened, &created, &exited, &kernel, &user);
+    CloseHandle(opened);
+    if (!told) return "";
+    return std::to_string((static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
 }
 
 std::optional<std::string> ReadRegular(const std::string& path, std::size_t maxBytes) {

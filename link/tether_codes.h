@@ -67,9 +67,15 @@ inline constexpr std::int16_t kLocalFileError = 11;  // none of the kinds below
 inline constexpr std::int16_t kCancelled = 12;
 inline constexpr std::int16_t kBadArgument = 13;
 inline constexpr std::int16_t kDiskFull = 14;
-inline constexpr std::int16_t kReadOnlyFolder = 15;   // the file system is read-only
+inline constexpr std::int16_t kReadOnlyFolder = 15;    // the file system is read-only
 inline constexpr std::int16_t kFolderNotAllowed = 16;  // the user may not write there
 inline constexpr std::int16_t kPathTooLong = 17;
 inline constexpr std::int16_t kPathInTheWay = 18;  // a folder or a read-only file where the file goes
+// The copy, whole, is not the terminal's file (its size and SHA-256 differ),
+// also when copied again from its start: the file kept changing.
+inline constexpr std::int16_t kChangedDuringCopy = 19;
+// The terminal did not answer when asked for its file's size and SHA-256,
+// so the copy could not be checked whole.
+inline constexpr std::int16_t kNotConfirmed = 20;
 
 }  // namespace bayhaul::tether::transfer

@@ -81,6 +81,10 @@ std::string TransferFailureText(std::int16_t status, const std::string& bytes) {
             return "the path is too long";
         case t::kPathInTheWay:
             return "a folder or a read-only file is in the way of the file";
+        case t::kChangedDuringCopy:
+            return "the terminal's file changed while it was copied, twice";
+        case t::kNotConfirmed:
+            return "the terminal did not answer when asked to confirm the copy";
         default:
             return "library status " + std::to_string(status) + After(bytes);
     }

@@ -1,18 +1,19 @@
 #include "press/history.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 
-#include "files/durable_file.h"
+#include "files/own_file.h"
 
 namespace bayhaul {
 
 namespace {
 
-constexpr std::size_t kFields = 7;
-constexpr std::size_t kMostBytesRead = 64 * 1024 * 1024;
-const std::vector<std::string> kHeader = {"date and time", "press", "port", "outcome", "file", "bytes", "sha256"};
+const std::vector<std::string> kHeader = {"date and time", "press",  "port",   "outcome", "file",
+                                          "bytes",         "sha256", "delete", "clock"};
+// Records written before the delete and clock columns.
+constexpr std::size_t kOlderFields = 7;
 
 std::string PathIn(const std::string& folder) {
     return (std::filesystem::path(folder) / kHistoryFile).string();
@@ -33,11 +34,10 @@ std::string Line(const std::vector<std::string>& fields) {
     return line + "\r\n";
 }
 
-// The records of a CSV text: quoted fields may hold commas, quotes and line
-// breaks; a record ends at a line break outside quotes. A last record
-// without its line end is one a crash cut short, and is dropped.
-std::vector<std::vector<std::string>> Records(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
+// The fields of one record's text: quoted fields may hold commas, quotes
+// and line breaks; the record ends at the line break outside quotes, which
+// must be its last character. Nothing when the text is not one whole record.
+std::optional<std::vector<std::string>> Fields(std::string_view text) {
     std::vector<std::string> fields;
     std::string field;
     bool quoted = false;
@@ -58,16 +58,22 @@ std::vector<std::vector<std::string>> Records(const std::string& text) {
             fields.push_back(std::move(field));
             field.clear();
         } else if (c == '\n') {
+            if (i + 1 != text.size()) return std::nullopt;
             if (!field.empty() && field.back() == '\r') field.pop_back();
             fields.push_back(std::move(field));
-            field.clear();
-            records.push_back(std::move(fields));
-            fields.clear();
+            return fields;
         } else {
             field += c;
         }
     }
-    return records;
+    return std::nullopt;  // a record a crash cut short has no line end
+}
+
+bool Digits(std::string_view text, std::size_t from, std::size_t count) {
+    for (std::size_t i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -79,39 +85,52 @@ std::string HistoryTime(const LocalTime& moment) {
     return text;
 }
 
+std::string NewPressId(const LocalTime& start) {
+    static std::atomic<unsigned long> presses{0};
+    return HistoryTime(start) + " #" + std::to_string(ThisProcess()) + "." + std::to_string(++presses);
+}
+
+std::string PressStart(const std::string& id) {
+    return id.substr(0, id.find(" #"));
+}
+
 std::string AppendHistory(const std::string& folder, const HistoryRecord& record) {
     std::error_code made;
     std::filesystem::create_directories(folder, made);
-    const std::string path = PathIn(folder);
-    std::error_code ignored;
-    const bool fresh = !std::filesystem::exists(path, ignored) || std::filesystem::file_size(path, ignored) == 0;
-    const std::string text = (fresh ? Line(kHeader) : "") + Line({record.when, record.press, record.port,
-                                                                   record.outcome, record.file, record.bytes,
-                                                                   record.sha256});
-    const FileResult written = AppendDurably(path, text);
+    const FileResult written = AppendDurably(PathIn(folder),
+                                             Line({record.when, record.press, record.port, record.outcome, record.file,
+                                                   record.bytes, record.sha256, record.deleted, record.clock}),
+                                             history_csv::HeaderLine());
     return written.ok ? "" : written.error;
 }
 
-std::vector<HistoryRecord> ReadHistory(const std::string& folder) {
-    std::vector<HistoryRecord> records;
-    const std::optional<std::string> text = ReadRegularFile(PathIn(folder), kMostBytesRead);
-    if (!text) return records;
-    for (std::vector<std::string>& fields : Records(*text)) {
-        if (fields.size() != kFields || fields == kHeader) continue;
-        records.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]});
-    }
-    return records;
+namespace history_csv {
+
+std::string HeaderLine() {
+    return Line(kHeader);
 }
 
-std::vector<HistoryRecord> LastPresses(const std::vector<HistoryRecord>& records, std::size_t presses) {
-    std::size_t first = records.size();
-    std::size_t seen = 0;
-    while (first > 0) {
-        const bool newPress = first == records.size() || records[first - 1].press != records[first].press;
-        if (newPress && ++seen > presses) break;
-        --first;
-    }
-    return {records.begin() + static_cast<std::ptrdiff_t>(first), records.end()};
+bool StartsRecord(std::string_view text) {
+    // "2026-12-09 18:02:11,"
+    return text.size() >= 20 && Digits(text, 0, 4) && text[4] == '-' && Digits(text, 5, 2) && text[7] == '-' &&
+           Digits(text, 8, 2) && text[10] == ' ' && Digits(text, 11, 2) && text[13] == ':' && Digits(text, 14, 2) &&
+           text[16] == ':' && Digits(text, 17, 2) && text[19] == ',';
 }
+
+bool StartsHeader(std::string_view text) {
+    const std::string start = kHeader[0] + ",";
+    return text.substr(0, start.size()) == start;
+}
+
+std::optional<HistoryRecord> ParseRecord(std::string_view text) {
+    if (!StartsRecord(text)) return std::nullopt;
+    std::optional<std::vector<std::string>> fields = Fields(text);
+    if (!fields || (fields->size() != kHeader.size() && fields->size() != kOlderFields)) return std::nullopt;
+    fields->resize(kHeader.size());
+    std::vector<std::string>& f = *fields;
+    return HistoryRecord{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]};
+}
+
+}  // namespace history_csv
 
 }  // namespace bayhaul

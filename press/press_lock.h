@@ -3,7 +3,9 @@
 // of the same user finds it held and does not start, so two presses never
 // number their files alike or fight over a terminal. The lock is the
 // system's own lock on a file in the user's state folder: it goes with the
-// process however that ends, and the file names who holds it.
+// process however that ends, and the file names who holds it and since
+// when. The file is Bayhaul's alone: a link at its name is refused, and only
+// the process that holds the lock writes it.
 #pragma once
 
 #include <functional>
@@ -26,10 +28,16 @@ using PressLockTaker = std::function<std::unique_ptr<PressLock>(std::string& why
 // held in the name of `who` ("bayhaul --download", say).
 PressLockTaker FilePressLock(std::string folder, std::string who);
 
-// What a holder writes into the lock file: who, its process, since when; or ""
-// when `written`, the file's text, names this process already. A watch takes
-// the lock for every probe and so need not write the file each time.
-std::string PressHolderText(const std::string& written, const std::string& who, unsigned long process);
+// What a holder writes into the lock file each time it takes the lock: who,
+// its process, and since when, which is now.
+std::string PressHolderText(const std::string& who, unsigned long process);
+// The holder a lock file's text names: its first line.
+std::string HolderOf(const std::string& text);
+
+// Why a lock at `path` is not taken: what is there is not a file of ours
+// alone, so writing it could write something of the user's.
+enum class LockObstacle { Link, OtherName, NotAFile };
+std::string NotOurLockText(const std::string& path, LockObstacle obstacle);
 
 // The sentence for a press that did not start because `holder` runs one.
 std::string PressRunningText(const std::string& holder);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace bayhaul {
 
@@ -22,24 +23,41 @@ private:
     HANDLE file_;
 };
 
-// The file's text from its start, line ends dropped.
+// The holder the file names.
 std::string TextOf(HANDLE file) {
     char text[512] = {};
     DWORD got = 0;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     ReadFile(file, text, sizeof text - 1, &got, nullptr);
-    std::string holder(text, got);
-    while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r')) holder.pop_back();
-    return holder;
+    return HolderOf(std::string(text, got));
 }
 
 std::string HolderIn(const std::string& path) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "";
     const std::string holder = TextOf(file);
     CloseHandle(file);
     return holder;
+}
+
+// Why the opened file is not a lock of ours alone, if it is not.
+std::optional<LockObstacle> ObstacleIn(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information) || GetFileType(file) != FILE_TYPE_DISK)
+        return LockObstacle::NotAFile;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return LockObstacle::Link;
+    if (information.nNumberOfLinks != 1) return LockObstacle::OtherName;
+    return std::nullopt;
+}
+
+// Says who holds the lock now: the new line first, then the file cut to it.
+void Describe(HANDLE file, const std::string& holder) {
+    // Should this fail, only the description is lost: the lock holds.
+    const std::string line = holder + "\r\n";
+    DWORD written = 0;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    if (WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) SetEndOfFile(file);
 }
 
 std::string CannotLock(const std::string& what) {
@@ -57,22 +75,20 @@ PressLockTaker FilePressLock(std::string folder, std::string who) {
         std::error_code made;  // one that exists already is fine; one that cannot be made fails below
         std::filesystem::create_directories(folder, made);
         const std::string path = folder + "\\" + kLockFile;
+        // A link is opened as itself, and refused.
         const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             why = GetLastError() == ERROR_SHARING_VIOLATION ? PressRunningText(HolderIn(path))
                                                             : CannotLock("cannot open " + path);
             return nullptr;
         }
-        // Should this fail, only the description is lost: the lock holds.
-        const std::string holder = PressHolderText(TextOf(file), who, GetCurrentProcessId());
-        if (!holder.empty()) {
-            const std::string line = holder + "\r\n";
-            DWORD written = 0;
-            SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-            SetEndOfFile(file);
-            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        if (const std::optional<LockObstacle> obstacle = ObstacleIn(file)) {
+            why = NotOurLockText(path, *obstacle);
+            CloseHandle(file);
+            return nullptr;
         }
+        Describe(file, PressHolderText(who, GetCurrentProcessId()));
         return std::make_unique<FileLock>(file);
     };
 }

@@ -12,16 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Days since 1970-01-01 of a date of the Gregorian calendar.
-long DaysOf(int year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const long yearOfEra = year - era * 400;
-    const long dayOfYear = (153L * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 std::string DayName(const LocalTime& moment) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", moment.year, moment.month, moment.day);
@@ -38,16 +28,29 @@ fs::path FreeName(const fs::path& folder, const fs::path& name) {
     return candidate;
 }
 
+// Whether `folder` is a folder of its own, not a link to one elsewhere.
+bool RealFolder(const fs::path& folder) {
+    std::error_code error;
+    return fs::is_directory(fs::symlink_status(folder, error));
+}
+
 }  // namespace
 
 std::string KeepReplacedFile(const std::string& stateFolder, const std::string& file, const LocalTime& today,
                              std::string& why) {
-    const fs::path day = fs::path(stateFolder) / kReplacedFolder / DayName(today);
+    const fs::path replaced = fs::path(stateFolder) / kReplacedFolder;
+    const fs::path day = replaced / DayName(today);
     std::error_code error;
-    fs::create_directories(day, error);
-    if (error) {
-        why = "cannot create " + day.string() + ": " + error.message();
-        return "";
+    for (const fs::path& folder : {replaced, day}) {
+        fs::create_directories(folder, error);
+        if (error) {
+            why = "cannot create " + folder.string() + ": " + error.message();
+            return "";
+        }
+        if (!RealFolder(folder)) {
+            why = folder.string() + " is a symbolic link, which Bayhaul does not follow: remove it";
+            return "";
+        }
     }
     const fs::path kept = FreeName(day, fs::path(file).filename());
     fs::create_hard_link(file, kept, error);
@@ -63,14 +66,15 @@ std::string KeepReplacedFile(const std::string& stateFolder, const std::string& 
 
 void RemoveExpiredCopies(const std::string& stateFolder, const LocalTime& today) {
     const fs::path replaced = fs::path(stateFolder) / kReplacedFolder;
-    const long now = DaysOf(today.year, today.month, today.day);
+    if (!RealFolder(replaced)) return;
+    const long now = DaysSinceEpoch(today.year, today.month, today.day);
     std::error_code error;
     for (fs::directory_iterator entry(replaced, error), end; !error && entry != end; entry.increment(error)) {
         int year = 0, month = 0, day = 0;
         char rest = 0;
         const std::string name = entry->path().filename().string();
         if (std::sscanf(name.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &rest) != 3) continue;
-        if (now - DaysOf(year, month, day) <= kKeepReplacedDays) continue;
+        if (now - DaysSinceEpoch(year, month, day) <= kKeepReplacedDays || !RealFolder(entry->path())) continue;
         std::error_code ignored;
         fs::remove_all(entry->path(), ignored);
     }

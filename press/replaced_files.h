@@ -1,7 +1,8 @@
 // No file is destroyed by a press: a file that a press replaces is first
 // kept in a folder of that day beside the history,
 // <state folder>/replaced/2026-12-09/FORM.DAT, and such copies are removed
-// once they are older than 30 days.
+// once they are older than 30 days. Those folders are Bayhaul's: a link in
+// their place is never followed.
 #pragma once
 
 #include <string>

@@ -13,6 +13,10 @@ struct LocalTime {
     int second = 0;
 };
 
+// Days since 1970-01-01 of a date of the Gregorian calendar, for counting
+// the days between two dates.
+long DaysSinceEpoch(int year, int month, int day);
+
 class Clock {
 public:
     virtual ~Clock() = default;

@@ -11,8 +11,9 @@ namespace {
 constexpr std::uint64_t kWriteAhead = 64;  // bytes a UART's transmit buffer holds
 }
 
-FaultLine::FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<std::uint64_t()> takenByLine)
-    : inner_(inner), options_(options), takenByLine_(std::move(takenByLine)) {}
+FaultLine::FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<std::uint64_t()> takenByLine,
+                     std::function<void()> rewrite)
+    : inner_(inner), options_(options), takenByLine_(std::move(takenByLine)), rewrite_(std::move(rewrite)) {}
 
 void FaultLine::BeginFilePhase() {
     inFilePhase_ = true;
@@ -29,6 +30,8 @@ bool FaultLine::Write(const std::uint8_t* data, std::size_t size) {
         if (limit >= 0) allowed = static_cast<std::size_t>(std::clamp<std::int64_t>(limit - sentInPhase_, 0, size));
         const std::int64_t corrupt = options_.corruptAt - sentInPhase_;
         if (phases_ == 1 && corrupt >= 0 && corrupt < static_cast<std::int64_t>(size)) bytes[corrupt] ^= 0x5A;
+        const std::int64_t rewrite = options_.rewriteAt - sentInPhase_;
+        if (phases_ == 1 && rewrite >= 0 && rewrite < static_cast<std::int64_t>(size) && rewrite_) rewrite_();
         sentInPhase_ += static_cast<std::int64_t>(size);
     }
     if (allowed > 0 && !inner_.Write(bytes.data(), allowed)) return false;

@@ -1,6 +1,6 @@
 // The simulator's own side of the line: a stall or a hang-up after a number
-// of bytes of a file phase, one corrupted byte in a connection's first file
-// phase, and a write-ahead no longer than a UART's when the line is paced (a
+// of bytes of a file phase, one corrupted byte and one rewrite of the file
+// being sent in a connection's first file phase, and a write-ahead no longer than a UART's when the line is paced (a
 // write returns once nearly all of it is on the line).
 #pragma once
 
@@ -16,7 +16,9 @@ class FaultLine : public tether::ByteLine {
 public:
     // `takenByLine` tells how many of the bytes written here the line has
     // taken so far; empty when the line is not paced.
-    FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<std::uint64_t()> takenByLine);
+    // `rewrite` changes the file being sent, for --rewrite-at.
+    FaultLine(tether::ByteLine& inner, const SimOptions& options, std::function<std::uint64_t()> takenByLine,
+              std::function<void()> rewrite);
 
     tether::ReadResult Read(std::uint8_t* buffer, std::size_t max, int timeoutMs) override {
         return inner_.Read(buffer, max, timeoutMs);
@@ -34,6 +36,7 @@ private:
     tether::ByteLine& inner_;
     const SimOptions& options_;
     std::function<std::uint64_t()> takenByLine_;
+    std::function<void()> rewrite_;
     std::uint64_t written_ = 0;
     bool inFilePhase_ = false;
     int phases_ = 0;  // file phases begun on this connection

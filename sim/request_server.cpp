@@ -100,6 +100,11 @@ Reply RequestServer::Execute(const Frame& request) {
             const auto size = storage_.FileSize(text);
             std::vector<std::uint8_t> payload{static_cast<std::uint8_t>(size ? 1 : 0)};
             AppendU32(payload, static_cast<std::uint32_t>(size.value_or(0)));
+            if (const auto print =
+                    size && version_ >= msg::kFileDigestVersion ? storage_.Fingerprint(text) : std::nullopt;
+                print && print->size == *size) {
+                payload.insert(payload.end(), print->digest.begin(), print->digest.end());
+            }
             return {Answer(request, payload),
                     "query " + shown + ": " + (size ? std::to_string(*size) + " bytes" : "none"), nullptr};
         }

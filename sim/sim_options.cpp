@@ -9,8 +9,9 @@ namespace bayhaul::sim {
 
 const char* const kSimUsage =
     "usage: bayhaul-terminal --com N --dir DIR [--setting 8|9] [--pace] [--latency MS] [--noise FRACTION]\n"
-    "                        [--stall-after BYTES] [--hangup-after BYTES] [--corrupt-at BYTE] [--no-answer]\n"
-    "                        [--ignore-queries] [--switched-off] [--protocol 1|2|3] [--blocks follow|1024|128]\n";
+    "                        [--stall-after BYTES] [--hangup-after BYTES] [--corrupt-at BYTE] [--rewrite-at BYTE]\n"
+    "                        [--no-answer] [--ignore-queries] [--switched-off] [--protocol 1|2|3]\n"
+    "                        [--blocks follow|1024|128]\n";
 
 namespace {
 
@@ -82,6 +83,8 @@ std::optional<SimOptions> ParseSimOptions(int argc, const char* const* argv, std
             ok = ParseFraction(value, options.noise);
         } else if (flag == "--corrupt-at") {
             ok = ParseInteger(value, 0, INT64_MAX, options.corruptAt);
+        } else if (flag == "--rewrite-at") {
+            ok = ParseInteger(value, 0, INT64_MAX, options.rewriteAt);
         } else if (flag == "--protocol") {
             ok = ParseInteger(value, 1, tether::msg::kProtocolVersion, number);
             options.protocol = static_cast<int>(number);

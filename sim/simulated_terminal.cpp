@@ -78,7 +78,8 @@ public:
           ownEnd_(ends.own),
           model_(ends.model, port.line().fd(), ModelOptions(port, options)),
           line_(ownEnd_, options,
-                options.pace ? std::function<std::uint64_t()>([this] { return model_.SentFromA(); }) : nullptr),
+                options.pace ? std::function<std::uint64_t()>([this] { return model_.SentFromA(); }) : nullptr,
+                [this] { Say(storage_.Rewrite(sending_) ? "rewritten " + sending_ : "rewrite failed"); }),
           reader_(line_) {}
 
     // Serves until the line hangs up.
@@ -140,6 +141,7 @@ private:
     }
 
     void Send(const Reply& ready, std::uint8_t start) {
+        sending_ = ready.sendName;
         line_.BeginFilePhase();
         ymodem::SendOptions send;
         send.offset = ready.sendFrom;
@@ -165,6 +167,7 @@ private:
     LineModel model_;
     FaultLine line_;
     LineReader reader_;
+    std::string sending_;  // the name of the file of the running file phase
 };
 
 }  // namespace

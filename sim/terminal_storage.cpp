@@ -46,6 +46,20 @@ std::optional<std::uint64_t> TerminalStorage::FileSize(const std::string& name) 
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+std::optional<FileFingerprint> TerminalStorage::Fingerprint(const std::string& name) const {
+    if (!FileSize(name)) return std::nullopt;
+    return FingerprintOfFile(PathOf(name));
+}
+
+bool TerminalStorage::Rewrite(const std::string& name) const {
+    const auto size = FileSize(name);
+    const auto content = size ? ReadRegularFile(PathOf(name), static_cast<std::size_t>(*size)) : std::nullopt;
+    if (!content) return false;
+    std::string inverted = *content;
+    for (char& byte : inverted) byte = static_cast<char>(~byte);
+    return OverwriteInPlace(PathOf(name), inverted).ok;
+}
+
 std::shared_ptr<tether::ymodem::SendSource> TerminalStorage::Open(const std::string& name) const {
     if (!IsPlainName(name)) return nullptr;
     const int fd = open(PathOf(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

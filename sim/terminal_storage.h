@@ -22,6 +22,10 @@ public:
     static bool IsPlainName(const std::string& name);
 
     std::optional<std::uint64_t> FileSize(const std::string& name) const;
+    std::optional<FileFingerprint> Fingerprint(const std::string& name) const;
+    // Rewrites the file in place to the same size, every byte inverted: a
+    // terminal that took new records between two parts of a copy.
+    bool Rewrite(const std::string& name) const;
     // The file opened for sending, its bytes read as they are sent; nothing
     // when there is no such regular file.
     std::shared_ptr<tether::ymodem::SendSource> Open(const std::string& name) const;

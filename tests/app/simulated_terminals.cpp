@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <random>
 
+#include "support/in_child.h"
+
 namespace bayhaul::testing {
 
 using namespace std::chrono_literals;
@@ -17,7 +19,7 @@ constexpr uid_t kNobody = 65534;
 
 SimulatedTerminals::SimulatedTerminals() {
     env_.Set("HOME", home.Path());
-    env_.Set("XDG_CONFIG_HOME", home / "config");  // no user-dirs.dirs: the folders are ~/Desktop and ~/Documents
+    env_.Set("XDG_CONFIG_HOME", home / "config");       // no user-dirs.dirs: the folders are ~/Desktop and ~/Documents
     env_.Set("XDG_STATE_HOME", home / ".local/state");  // the history and the lock of presses
     env_.Set("XDG_RUNTIME_DIR", runtime.Path());
     std::filesystem::create_directories(home / "Desktop");
@@ -31,7 +33,7 @@ std::string SimulatedTerminals::Start(int com, const std::optional<std::string>&
     if (data) WriteWholeFile(folder + "/FORM.DAT", *data);
     if (!commandPrefix.empty()) std::filesystem::permissions(folder, std::filesystem::perms::all);
     std::vector<std::string> simulator = commandPrefix;
-    simulator.push_back(SIMULATOR_PATH);
+    simulator.push_back(Program(SIMULATOR_PATH));
     auto terminal = sim::ChildProcess::StartSimulator(simulator, com, folder, options);
     EXPECT_TRUE(terminal) << "simulator did not start on COM" << com;
     terminals_.emplace_back(com, std::move(terminal));
@@ -44,8 +46,24 @@ void SimulatedTerminals::Signal(int com, int signal) {
     }
 }
 
-std::vector<std::string> SimulatedTerminals::AsOrdinaryUser() {
+std::vector<std::string> SimulatedTerminals::AsOrdinaryUser(const std::vector<std::string>& programs,
+                                                            std::string& why) {
+    why.clear();
     if (geteuid() != 0) return {};
+    namespace fs = std::filesystem;
+    copies_ = std::make_unique<TempDir>();
+    fs::permissions(copies_->Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+    std::vector<std::string> files = programs;
+    files.push_back(SIMULATOR_PATH);
+    for (const std::string& file : files) {
+        const std::string copy = Program(file);
+        fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
+        if (RunInChild({true, -1}, [&] { return ::access(copy.c_str(), X_OK) == 0 ? 0 : 1; }) != 0) {
+            why = "an ordinary user cannot run " + copy + ": a folder on its way is closed to others (TMPDIR?)";
+            return {};
+        }
+    }
     for (const TempDir* folder : {&home, &runtime, &work}) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(folder->Path()))
             ::chown(entry.path().c_str(), kNobody, kNobody);
@@ -53,6 +71,11 @@ std::vector<std::string> SimulatedTerminals::AsOrdinaryUser() {
     }
     commandPrefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
     return commandPrefix;
+}
+
+std::string SimulatedTerminals::Program(const std::string& program) const {
+    if (!copies_) return program;
+    return *copies_ / std::filesystem::path(program).filename().string();
 }
 
 std::string SimulatedTerminals::RandomData(std::size_t size, unsigned seed) {

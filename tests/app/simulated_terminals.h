@@ -34,16 +34,23 @@ public:
     std::string StateFolder() const { return home / ".local/state/bayhaul"; }
 
     // Runs the terminals, and whatever else a test starts this way, as an
-    // ordinary user: as root, as nobody, who is then given these folders.
-    // Returns the words to put before a program's own.
-    std::vector<std::string> AsOrdinaryUser();
+    // ordinary user: as root, as nobody, who is then given these folders,
+    // and copies of the simulator and of `programs` (each file as it is) in
+    // a folder of their own that every user may enter, since the build may
+    // sit where nobody else can (root's home, a private temporary folder).
+    // Returns the words to put before a program's own; `why` says why the
+    // ordinary user cannot run the copies, when it cannot.
+    std::vector<std::string> AsOrdinaryUser(const std::vector<std::string>& programs, std::string& why);
+    // The path to run `program` by: its copy, when there is one.
+    std::string Program(const std::string& program) const;
 
     TempDir home;
-    TempDir runtime;  // XDG_RUNTIME_DIR, holding the virtual-port folder
-    TempDir work;     // the current folder of the program under test
+    TempDir runtime;                         // XDG_RUNTIME_DIR, holding the virtual-port folder
+    TempDir work;                            // the current folder of the program under test
     std::vector<std::string> commandPrefix;  // put before each simulator's command
 
 private:
+    std::unique_ptr<TempDir> copies_;  // the programs the ordinary user runs
     ScopedEnv env_;
     std::vector<std::unique_ptr<TempDir>> storages_;
     std::vector<std::pair<int, std::unique_ptr<sim::ChildProcess>>> terminals_;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "durable_file_fixture.h"
+#include "files/own_file.h"
 
 namespace bayhaul {
 namespace {
@@ -77,20 +78,59 @@ TEST_F(DurableFileTest, AFileBeingWrittenHasNoNameSoAKilledWriterLeavesNothing) 
     EXPECT_EQ(Entries(), 0u);
 }
 
-TEST_F(DurableFileTest, NamedLeftoversOfProcessesThatAreGoneAreRemoved) {
+TEST_F(DurableFileTest, NamedLeftoversOfThisComputersProcessesThatAreGoneAreRemoved) {
     // A process that has ended, and one that runs: this test's own parent.
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
-    const std::string left = target + ".new-" + std::to_string(gone) + "-17";
-    const std::string running = target + ".new-" + std::to_string(::getppid()) + "-17";
-    const std::string other = dir / "OTHER.DAT.new-" + std::to_string(gone) + "-17";
-    for (const std::string& path : {left, running, other}) WriteWholeFile(path, "x");
+    const std::string ours = target + ".new-" + ThisHost() + "-";
+    const std::string left = ours + std::to_string(gone) + "-17";
+    const std::string running = ours + std::to_string(::getppid()) + "-17";
+    const std::string other = dir / "OTHER.DAT.new-" + ThisHost() + "-" + std::to_string(gone) + "-17";
+    // A shared folder: the same process number on another computer, and on
+    // one whose name begins with ours.
+    const std::string elsewhere = target + ".new-another-pc-" + std::to_string(gone) + "-17";
+    const std::string longerName = ours + "2-" + std::to_string(gone) + "-17";
+    const std::string unnamedHost = target + ".new-" + std::to_string(gone) + "-17";
+    for (const std::string& path : {left, running, other, elsewhere, longerName, unnamedHost})
+        WriteWholeFile(path, "x");
 
     ASSERT_TRUE(ReplaceFileContent(target, "new").ok);
     EXPECT_FALSE(fs::exists(left));
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(other)) << "only the target's own leftovers go";
+    EXPECT_TRUE(fs::exists(elsewhere)) << "another computer's file is never judged here";
+    EXPECT_TRUE(fs::exists(longerName));
+    EXPECT_TRUE(fs::exists(unnamedHost)) << "a name without its computer could be anyone's";
+}
+
+// The history and the records of a press: a link, a folder or a pipe at
+// their names is refused in words, never written through, never waited on.
+TEST_F(DurableFileTest, OurOwnFilesAreNeverReachedThroughALinkOrAPipe) {
+    WriteWholeFile(dir / "users-file", "the user's own");
+    fs::create_symlink(dir / "users-file", dir / "history.csv");
+    FileResult result = AppendDurably(dir / "history.csv", "a record\r\n", "a header\r\n");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, dir / "history.csv" + " is a symbolic link, which Bayhaul does not follow: remove it");
+    EXPECT_EQ(ReadWholeFile(dir / "users-file"), "the user's own");
+    EXPECT_FALSE(OwnFileReader::Open(dir / "history.csv", result));
+    EXPECT_NE(result.error.find("is a symbolic link"), std::string::npos) << result.error;
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder");
+    for (const std::string name : {"pipe", "folder"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(OwnFileReader::Open(dir / name, result));
+        EXPECT_EQ(result.error, dir / name + " is not a file (a folder, a pipe or a device): remove it");
+        EXPECT_FALSE(AppendDurably(dir / name, "a record\r\n").ok);
+    }
+
+    WriteWholeFile(target, "x");
+    ::chmod(target.c_str(), 0);
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(OwnFileReader::Open(target, result));
+        EXPECT_EQ(result.error.rfind("cannot open " + target + ": ", 0), 0u) << result.error;
+    }
 }
 
 TEST_F(DurableFileTest, FailuresNameTheirKind) {

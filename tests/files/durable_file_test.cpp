@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "durable_file_fixture.h"
+#include "files/own_file.h"
 
 namespace bayhaul {
 namespace {
@@ -51,5 +52,25 @@ TEST_F(DurableFileTest, OnlyTheStartOfARegularFileIsRead) {
     EXPECT_EQ(ReadRegularFile(dir.Path(), 10), std::nullopt);
     EXPECT_EQ(ReadRegularFile(dir / "missing", 10), std::nullopt);
 }
+TEST_F(DurableFileTest, ALogGetsItsHeaderOnceAndALineCutShortIsEnded) {
+    ASSERT_TRUE(AppendDurably(target, "one\r\n", "header\r\n").ok);
+    ASSERT_TRUE(AppendDurably(target, "two\r\n", "header\r\n").ok);
+    std::ofstream(target, std::ios::binary | std::ios::app) << "thr";
+    ASSERT_TRUE(AppendDurably(target, "four\r\n", "header\r\n").ok);
+    EXPECT_EQ(ReadWholeFile(target), "header\r\none\r\ntwo\r\nthr\r\nfour\r\n");
+
+    FileResult result;
+    const auto reader = OwnFileReader::Open(target, result);
+    ASSERT_TRUE(reader) << result.error;
+    EXPECT_EQ(reader->Size(), 29u);
+    ASSERT_TRUE(AppendDurably(target, "five\r\n").ok);
+    EXPECT_EQ(reader->Size(), 35u) << "as it is now";
+    char piece[8] = {};
+    EXPECT_EQ(reader->ReadAt(29, piece, sizeof piece), 6u) << "fewer at the end";
+    EXPECT_EQ(std::string(piece, 6), "five\r\n");
+    EXPECT_FALSE(OwnFileReader::Open(dir / "missing", result));
+    EXPECT_FALSE(result.ok);
+}
+
 }  // namespace
 }  // namespace bayhaul

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
 #include <csignal>
 #include <filesystem>
 #include <thread>
@@ -195,12 +197,13 @@ TEST_F(LibraryTest, ANoisyLineStillGivesAnIdenticalFile) {
     EXPECT_EQ(ReadFileBytes(target), data);
 }
 
-// The simulator's "send" lines, up to the end of the transfer.
-std::vector<std::string> SendLines(ChildProcess& terminal) {
+// The simulator's "send" and "rewritten" lines, up to the end of the
+// transfer: the end of the `phases`-th file phase that was sent whole.
+std::vector<std::string> SendLines(ChildProcess& terminal, int phases = 1) {
     std::vector<std::string> sends;
     while (const auto line = terminal.ReadLine(2s)) {
-        if (line->rfind("send FORM.DAT", 0) == 0) sends.push_back(*line);
-        if (line->find(": sent") != std::string::npos) break;
+        if (line->rfind("send FORM.DAT", 0) == 0 || line->rfind("rewritten", 0) == 0) sends.push_back(*line);
+        if (line->find(": sent") != std::string::npos && --phases == 0) break;
     }
     return sends;
 }
@@ -231,6 +234,50 @@ TEST_F(LibraryTest, AStreamingErrorResumesFromTheFirstByteNotReceived) {
         ASSERT_EQ(sends.size(), 2u);
         EXPECT_EQ(sends[1], std::string("send FORM.DAT: 5000 bytes ") + c.resumedFrom);
     }
+}
+
+// A terminal that took new records between the two parts of a resumed
+// copy: the copy has the right size but mixes old and new bytes. Checked
+// whole against the terminal's file, it is copied again from its start.
+TEST_F(LibraryTest, AFileRewrittenBetweenThePartsOfAResumedCopyIsCopiedAgainWhole) {
+    const auto data = RandomBytes(5000);
+    PutFile(data);
+    // Rewritten while the second block goes out, broken in the third.
+    auto terminal = StartTerminal(60, {"--rewrite-at", "1200", "--corrupt-at", std::to_string(133 + 2 * 1029 + 100)});
+    const LinkHandle h = Connected(60);
+    EXPECT_EQ(Download(h, target_ / "rewritten"), 2);
+    std::vector<std::uint8_t> now = data;
+    for (std::uint8_t& byte : now) byte = static_cast<std::uint8_t>(~byte);
+    ASSERT_EQ(ReadFileBytes(storage_ / "FORM.DAT"), now);
+    EXPECT_TRUE(ReadFileBytes(target_ / "rewritten") == now) << "the terminal's file as it is, never a mix";
+    EXPECT_EQ(SendLines(*terminal, 2),
+              (std::vector<std::string>{"send FORM.DAT: 5000 bytes", "rewritten FORM.DAT",
+                                        "send FORM.DAT: 5000 bytes from 2048", "send FORM.DAT: 5000 bytes"}));
+}
+
+// A file that changes during every copy is never called copied.
+TEST_F(LibraryTest, AFileThatKeepsChangingFailsAfterASecondCopy) {
+    const std::size_t size = 20000;
+    PutFile(RandomBytes(size));
+    auto terminal = StartTerminal(61, {"--pace"});  // 1.7 s a copy
+    const LinkHandle h = Connected(61);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        // In place, so the terminal always finds a file of the same size.
+        for (unsigned round = 0; !done; ++round) {
+            std::fstream file(storage_ / "FORM.DAT", std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(round * 997 % size));
+            file.put(static_cast<char>(round));
+            file.close();
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    const std::int16_t status = Download(h, target_ / "changing");
+    done = true;
+    writer.join();
+    EXPECT_EQ(status, 19);
+    EXPECT_TRUE(TargetFolderEntries().empty());
+    EXPECT_EQ(SendLines(*terminal, 2), std::vector<std::string>(2, "send FORM.DAT: 20000 bytes"));
 }
 
 TEST_F(LibraryTest, AFirstVersionTerminalGetsTheWholeFileAskedForAgain) {

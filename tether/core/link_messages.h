@@ -32,6 +32,9 @@ constexpr std::uint8_t kKeptChanged = 2;  // kDeleteIfSame only: the file differ
 constexpr std::uint8_t kProtocolVersion = 3;
 constexpr std::uint8_t kResumeVersion = 2;        // the first version that knows kSendFrom
 constexpr std::uint8_t kDeleteIfSameVersion = 3;  // the first version that knows kDeleteIfSame
+// The first version whose file status adds the file's SHA-256 (32 bytes)
+// after its size, so the PC checks its copy whole against the terminal's.
+constexpr std::uint8_t kFileDigestVersion = 3;
 }  // namespace msg
 
 // The line speed a link setting names: "8" is 115200 bit/s, "9" 9600.

@@ -1,5 +1,6 @@
 #include "tether/lib/port_connection.h"
 
+#include <algorithm>
 #include <random>
 
 #include "ports/com_number.h"
@@ -239,38 +240,17 @@ std::int16_t PortConnection::StartDownload(const std::string& localPath, const s
     return result::kStarted;
 }
 
-// Streams first ('G'); after an error in the stream the whole file is asked
-// for again with acknowledged blocks ('C').
-// Streams ('G'). After an error in the stream a terminal that can resume is
-// asked at once for the rest, from the first byte not yet received, as
-// often as it takes within the file phase's limit; whatever of the broken
-// stream is still on the line is skipped while the answer is awaited. While
-// errors persist (two streamed phases in a row that brought little) the
-// rest comes with acknowledged blocks, a few of them on the line at once
-// ('W'), each error then costing a few blocks. An older
-// terminal is asked for the whole file again with acknowledged blocks.
+// The whole file, then the check that it is the terminal's file: a file
+// that changed between two parts of a resumed copy, or during it, mixes old
+// and new records. A difference has the file copied again from its start,
+// once; then it fails.
 void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string localPath, std::string name) {
     Progress progress;
-    bool streamFailed = false;
-    std::int16_t code = DownloadAttempt(*file, name, ymodem::kStreamMode, progress, streamFailed);
-    const bool canResume = version_ >= msg::kResumeVersion && name.size() + 4 <= kMaxPayload;
-    std::uint64_t phaseStart = 0;
-    int shortPhases = 0;  // in a row
-    while (streamFailed && canResume) {
-        shortPhases = progress.received - phaseStart < kWorthStreaming ? shortPhases + 1 : 0;
-        phaseStart = progress.received;
-        progress.resuming = true;
-        const std::uint8_t mode = shortPhases >= 2 ? ymodem::kWindowMode : ymodem::kStreamMode;
-        code = DownloadAttempt(*file, name, mode, progress, streamFailed);
-    }
-    if (streamFailed) {
-        const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
-        if (drained == Wait::Closed)
-            code = transfer::kLineLost;
-        else if (drained == Wait::Cancelled)
-            code = transfer::kCancelled;
-        else
-            code = DownloadAttempt(*file, name, ymodem::kCrcMode, progress = {}, streamFailed);
+    std::int16_t code = ReceiveWhole(*file, name, progress);
+    for (int copies = 1; code == transfer::kDone; ++copies) {
+        code = CheckWhole(name, progress);
+        if (code != transfer::kChangedDuringCopy || copies == 2) break;
+        code = ReceiveWhole(*file, name, progress = {});
     }
     if (code == transfer::kLocalFileError) code = LocalFileCode(file->LastFailure().problem);
     if (code == transfer::kDone) {
@@ -281,10 +261,60 @@ void PortConnection::RunDownload(std::unique_ptr<DurableFile> file, std::string 
     // What a delete must find on the terminal: the copy as it is on disk.
     if (code == transfer::kDone) {
         const auto print = FingerprintOfFile(localPath);
-        if (print) lastCopy_ = Copy{name, *print};
-        else code = transfer::kLocalFileError;
+        if (print)
+            lastCopy_ = Copy{name, *print};
+        else
+            code = transfer::kLocalFileError;
     }
     state_ = code;
+}
+
+// Streams ('G'). After an error in the stream a terminal that can resume is
+// asked at once for the rest, from the first byte not yet received, as
+// often as it takes within the file phase's limit; whatever of the broken
+// stream is still on the line is skipped while the answer is awaited. While
+// errors persist (two streamed phases in a row that brought little) the
+// rest comes with acknowledged blocks, a few of them on the line at once
+// ('W'), each error then costing a few blocks. An older
+// terminal is asked for the whole file again with acknowledged blocks ('C').
+std::int16_t PortConnection::ReceiveWhole(DurableFile& file, const std::string& name, Progress& progress) {
+    bool streamFailed = false;
+    std::int16_t code = DownloadAttempt(file, name, ymodem::kStreamMode, progress, streamFailed);
+    const bool canResume = version_ >= msg::kResumeVersion && name.size() + 4 <= kMaxPayload;
+    std::uint64_t phaseStart = 0;
+    int shortPhases = 0;  // in a row
+    while (streamFailed && canResume) {
+        shortPhases = progress.received - phaseStart < kWorthStreaming ? shortPhases + 1 : 0;
+        phaseStart = progress.received;
+        progress.resuming = true;
+        const std::uint8_t mode = shortPhases >= 2 ? ymodem::kWindowMode : ymodem::kStreamMode;
+        code = DownloadAttempt(file, name, mode, progress, streamFailed);
+    }
+    if (!streamFailed) return code;
+    const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
+    if (drained == Wait::Closed) return transfer::kLineLost;
+    if (drained == Wait::Cancelled) return transfer::kCancelled;
+    return DownloadAttempt(file, name, ymodem::kCrcMode, progress = {}, streamFailed);
+}
+
+std::int16_t PortConnection::CheckWhole(const std::string& name, const Progress& progress) {
+    if (version_ < msg::kFileDigestVersion) return transfer::kDone;
+    const ExchangeResult r = Ask(msg::kQueryFile, name);
+    if (r.status == ExchangeStatus::Cancelled) return transfer::kCancelled;
+    if (r.status != ExchangeStatus::Answered || r.answer.type != AnswerType(msg::kQueryFile)) {
+        return r.status == ExchangeStatus::LineLost ? transfer::kLineLost : transfer::kNotConfirmed;
+    }
+    // Present (1 byte), size (4), SHA-256 (32).
+    const auto& payload = r.answer.payload;
+    const std::optional<std::uint32_t> size = ReadU32(payload, 1);
+    if (!size) return transfer::kNotConfirmed;
+    if (payload[0] == 0) return transfer::kChangedDuringCopy;  // the file went meanwhile
+    constexpr std::size_t kDigestAt = 5;
+    const Sha256Digest digest = Sha256(progress.digest).Finish();
+    if (payload.size() < kDigestAt + digest.size()) return transfer::kDone;  // a terminal that does not tell it
+    const bool same =
+        *size == progress.received && std::equal(digest.begin(), digest.end(), payload.begin() + kDigestAt);
+    return same ? transfer::kDone : transfer::kChangedDuringCopy;
 }
 
 std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar,
@@ -292,7 +322,10 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
     streamFailed = false;
     received_ = static_cast<std::int64_t>(progress.received);
     state_ = transfer::kRequested;
-    if (!progress.resuming && !file.Restart()) return transfer::kLocalFileError;
+    if (!progress.resuming) {
+        if (!file.Restart()) return transfer::kLocalFileError;
+        progress.digest = Sha256();
+    }
     std::string request = name;
     if (progress.resuming) {
         std::vector<std::uint8_t> offset;
@@ -320,8 +353,8 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
     // Counts progress for TransferStatus while passing the data on to the file.
     class ProgressSink : public ymodem::ReceiveSink {
     public:
-        ProgressSink(PortConnection& session, DurableFile& file, std::uint64_t promised)
-            : session_(session), file_(file), promised_(promised) {}
+        ProgressSink(PortConnection& session, DurableFile& file, Sha256& digest, std::uint64_t promised)
+            : session_(session), file_(file), digest_(digest), promised_(promised) {}
         // Block 0 must announce the size the send request's answer gave.
         bool Announced(std::uint64_t size) override {
             if (size != promised_) return false;
@@ -330,6 +363,7 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
         }
         bool Append(const std::uint8_t* data, std::size_t size) override {
             if (!file_.Append(data, size)) return false;
+            digest_.Add(data, size);
             session_.received_ += static_cast<std::int64_t>(size);
             return true;
         }
@@ -337,8 +371,9 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
     private:
         PortConnection& session_;
         DurableFile& file_;
+        Sha256& digest_;
         const std::uint64_t promised_;
-    } sink(*this, file, *size);
+    } sink(*this, file, progress.digest, *size);
 
     ymodem::ReceiveOptions options;
     options.startChar = startChar;

@@ -51,11 +51,18 @@ private:
     // How far a transfer has come over its file phases.
     struct Progress {
         std::uint64_t received = 0;  // the file's bytes held, all from its start
+        Sha256 digest;               // of those bytes
         SteadyClock::time_point deadline = SteadyClock::time_point::max();
         bool resuming = false;  // ask for the rest rather than the whole file
     };
 
     void RunDownload(std::unique_ptr<DurableFile> file, std::string localPath, std::string name);
+    // The whole file into `file` from its start, resuming or falling back as
+    // the terminal allows; the transfer status, and what arrived in `progress`.
+    std::int16_t ReceiveWhole(DurableFile& file, const std::string& name, Progress& progress);
+    // Whether the terminal's file now is what arrived: its size and SHA-256,
+    // asked of a terminal that tells them; kDone when it is or cannot tell.
+    std::int16_t CheckWhole(const std::string& name, const Progress& progress);
     std::int16_t DownloadAttempt(DurableFile& file, const std::string& name, std::uint8_t startChar, Progress& progress,
                                  bool& streamFailed);
 
