@@ -74,7 +74,7 @@ namespace {
 std::string ProblemAfter(const DownloadResult& result, const std::string& status) {
     if (result.couldNotRun) {
         const auto listing = std::find_if(result.ports.begin(), result.ports.end(),
-                                          [](const PortReport& line) { return line.port == 0; });
+                                          [](const PortReport& line) { return line.port == 0 && !line.note; });
         return listing != result.ports.end() ? listing->text : status;
     }
     const int notSaved = result.NotSaved();
@@ -82,7 +82,7 @@ std::string ProblemAfter(const DownloadResult& result, const std::string& status
     std::string text = std::to_string(notSaved) + (notSaved == 1 ? " terminal" : " terminals") + " not saved: ";
     std::string separator;
     for (const PortReport& line : result.ports) {
-        if (line.outcome != PortOutcome::NotSaved) continue;
+        if (line.outcome != PortOutcome::NotSaved || line.port == 0) continue;
         text += separator + "COM" + std::to_string(line.port) + " (" + line.why + ")";
         separator = ", ";
     }
@@ -219,8 +219,7 @@ std::optional<DownloadResult> MainWindowState::Refused(DownloadWindow& window, s
     }
     ShowProblem(window, why);
     if (!StateFolder().empty()) {
-        const std::string now = HistoryTime(Now());
-        AppendHistory(StateFolder(), {now, now, "", why});
+        AppendHistory(StateFolder(), {HistoryTime(Now()), NewPressId(Now()), "", why});
     }
     DownloadResult refused;
     refused.couldNotRun = true;

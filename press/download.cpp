@@ -24,19 +24,6 @@ using std::chrono::milliseconds;
 // clock, a stop and the silent workers again.
 constexpr milliseconds kLoopWait{100};
 
-// Removes a file; a folder or anything else at `path` stays.
-void RemoveFileQuietly(const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored))) {
-        std::filesystem::remove(path, ignored);
-    }
-}
-
-bool Exists(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
-}
-
 std::string NotSavedText(const std::string& why) {
     return "not saved: " + why + "; the terminal keeps its data";
 }
@@ -80,9 +67,18 @@ DownloadFromAllTerminals::~DownloadFromAllTerminals() {
 }
 
 DownloadResult DownloadFromAllTerminals::Run() {
-    started_ = HistoryTime(environment_.clock.Now());
-    if (!environment_.stateFolder.empty()) RemoveExpiredCopies(environment_.stateFolder, environment_.clock.Now());
+    pressId_ = NewPressId(environment_.clock.Now());
+    parts_ = std::make_unique<PartFiles>(environment_.stateFolder, pressId_);
     Status("Searching...");
+    if (!environment_.stateFolder.empty()) {
+        // What earlier presses left: files of a press that was killed, and
+        // history and copies past their time.
+        if (const std::string removed = RemoveUnfinishedFiles(environment_.stateFolder); !removed.empty())
+            Note(removed);
+        if (const std::string tidied = TidyHistory(environment_.stateFolder, environment_.clock.Now()); !tidied.empty())
+            Note("The history could not be tidied: " + tidied);
+        RemoveExpiredCopies(environment_.stateFolder, environment_.clock.Now());
+    }
     ShowReport();
     Progress(0);
 
@@ -105,7 +101,9 @@ DownloadResult DownloadFromAllTerminals::Run() {
     if (!loadFailure_.empty()) {
         // A library that cannot be loaded keeps its message on the status line.
         result_.couldNotRun = true;
-        result_.ports.clear();
+        result_.ports.erase(std::remove_if(result_.ports.begin(), result_.ports.end(),
+                                           [](const PortReport& line) { return !line.note; }),
+                            result_.ports.end());
         Status(loadFailure_);
         RecordTheRest();
         return result_;
@@ -263,6 +261,8 @@ void DownloadFromAllTerminals::HandleMessage(Turn& turn, const Message& message)
                 Report(turn, PortOutcome::NotSaved, NotSavedText("the worker reported a file the press did not save"),
                        "the worker reported a file the press did not save", false);
             } else {
+                turn.deleted = message.Field(4);
+                turn.clock = message.Field(5);
                 Report(turn, outcome, message.Field(1), message.Field(2), message.Field(3) == "1");
             }
             break;
@@ -307,8 +307,9 @@ void DownloadFromAllTerminals::Answer(Turn& turn, const Message& message) {
 void DownloadFromAllTerminals::WorkerEnded(Turn& turn, const std::string& malformed) {
     turn.ended = true;
     turn.waiting.reset();
-    // The file of a worker that did not see its transfer through.
-    if (!turn.part.empty() && turn.saved.empty()) RemoveFileQuietly(turn.part);
+    // The part file is done with: moved into place, or removed with its
+    // record now that no worker can write it.
+    if (!turn.part.empty()) parts_->Release(turn.part);
     if (turn.reported) return;
     std::string why = turn.endedBy;
     if (why.empty() && stopping_) {
@@ -403,15 +404,9 @@ std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
     turn.baseName =
         settings.filename == kTimestampNameKeyword ? FormatTimestamp(environment_.clock.Now()) : settings.filename;
     turn.extension = settings.fileext;
-    const std::string part = JoinSavePath(turn.folder, turn.baseName, "", turn.extension) + ".COM" +
-                             std::to_string(turn.port) + ".part";
-    RemoveFileQuietly(part);  // left by an earlier press that was cut short
-    if (Exists(part)) {
-        why = part + " is in the way: it is not a file, so the file cannot arrive there";
-        return "";
-    }
-    turn.part = part;
-    return part;
+    // A file of the port's own beside the target, recorded as ours first.
+    turn.part = parts_->Claim(turn.folder, turn.baseName, turn.extension, turn.port, why);
+    return turn.part;
 }
 
 std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std::uintmax_t size, std::string& why) {
@@ -471,20 +466,29 @@ void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std
     ShowReport();
 }
 
+void DownloadFromAllTerminals::Note(const std::string& text) {
+    PortReport line{0, PortOutcome::NoTerminal, text, "", true};
+    line.note = true;
+    result_.ports.push_back(std::move(line));
+    ShowReport();
+}
+
 void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) {
     if (environment_.stateFolder.empty()) return;
     const std::string port = line.port > 0 ? "COM" + std::to_string(line.port) : "";
-    HistoryRecord record{HistoryTime(environment_.clock.Now()), started_, port,
+    HistoryRecord record{HistoryTime(environment_.clock.Now()), pressId_, port,
                          line.text.substr(port.empty() ? 0 : port.size() + 2)};
     if (turn && !turn->saved.empty()) {
         record.file = turn->saved;
         record.bytes = std::to_string(turn->bytes);
         record.sha256 = turn->sha256;
+        record.deleted = turn->deleted;
+        record.clock = turn->clock;
     }
     const std::string trouble = AppendHistory(environment_.stateFolder, record);
     if (!trouble.empty() && historyTrouble_.empty()) {
         historyTrouble_ = trouble;
-        result_.ports.push_back({0, PortOutcome::NoTerminal, "The history could not be written: " + trouble, "", true});
+        Note("The history could not be written: " + trouble);
     }
 }
 
@@ -495,7 +499,8 @@ void DownloadFromAllTerminals::RecordTheRest() {
     }
     // A press that could not run: why, on a record of its own.
     if (result_.couldNotRun) {
-        const auto listing = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0; });
+        const auto listing =
+            std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0 && !l.note; });
         Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, statusShown_}, nullptr);
     }
     ShowReport();

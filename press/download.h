@@ -31,6 +31,7 @@
 
 #include "press/download_result.h"
 #include "press/download_window.h"
+#include "press/part_files.h"
 #include "press/port_session.h"
 #include "press/press_environment.h"
 #include "press/press_scope.h"
@@ -69,10 +70,11 @@ private:
         // The complete file waiting for its name.
         std::optional<std::uintmax_t> waiting;
         bool named = false;  // its file has its name, or it will bring none
-        // The file it saved, for the history.
+        // The file it saved, and what became of it on the terminal, for the history.
         std::string saved;
         std::uintmax_t bytes = 0;
         std::string sha256;
+        std::string deleted, clock;
     };
 
     // What a worker's reader hands the press: a message, or the worker's end.
@@ -103,6 +105,8 @@ private:
     std::string PartPath(Turn& turn, std::string& why);
     std::optional<std::string> PutInPlace(Turn& turn, std::uintmax_t size, std::string& why);
     void Report(Turn& turn, PortOutcome outcome, const std::string& text, const std::string& why, bool warning);
+    // A line of the press's own, shown with the ports' and never counted.
+    void Note(const std::string& text);
 
     // The history: a record for a port whose outcome is final, and at the
     // end those of the ports that saved nothing and of a press that could
@@ -133,7 +137,8 @@ private:
     bool stopping_ = false;                 // asked to stop: no port starts, workers are told to end
     std::chrono::steady_clock::time_point stoppedAt_{};
     std::string loadFailure_;               // no port can run (no library, no worker program): why
-    std::string started_;                   // when, for the history
+    std::string pressId_;                   // the press's own, for the history
+    std::unique_ptr<PartFiles> parts_;      // where the files arrive, recorded as ours
     std::string historyTrouble_;            // why the history could not be written
     std::string statusShown_;
     std::string reportShown_;

@@ -25,6 +25,9 @@ struct PortReport {
     std::string why{};     // NotSaved: the reason alone, e.g. "the disk is full"
     bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
     bool final = true;     // false: the live state of a transfer still running ("COM4: 45%, ...")
+    // A line of the press's own that is no port's outcome (the history could
+    // not be written, leftovers removed): shown, never counted.
+    bool note = false;
 };
 
 // The report as one text, a line per port.
@@ -41,9 +44,11 @@ struct DownloadResult {
     std::vector<PortReport> ports;  // a line per port, in the order they were first tried
     std::vector<std::string> savedFiles;  // the files put in place, in order
 
+    // The ports that ended so; the press's own lines are not counted.
     int Count(PortOutcome outcome) const {
-        return static_cast<int>(
-            std::count_if(ports.begin(), ports.end(), [outcome](const PortReport& p) { return p.outcome == outcome; }));
+        return static_cast<int>(std::count_if(ports.begin(), ports.end(), [outcome](const PortReport& p) {
+            return p.outcome == outcome && p.port > 0;
+        }));
     }
     int NotSaved() const { return Count(PortOutcome::NotSaved); }
 };

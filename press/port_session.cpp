@@ -1,10 +1,12 @@
 #include "press/port_session.h"
 
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "link/tether_codes.h"
 #include "link/tether_result_text.h"
+#include "ports/port_holder.h"
 
 namespace bayhaul {
 
@@ -65,7 +67,8 @@ bool PortSession::Run() {
             return false;
         case OpenStatus::PortBusy: {
             // A terminal may be there, and its file was not saved.
-            const std::string why = RequestFailureText(opened.code);
+            const std::string holder = PortHolder(port_);
+            const std::string why = RequestFailureText(opened.code) + (holder.empty() ? "" : ": " + holder);
             host_.Report(PortOutcome::NotSaved, why, why, false);
             return false;
         }
@@ -79,8 +82,8 @@ bool PortSession::Run() {
 
     const std::optional<std::string> saved = Fetch();
     if (!saved) return false;
-    const std::string trouble = AfterSaving();
-    host_.Report(PortOutcome::Saved, *saved + trouble, "", !trouble.empty());
+    const AfterCopy after = AfterSaving();
+    host_.Report(PortOutcome::Saved, *saved + after.trouble, "", !after.trouble.empty(), after.deleted, after.clock);
     return true;
 }
 
@@ -159,6 +162,16 @@ std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optio
         return "transfer failed (library status " + std::to_string(end.status) + (bytes.empty() ? "" : ", " + bytes) +
                ")";
     }
+    // A size past what the library's 32-bit outputs can tell is not compared
+    // with them: our library checked the copy whole against the terminal's
+    // own size and SHA-256; from another library, such a file cannot be
+    // checked.
+    constexpr std::int32_t kMostTheLibraryTells = std::numeric_limits<std::int32_t>::max();
+    if (got.bytesTotal == kMostTheLibraryTells && *size >= static_cast<std::uintmax_t>(kMostTheLibraryTells)) {
+        return session_.OurCodes() ? ""
+                                   : "the file is 2 GiB or larger, more than the terminal library can tell, so "
+                                     "the copy cannot be checked whole";
+    }
     if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
         return "only " + host_.NumberText(static_cast<long long>(*size)) + " of " + host_.NumberText(got.bytesTotal) +
                " bytes arrived";
@@ -166,21 +179,33 @@ std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optio
     return "";
 }
 
-std::string PortSession::AfterSaving() {
-    std::string trouble;
+PortSession::AfterCopy PortSession::AfterSaving() {
+    AfterCopy after;
+    if (host_.Stopping()) return after;  // nothing is deleted or set after a stop
     // The terminal maker's library gives no results to rely on here.
-    if (host_.Stopping()) return trouble;  // nothing is deleted or set after a stop
+    constexpr char kAsked[] = "asked (the library tells no result)";
     if (host_.Check2Ticked()) {
         host_.Stage(PortStage::Deleting);
         const std::int16_t deleted = session_.DeleteOnTerminal(kTerminalDataFile);
-        if (session_.OurCodes()) trouble += DeleteTrouble(deleted);
+        if (!session_.OurCodes()) {
+            after.deleted = kAsked;
+        } else {
+            after.trouble += DeleteTrouble(deleted);
+            after.deleted = deleted == tether::result::kOk ? "deleted" : DeleteTrouble(deleted).substr(2);
+        }
     }
     if (host_.Check1Ticked()) {
         const std::int16_t set = SetClock();
-        if (session_.OurCodes() && set != tether::result::kOk)
-            trouble += "; setting the terminal's clock failed: " + RequestFailureText(set);
+        if (!session_.OurCodes()) {
+            after.clock = kAsked;
+        } else if (set == tether::result::kOk) {
+            after.clock = "set";
+        } else {
+            after.trouble += "; setting the terminal's clock failed: " + RequestFailureText(set);
+            after.clock = "failed: " + RequestFailureText(set);
+        }
     }
-    return trouble;
+    return after;
 }
 
 std::int16_t PortSession::SetClock() {

@@ -58,8 +58,11 @@ public:
     virtual bool Stopping() = 0;
     // A whole number as the user's locale writes it, e.g. "12,345".
     virtual std::string NumberText(long long value) = 0;
-    // How the port ended, without its "COMn: ".
-    virtual void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) = 0;
+    // How the port ended, without its "COMn: ", and for a saved file what
+    // became of it on the terminal: `deleted` "deleted" or why not, `clock`
+    // "set" or why not, each "" when the box did not ask for it.
+    virtual void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning,
+                        const std::string& deleted = "", const std::string& clock = "") = 0;
 };
 
 class PortSession {
@@ -82,8 +85,12 @@ private:
     std::string WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
                                const std::string& givenUp) const;
     // Deletes the file on the terminal and sets its clock, as the boxes
-    // ask; what did not go as asked, to add to the port's line.
-    std::string AfterSaving();
+    // ask: what became of each, and what did not go as asked, to add to the
+    // port's line.
+    struct AfterCopy {
+        std::string deleted, clock, trouble;
+    };
+    AfterCopy AfterSaving();
     // Sets the terminal's clock to this moment; what Tether_ESC_M gave.
     std::int16_t SetClock();
     void NotSaved(const std::string& why);

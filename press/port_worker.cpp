@@ -68,8 +68,9 @@ public:
         const Message answer = Ask({Type::AskNumber, {Number(value)}}, Type::Text);
         return answer.fields.empty() ? Number(value) : answer.Field(0);
     }
-    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning) override {
-        Send({Type::Result, {Number(static_cast<int>(outcome)), text, why, warning ? "1" : "0"}});
+    void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning,
+                const std::string& deleted, const std::string& clock) override {
+        Send({Type::Result, {Number(static_cast<int>(outcome)), text, why, warning ? "1" : "0", deleted, clock}});
     }
 
 private:

@@ -98,6 +98,7 @@ public:
     TempDir desktop;
     TempDir documents;
     TempDir work;
+    TempDir stateFolder;
     FixedClock clock;
     EnglishLocaleText locale;
     RecordingTether tether;
@@ -114,6 +115,7 @@ public:
             &library == &tether ? workers : std::make_shared<testing::InProcessWorkers>(library),
             [this] { return ports; }, [this] { return steadyTime; }};
         environment.oneAtATime = !sideBySide_;
+        environment.stateFolder = stateFolder.Path();  // where the part files are recorded
         return environment;
     }
 
@@ -139,7 +141,7 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     WriteWholeFile(Desktop("FORM.DAT"), "old");
 
     const DownloadResult result = Press();
-    const std::string part = Desktop("FORM.DAT.COM3.part");
+    const std::string part = Desktop("FORM.DAT.COM3.bayhaul-part");
     EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
                                    "UpLoad 7 65 " + part + " FORM.DAT 0 3", "StLoad 7 0", "StLoad 7 0", "StLoad 7 1",
                                    "ESC_M 7 65 20231208105603", "Disconnect 7", "Destroy 7"}));
@@ -272,10 +274,10 @@ TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData)
     const DownloadResult result = Press();
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(tether.calls, (Calls{"Create", "SetupEx 7 3 8 1 N", "Connect 7", "ESC_J 7 65 FORM.DAT 8",
-                                   "UpLoad 7 65 " + Desktop("FORM.DAT.COM3.part") + " FORM.DAT 0 3", "StLoad 7 0",
+                                   "UpLoad 7 65 " + Desktop("FORM.DAT.COM3.bayhaul-part") + " FORM.DAT 0 3", "StLoad 7 0",
                                    "StLoad 7 1", "Disconnect 7", "Destroy 7"}));
     EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
-    EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.part")));
+    EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.bayhaul-part")));
     EXPECT_TRUE(state.RequestClose()) << "once the press has stopped";
 }
 
@@ -313,12 +315,6 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         {"failure status with a partial file", [](DownloadTest& t) { t.tether.polls = {7}; },
          "transfer failed (library status 7)"},
         {"no file on disk", [](DownloadTest& t) { t.tether.files = {}; }, "transfer failed (library status 2)"},
-        {"only a stale part file from an earlier run",
-         [](DownloadTest& t) {
-             t.tether.files = {};
-             WriteWholeFile(t.Desktop("FORM.DAT.COM3.part"), "stale");
-         },
-         "transfer failed (library status 2)"},
         {"shorter than announced", [](DownloadTest& t) { t.tether.announced = 10; },
          "only 4 of 10 bytes arrived"},
         {"not started", [](DownloadTest& t) { t.tether.uploads = {0}; }, "the transfer did not start"},
@@ -348,7 +344,7 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         EXPECT_EQ(result.NotSaved(), 1);
         EXPECT_TRUE(CallsStartingWith("ESC_E").empty());
         EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
-        EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.part")));
+        EXPECT_FALSE(std::filesystem::exists(Desktop("FORM.DAT.COM3.bayhaul-part")));
         if (std::filesystem::is_regular_file(Desktop("FORM.DAT"))) {
             EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "old");
         }
@@ -356,6 +352,21 @@ TEST_F(DownloadTest, ATransferThatDidNotDeliverTheWholeFileIsNotCounted) {
         EXPECT_NE(window.report.find("; the terminal keeps its data"), std::string::npos);
         EXPECT_EQ(window.statuses.back(), Finished(0));
     }
+}
+
+TEST_F(DownloadTest, AFileAtThePartNameThatBayhaulDidNotMakeIsLeftAlone) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)"});
+    Terminal(7, "data");
+    tether.handles.push_back(8);  // the second pass connects nowhere
+    const std::string part = Desktop("FORM.DAT.COM3.bayhaul-part");
+    WriteWholeFile(part, "the user's own");
+
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.saved, 0);
+    EXPECT_EQ(ReadWholeFile(part), "the user's own");
+    EXPECT_TRUE(CallsStartingWith("UpLoad").empty()) << "nothing arrives over it";
+    EXPECT_EQ(window.report, "COM3: not saved: the name " + part +
+                                 " is taken by a file Bayhaul did not make; the terminal keeps its data");
 }
 
 TEST_F(DownloadTest, ANegativeTransferResultCountsWithoutPolling) {
@@ -433,10 +444,7 @@ TEST_F(DownloadTest, AFailedListingEndsWithZeroAndSaysWhy) {
 }
 
 TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
-    TempDir stateFolder;
-    MainWindowState::Environment environment = Environment(tether);
-    environment.stateFolder = stateFolder.Path();
-    MainWindowState withHistory(environment);
+    MainWindowState withHistory(Environment(tether));
     withHistory.Load();
     ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)", "USB Serial Port (COM5)"});
     tether.handles = {7, 8, 9, 10};
@@ -451,12 +459,17 @@ TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
     ASSERT_EQ(result.saved, 1);
     const std::vector<HistoryRecord> records = ReadHistory(stateFolder.Path());
     ASSERT_EQ(records.size(), 3u);
-    for (const HistoryRecord& record : records) EXPECT_EQ(record.press, "2023-12-08 10:56:03");
+    for (const HistoryRecord& record : records) {
+        EXPECT_EQ(record.press, records[0].press) << "one press, one id";
+        EXPECT_EQ(PressStart(record.press), "2023-12-08 10:56:03");
+    }
     EXPECT_EQ(records[0].port, "COM3");
     EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM.DAT") + " (8 bytes)");
     EXPECT_EQ(records[0].file, Desktop("FORM.DAT"));
     EXPECT_EQ(records[0].bytes, "8");
     EXPECT_EQ(records[0].sha256, HexOf(FingerprintOfFile(Desktop("FORM.DAT"))->digest));
+    EXPECT_EQ(records[0].deleted, "") << "the box did not ask";
+    EXPECT_EQ(records[0].clock, "asked (the library tells no result)");
     EXPECT_EQ(records[1].port, "COM4");
     EXPECT_EQ(records[1].outcome, "not saved: transfer failed (library status 7); the terminal keeps its data");
     EXPECT_EQ(records[1].file + records[1].bytes + records[1].sha256, "");

@@ -35,7 +35,7 @@ protected:
     // closes the window again.
     Pressed Press(const std::string& settings = SettingsFile("1", "0")) {
         WriteWholeFile(terminals.Settings(), settings);
-        Form1 window(clock, terminals.Settings(), workers, onlySimulatedPorts);
+        Form1 window(clock, terminals.Settings(), workers, onlySimulatedPorts, {}, terminals.StateFolder());
         window.show();
         auto* button = window.findChild<QPushButton*>(QStringLiteral("Command4"));
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
@@ -149,7 +149,7 @@ TEST_F(WindowDownloadTest, ClosingTheWindowStopsEveryPortAndEachTerminalKeepsIts
     const std::string first = terminals.Start(41, data, {"--pace"});
     const std::string second = terminals.Start(42, data, {"--pace"});
     WriteWholeFile(terminals.Settings(), SettingsFile("1", "1"));
-    QPointer<Form1> window = new Form1(clock, terminals.Settings(), workers, onlySimulatedPorts);
+    QPointer<Form1> window = new Form1(clock, terminals.Settings(), workers, onlySimulatedPorts, {}, terminals.StateFolder());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     auto* button = window->findChild<QPushButton*>(QStringLiteral("Command4"));
@@ -184,7 +184,8 @@ TEST_F(WindowDownloadTest, ClosingTheWindowWhileTheLibraryHangsClosesItAtOnce) {
     const std::string storage = terminals.Start(41, data);
     const ScopedEnv fault("ONE_CALL_TETHER_FAULT", "hang:41:transfer");
     WriteWholeFile(terminals.Settings(), SettingsFile("1", "1"));
-    QPointer<Form1> window = new Form1(clock, terminals.Settings(), std::make_shared<StandInWorkers>(), onlySimulatedPorts);
+    QPointer<Form1> window = new Form1(clock, terminals.Settings(), std::make_shared<StandInWorkers>(), onlySimulatedPorts, {},
+                                       terminals.StateFolder());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     auto* button = window->findChild<QPushButton*>(QStringLiteral("Command4"));

@@ -314,7 +314,8 @@ TEST_F(Form1Test, DownloadButtonRunsAPressAndShowsItsEnd) {
 
 TEST_F(Form1Test, CloseDuringATransferStopsThePressThenClosesTheWindow) {
     auto* window =
-        new Form1(clock, settingsPath, Workers(), [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); });
+        new Form1(clock, settingsPath, Workers(), [] { return testing::PortsWithNames({"USB Serial Port (COM3)"}); }, {},
+                  dir / "state");
     window->show();
     Click(Control<QPushButton>(*window, "Command7"));
     QPointer<frmAbout> about = window->AboutBox();

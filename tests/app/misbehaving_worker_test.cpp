@@ -75,7 +75,7 @@ protected:
                                            [](int) { return std::string(); },
                                            {},
                                            "",
-                                           "",
+                                           state.Path(),
                                            [] {
                                                return testing::PortsWithNames(
                                                    {"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
@@ -87,7 +87,7 @@ protected:
         return DownloadFromAllTerminals(environment, inputs, window).Run();
     }
 
-    TempDir desktop, scripts;
+    TempDir desktop, scripts, state;
     FixedClock clock;
     EnglishLocaleText locale;
     RecordingTether tether;

@@ -231,10 +231,12 @@ TEST_F(PressSafetyTest, AFolderThatRefusesTheFileSaysWhy) {
 }
 
 TEST_F(PressSafetyTest, AnOrdinaryUsersTerminalAnswersPressAfterPress) {
-    // The program finds its library beside it, so that goes with it.
-    const std::string library = (fs::path(BAYHAUL_PATH).parent_path() / "TetherDll.so").string();
+    // The program finds its worker beside it, and the worker its library,
+    // so those go with it.
+    const fs::path folder = fs::path(BAYHAUL_PATH).parent_path();
     std::string why;
-    const std::vector<std::string> user = terminals.AsOrdinaryUser({BAYHAUL_PATH, library}, why);
+    const std::vector<std::string> user = terminals.AsOrdinaryUser(
+        {BAYHAUL_PATH, (folder / "bayhaul-worker").string(), (folder / "TetherDll.so").string()}, why);
     if (!why.empty()) GTEST_SKIP() << why;
     const std::string data = testing::SimulatedTerminals::RandomData(3000, 27);
     terminals.Start(43, data);

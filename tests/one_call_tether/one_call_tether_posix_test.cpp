@@ -191,7 +191,7 @@ TEST_F(StandInPressTest, ALibraryThatHangsOnOnePortIsGivenUpAtItsDeadline) {
     WorkerLimits quick;
     quick.call = 1s;
     const PressEnvironment environment{
-        clock, locale, [](int) { return std::string(); }, {}, "", "",
+        clock, locale, [](int) { return std::string(); }, {}, "", terminals.StateFolder(),
         [] { return std::make_shared<PosixDevicePlatform>(PortRoots{"/nonexistent/sys", "/nonexistent/dev",
                                                                     VirtualPortFolder()}); },
         ProcessWorkers(WORKER_PATH), kStandInFile.string(), false, quick};
