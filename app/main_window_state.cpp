@@ -70,13 +70,15 @@ void MainWindowState::StoreFlag(std::string& field, bool& box, bool checked) {
 namespace {
 
 // The problem line after a press: why it could not run, else which
-// terminals were not saved and why; "" when everything went as asked.
+// terminals were not saved and why, else what to try when no terminal
+// answered; "" when everything went as asked.
 std::string ProblemAfter(const DownloadResult& result, const std::string& status) {
     if (result.couldNotRun) {
         const auto listing = std::find_if(result.ports.begin(), result.ports.end(),
                                           [](const PortReport& line) { return line.port == 0 && !line.note; });
         return listing != result.ports.end() ? listing->text : status;
     }
+    if (result.NoTerminalAnswered()) return kNoTerminalHint;
     const int notSaved = result.NotSaved();
     if (notSaved == 0) return "";
     std::string text = std::to_string(notSaved) + (notSaved == 1 ? " terminal" : " terminals") + " not saved: ";

@@ -230,6 +230,7 @@ int RunCommandLine(int argc, const char* const* argv) {
     }
     if (result.stopped) std::cout << "Interrupted.\n";
     if (!result.couldNotRun) std::cout << Summary(result) << "\n";
+    if (result.NoTerminalAnswered()) std::cout << kNoTerminalHint << "\n";
     if (result.saved < request->count && !result.couldNotRun) {
         std::cerr << kProgramName << ": " << result.saved << " of the " << request->count
                   << " files expected were saved\n";

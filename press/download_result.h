@@ -37,6 +37,10 @@ inline std::string ReportText(const std::vector<PortReport>& lines) {
     return text;
 }
 
+// What to try after a press in which no terminal answered at all.
+inline constexpr char kNoTerminalHint[] =
+    "No terminal answered. Switch the terminals on, seat them in their cradles, and press again.";
+
 struct DownloadResult {
     int saved = 0;             // files received and in place
     bool couldNotRun = false;  // no library, the port list failed, no save folder, another press ran
@@ -51,6 +55,10 @@ struct DownloadResult {
         }));
     }
     int NotSaved() const { return Count(PortOutcome::NotSaved); }
+    // A press that ran through and found no terminal anywhere.
+    bool NoTerminalAnswered() const {
+        return !couldNotRun && !stopped && saved == 0 && NotSaved() == 0 && Count(PortOutcome::NoFile) == 0;
+    }
 };
 
 }  // namespace bayhaul

@@ -127,6 +127,7 @@ TEST_F(DownloadTest, NoPortsGivesTwoEmptyPassesAndACountOfZero) {
     const DownloadResult result = Press();
     EXPECT_EQ(window.statuses, (Calls{"Searching...", Finished(0)}));
     EXPECT_EQ(state.Label2, Finished(0));
+    EXPECT_EQ(state.ProblemLine, kNoTerminalHint) << "what to try when no terminal answered";
     EXPECT_TRUE(tether.calls.empty());
     EXPECT_EQ(result.saved, 0);
     EXPECT_FALSE(result.couldNotRun);

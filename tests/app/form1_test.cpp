@@ -407,7 +407,7 @@ TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->isVisible());
     const std::string text = Control<QPlainTextEdit>(*report, "ReportText")->toPlainText().toStdString();
-    EXPECT_EQ(text, window.State().Label2 + "\n\nCOM3: no terminal answered\n\nEvery press is in " +
+    EXPECT_EQ(text, window.State().Label2 + "\n" + kNoTerminalHint + "\n\nCOM3: no terminal answered\n\nEvery press is in " +
                         (std::filesystem::path(state.Path()) / "history.csv").string() + ".");
     EXPECT_TRUE(Control<QPushButton>(*report, "OpenHistory")->isEnabled());
 
