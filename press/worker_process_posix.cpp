@@ -4,6 +4,8 @@
 // (PR_SET_PDEATHSIG), so none outlives it.
 #include "press/worker_link.h"
 
+#include "press/pipe_io.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -29,23 +31,9 @@ public:
         close(fromWorker_);
     }
 
-    bool Send(const std::string& bytes) override {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t wrote = write(toWorker_, bytes.data() + sent, bytes.size() - sent);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) return false;
-            sent += static_cast<std::size_t>(wrote);
-        }
-        return true;
-    }
-
+    bool Send(const std::string& bytes) override { return pipe_io::WriteAll(toWorker_, bytes); }
     std::size_t Receive(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t got = read(fromWorker_, buffer, size);
-            if (got < 0 && errno == EINTR) continue;
-            return got > 0 ? static_cast<std::size_t>(got) : 0;
-        }
+        return pipe_io::ReadSome(fromWorker_, buffer, size);
     }
 
     void End() override {

@@ -4,6 +4,8 @@
 // window of its own.
 #include "press/worker_link.h"
 
+#include "press/pipe_io.h"
+
 #include <windows.h>
 
 namespace bayhaul {
@@ -74,21 +76,10 @@ public:
     }
 
     bool Send(const std::string& bytes) override {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            DWORD wrote = 0;
-            if (!WriteFile(toWorker_, bytes.data() + sent, static_cast<DWORD>(bytes.size() - sent), &wrote, nullptr) ||
-                wrote == 0)
-                return false;
-            sent += wrote;
-        }
-        return true;
+        return pipe_io::WriteAll(reinterpret_cast<pipe_io::End>(toWorker_), bytes);
     }
-
     std::size_t Receive(char* buffer, std::size_t size) override {
-        DWORD got = 0;
-        if (!ReadFile(fromWorker_, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
-        return got;
+        return pipe_io::ReadSome(reinterpret_cast<pipe_io::End>(fromWorker_), buffer, size);
     }
 
     void End() override { TerminateProcess(process_, 1); }

@@ -1,5 +1,7 @@
 #include "press/worker_stdio.h"
 
+#include "press/pipe_io.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -18,24 +20,8 @@ public:
         close(out_);
     }
 
-    bool Send(const std::string& bytes) override {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t wrote = write(out_, bytes.data() + sent, bytes.size() - sent);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) return false;
-            sent += static_cast<std::size_t>(wrote);
-        }
-        return true;
-    }
-
-    std::size_t Receive(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t got = read(in_, buffer, size);
-            if (got < 0 && errno == EINTR) continue;
-            return got > 0 ? static_cast<std::size_t>(got) : 0;
-        }
-    }
+    bool Send(const std::string& bytes) override { return pipe_io::WriteAll(out_, bytes); }
+    std::size_t Receive(char* buffer, std::size_t size) override { return pipe_io::ReadSome(in_, buffer, size); }
 
     bool HasInput() override {
         pollfd wait{in_, POLLIN, 0};

@@ -1,5 +1,7 @@
 #include "press/worker_stdio.h"
 
+#include "press/pipe_io.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -17,21 +19,10 @@ public:
     }
 
     bool Send(const std::string& bytes) override {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            DWORD wrote = 0;
-            if (!WriteFile(out_, bytes.data() + sent, static_cast<DWORD>(bytes.size() - sent), &wrote, nullptr) ||
-                wrote == 0)
-                return false;
-            sent += wrote;
-        }
-        return true;
+        return pipe_io::WriteAll(reinterpret_cast<pipe_io::End>(out_), bytes);
     }
-
     std::size_t Receive(char* buffer, std::size_t size) override {
-        DWORD got = 0;
-        if (!ReadFile(in_, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
-        return got;
+        return pipe_io::ReadSome(reinterpret_cast<pipe_io::End>(in_), buffer, size);
     }
 
     bool HasInput() override {
