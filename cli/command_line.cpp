@@ -12,6 +12,7 @@
 
 #include "press/download_window.h"
 #include "press/history.h"
+#include "press/press_handover.h"
 #include "press/watch.h"
 #include "app/main_window_state.h"
 #include "cli/command_line_platform.h"
@@ -183,8 +184,11 @@ int RunCommandLine(int argc, const char* const* argv) {
     const std::string stateFolder = UserStateFolder();
     std::error_code ignored;
     const std::string here = std::filesystem::current_path(ignored).string();
-    const PressLockTaker pressLock = FilePressLock(
-        stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch" : "bayhaul --download");
+    const bool watch = request->action == Request::Action::Watch;
+    // A press gets the ports from a watch that only waits or probes.
+    const PressLockTaker pressLock = watch ? FilePressLock(stateFolder, "bayhaul --watch")
+                                           : HandedOverPressLock(FilePressLock(stateFolder, "bayhaul --download"),
+                                                                 stateFolder);
     MainWindowState::Environment environment{clock, *locale, fGetSpecialFolder, kSettingsFileName, ProgramWorkers(),
                                              DefaultDevicePlatform, std::chrono::steady_clock::now, pressLock,
                                              ExpectedSpecialFolder,
@@ -194,7 +198,7 @@ int RunCommandLine(int argc, const char* const* argv) {
     environment.oneAtATime = oneAtATime;
     MainWindowState state(std::move(environment));
     state.Load();
-    if (request->action == Request::Action::Watch) {
+    if (watch) {
         SettingsFileInputs inputs(kSettingsFileName);
         return RunWatch(state.ForPress(), inputs, pressLock, std::cout, InterruptRequested);
     }

@@ -8,6 +8,7 @@
 #include "press/download.h"
 #include "press/history.h"
 #include "press/port_watch.h"
+#include "press/press_handover.h"
 #include "press/worker_probe.h"
 
 namespace bayhaul {
@@ -15,9 +16,12 @@ namespace bayhaul {
 namespace {
 
 using std::chrono::milliseconds;
+using Clock = PortWatch::Clock;
 
 constexpr milliseconds kListEvery{1000};
 constexpr milliseconds kStopCheck{100};
+// How often the lock is tried again while a press of the user holds it.
+constexpr milliseconds kLockRetry{500};
 
 // The window of a watch's press: it shows nothing while the press runs (the
 // watch prints each collection's line), and a stop ends the press safely.
@@ -41,73 +45,134 @@ std::string TimeOfDay(const LocalTime& now) {
     return HistoryTime(now).substr(11);
 }
 
-// Sleeps until `until` or a stop, whichever comes first.
-void Idle(PortWatch::Clock::time_point until, const std::function<bool()>& stop) {
-    while (!stop() && PortWatch::Clock::now() < until) {
-        std::this_thread::sleep_for(std::min<PortWatch::Clock::duration>(kStopCheck, until - PortWatch::Clock::now()));
-    }
+// Whether the lock was refused because a press of the user runs, which is
+// no news, rather than because it could not be taken at all.
+bool AnotherPressRuns(const std::string& why) {
+    return why.rfind("Another press is running", 0) == 0;
 }
+
+class Watcher {
+public:
+    Watcher(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+            std::ostream& out, const std::function<bool()>& stop)
+        : environment_(environment), inputs_(inputs), pressLock_(pressLock), out_(out), stop_(stop),
+          requests_(environment.stateFolder), window_(stop) {}
+
+    void Run() {
+        while (!stop_()) {
+            ListIfDue();
+            if (!HoldLock()) {
+                Idle(nextLockTry_);
+                continue;
+            }
+            const std::optional<std::int16_t> port = watch_.NextProbe(Clock::now());
+            if (!port) {
+                Idle(std::min(watch_.NextDue(), listed_ + kListEvery));
+                continue;
+            }
+            if (Probe(*port)) Collect(*port);
+        }
+    }
+
+private:
+    void Say(const std::string& line) { out_ << TimeOfDay(environment_.clock.Now()) << " " << line << std::endl; }
+
+    void ListIfDue() {
+        const auto now = Clock::now();
+        if (now - listed_ < kListEvery) return;
+        listed_ = now;
+        std::string why;
+        if (const auto ports = ListComPorts(environment_.devicePlatform, why)) {
+            watch_.Present(*ports);
+        } else if (why != listingTrouble_) {
+            Say("listing the serial ports failed: " + why);
+        }
+        listingTrouble_ = why;
+    }
+
+    // The press lock, held while the watch waits and probes, so that no
+    // press opens a port under a probe; let go as soon as a press asks for
+    // it, and taken again once that press has ended. True while held.
+    bool HoldLock() {
+        if (requests_.Pending()) {
+            held_.reset();
+            nextLockTry_ = Clock::now() + kStopCheck;
+            return false;
+        }
+        if (held_) return true;
+        if (Clock::now() < nextLockTry_) return false;
+        nextLockTry_ = Clock::now() + kLockRetry;
+        std::string why;
+        held_ = pressLock_(why);
+        const std::string trouble = held_ || AnotherPressRuns(why) ? "" : why;
+        if (!trouble.empty() && trouble != lockTrouble_) Say(trouble);
+        lockTrouble_ = trouble;
+        return held_ != nullptr;
+    }
+
+    // Sleeps until `until`, a stop, or a press asking for the lock held.
+    void Idle(Clock::time_point until) {
+        while (!stop_() && Clock::now() < until && !(held_ && requests_.Pending())) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(kStopCheck, until - Clock::now()));
+        }
+    }
+
+    // Probes `port`; true when its terminal is to be collected now. A probe
+    // is given up for a press that asks for the lock, and done again later.
+    bool Probe(std::int16_t port) {
+        std::string why;
+        const std::optional<PortProbe> probe =
+            ProbeInWorker(*environment_.workers, environment_.libraryFile, port, environment_.limits.call,
+                          [this] { return stop_() || requests_.Pending(); }, why);
+        if (!probe) return false;
+        // A library that cannot be used is said once, until it changes.
+        if (why != probeTrouble_ && !why.empty()) Say("COM" + std::to_string(port) + ": " + why);
+        probeTrouble_ = why;
+        return watch_.Probed(port, *probe, Clock::now());
+    }
+
+    // The collection is a press for the port alone, by every rule of a
+    // press; the lock is taken again in its name, so a press that asks
+    // meanwhile is refused and told since when it runs.
+    void Collect(std::int16_t port) {
+        if (requests_.Pending()) return;  // the press goes first; the terminal is probed again after it
+        held_.reset();
+        std::string why;
+        held_ = pressLock_(why);
+        if (!held_) return;  // a press of the user took the port: it is probed again later
+        const DownloadResult result =
+            DownloadFromAllTerminals(environment_, inputs_, window_, {std::vector<std::int16_t>{port}, saved_}).Run();
+        saved_.insert(saved_.end(), result.savedFiles.begin(), result.savedFiles.end());
+        bool done = !result.couldNotRun && result.NotSaved() == 0;
+        for (const PortReport& line : result.ports) {
+            Say(line.text);
+            if (line.port == port && line.outcome == PortOutcome::NoTerminal) done = false;
+        }
+        if (result.couldNotRun && result.ports.empty()) Say(window_.status);
+        watch_.Collected(port, done);
+    }
+
+    const PressEnvironment& environment_;
+    PressInputs& inputs_;
+    const PressLockTaker& pressLock_;
+    std::ostream& out_;
+    const std::function<bool()>& stop_;
+    const PressRequests requests_;
+    WatchWindow window_;
+
+    PortWatch watch_;
+    std::unique_ptr<PressLock> held_;
+    Clock::time_point listed_{}, nextLockTry_{};
+    std::vector<std::string> saved_;  // this run's files, never replaced
+    std::string listingTrouble_, probeTrouble_, lockTrouble_;
+};
 
 }  // namespace
 
 int RunWatch(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
              std::ostream& out, const std::function<bool()>& stop) {
     out << "Watching the serial ports for terminals; Ctrl+C stops." << std::endl;
-    WatchWindow window(stop);
-    PortWatch watch;
-    std::vector<std::string> saved;  // this run's files, never replaced
-    std::string listingTrouble, probeTrouble;
-    auto listed = PortWatch::Clock::time_point();
-    const auto say = [&](const std::string& line) { out << TimeOfDay(environment.clock.Now()) << " " << line << std::endl; };
-    while (!stop()) {
-        const auto now = PortWatch::Clock::now();
-        if (now - listed >= kListEvery) {
-            listed = now;
-            std::string why;
-            if (const auto ports = ListComPorts(environment.devicePlatform, why)) {
-                watch.Present(*ports);
-            } else if (why != listingTrouble) {
-                say("listing the serial ports failed: " + why);
-            }
-            listingTrouble = why;
-        }
-        const std::optional<std::int16_t> port = watch.NextProbe(now);
-        if (!port) {
-            Idle(std::min(watch.NextDue(), listed + kListEvery), stop);
-            continue;
-        }
-        // A probe is part of the one press at a time: it never opens a port
-        // under another press of the user.
-        bool collect = false;
-        {
-            std::string why;
-            const std::unique_ptr<PressLock> lock = pressLock(why);
-            if (!lock) {
-                Idle(now + kListEvery, stop);
-                continue;
-            }
-            const PortProbe probe = ProbeInWorker(*environment.workers, environment.libraryFile, *port,
-                                                  environment.limits.call, why);
-            // A library that cannot be used is said once, until it changes.
-            if (why != probeTrouble && !why.empty()) say("COM" + std::to_string(*port) + ": " + why);
-            probeTrouble = why;
-            collect = watch.Probed(*port, probe, PortWatch::Clock::now());
-        }
-        if (!collect) continue;
-        std::string why;
-        const std::unique_ptr<PressLock> lock = pressLock(why);
-        if (!lock) continue;  // a press of the user took the port: it is probed again later
-        const DownloadResult result =
-            DownloadFromAllTerminals(environment, inputs, window, {std::vector<std::int16_t>{*port}, saved}).Run();
-        saved.insert(saved.end(), result.savedFiles.begin(), result.savedFiles.end());
-        bool done = !result.couldNotRun && result.NotSaved() == 0;
-        for (const PortReport& line : result.ports) {
-            say(line.text);
-            if (line.port == *port && line.outcome == PortOutcome::NoTerminal) done = false;
-        }
-        if (result.couldNotRun && result.ports.empty()) say(window.status);
-        watch.Collected(*port, done);
-    }
+    Watcher(environment, inputs, pressLock, out, stop).Run();
     out << "Stopped." << std::endl;
     return 0;
 }

@@ -5,6 +5,12 @@
 // probe, like each port of a press, runs in a worker process of its own.
 // Files saved earlier in the same run are never replaced; the next suffix
 // is taken. Each collection prints one line, as the report words it.
+//
+// The watch holds the press lock while it waits and probes, so no press
+// opens a port under a probe and no probe runs during a press; a press that
+// asks for the lock (press_handover.h) gets it within a fraction of a
+// second, the probe running then being given up. A collection keeps the
+// lock until it ends.
 #pragma once
 
 #include <functional>

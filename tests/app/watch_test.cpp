@@ -104,6 +104,29 @@ TEST_F(WatchTest, AStopInTheMiddleOfACollectionKeepsTheTerminalsDataAndLeavesNoF
     EXPECT_TRUE(fs::is_empty(terminals.home / "Desktop"));
 }
 
+// The watch probes the silent ports one after another all the time; each
+// press asks it for the ports and gets them.
+TEST_F(WatchTest, PressesAreNeverRefusedByAWatchThatOnlyProbes) {
+    for (int com = 41; com <= 48; ++com) terminals.Start(com, std::nullopt, {"--no-answer"});
+    Settings(false);
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    std::this_thread::sleep_for(2s);  // every port probed once, the probes under way
+    double slowest = 0;
+    for (int press = 1; press <= 20; ++press) {
+        const auto started = std::chrono::steady_clock::now();
+        auto download = Child::Start({{BAYHAUL_PATH, "--download"}, terminals.work.Path(), {}, -1, true});
+        ASSERT_TRUE(download);
+        const auto first = download->ReadLine(30s);
+        slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        std::string output = first.value_or("") + "\n";
+        while (const auto line = download->ReadLine(30s)) output += *line + "\n";
+        ASSERT_EQ(download->Wait(10s), 0) << "press " << press << ":\n" << output;
+        EXPECT_EQ(first, "Searching...") << output;
+    }
+    std::printf("the slowest of 20 presses began searching %.2f s after it started\n", slowest);
+}
+
 TEST_F(WatchTest, APressIsRefusedWhileTheWatchCollects) {
     const std::string data = testing::SimulatedTerminals::RandomData(60000, 34);
     terminals.Start(43, data, {"--pace"});
