@@ -491,10 +491,12 @@ void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) 
 void DownloadFromAllTerminals::RecordTheRest() {
     const std::vector<PortReport> lines = result_.ports;  // a failed write adds a line
     for (const PortReport& line : lines) {
-        if (line.outcome != PortOutcome::Saved && line.port > 0) Record(line, nullptr);
+        if (line.outcome == PortOutcome::Saved || line.port <= 0) continue;
+        if (line.outcome == PortOutcome::NotSaved ? scope_.recordFailures : scope_.recordNothingFound)
+            Record(line, nullptr);
     }
     // A press that could not run: why, on a record of its own.
-    if (result_.couldNotRun) {
+    if (result_.couldNotRun && scope_.recordFailures) {
         const auto listing = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0; });
         Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, statusShown_}, nullptr);
     }

@@ -15,6 +15,12 @@ struct PressScope {
     // Files saved earlier in the same run, which the press never replaces:
     // it takes the next suffix, as within one press.
     std::vector<std::string> namesTaken;
+    // What the history gets besides the saved files: the ports where the
+    // press found nothing to do (no terminal, no file), and the failures
+    // (files not saved, a press that could not run). A watch records
+    // neither where nothing was to be done, and each failure once.
+    bool recordNothingFound = true;
+    bool recordFailures = true;
 };
 
 }  // namespace bayhaul

@@ -1,5 +1,6 @@
 #include "press/watch.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <thread>
@@ -76,6 +77,11 @@ public:
 
 private:
     void Say(const std::string& line) { out_ << TimeOfDay(environment_.clock.Now()) << " " << line << std::endl; }
+    // Says `line` unless it was the last thing said this way.
+    void SayOnce(const std::string& line) {
+        if (line != saidOnce_) Say(line);
+        saidOnce_ = line;
+    }
 
     void ListIfDue() {
         const auto now = Clock::now();
@@ -83,7 +89,7 @@ private:
         listed_ = now;
         std::string why;
         if (const auto ports = ListComPorts(environment_.devicePlatform, why)) {
-            watch_.Present(*ports);
+            for (const std::int16_t port : watch_.Present(*ports)) LeftUnsaved(port);
         } else if (why != listingTrouble_) {
             Say("listing the serial ports failed: " + why);
         }
@@ -126,9 +132,11 @@ private:
                           [this] { return stop_() || requests_.Pending(); }, why);
         if (!probe) return false;
         // A library that cannot be used is said once, until it changes.
-        if (why != probeTrouble_ && !why.empty()) Say("COM" + std::to_string(port) + ": " + why);
+        if (why != probeTrouble_ && !why.empty()) Say(Port(port) + why);
         probeTrouble_ = why;
-        return watch_.Probed(port, *probe, Clock::now());
+        const PortWatch::Step step = watch_.Probed(port, *probe, Clock::now());
+        if (step == PortWatch::Step::LeftUnsaved) LeftUnsaved(port);
+        return step == PortWatch::Step::Collect;
     }
 
     // The collection is a press for the port alone, by every rule of a
@@ -140,17 +148,38 @@ private:
         std::string why;
         held_ = pressLock_(why);
         if (!held_) return;  // a press of the user took the port: it is probed again later
-        const DownloadResult result =
-            DownloadFromAllTerminals(environment_, inputs_, window_, {std::vector<std::int16_t>{port}, saved_}).Run();
+        PressScope scope{std::vector<std::int16_t>{port}, saved_};
+        // Each failure once, and nothing where there was nothing to do.
+        scope.recordNothingFound = false;
+        scope.recordFailures = !watch_.FailureSaid(port);
+        const DownloadResult result = DownloadFromAllTerminals(environment_, inputs_, window_, scope).Run();
         saved_.insert(saved_.end(), result.savedFiles.begin(), result.savedFiles.end());
-        bool done = !result.couldNotRun && result.NotSaved() == 0;
+        const int tries = watch_.Failures(port) + 1;
+        const bool news = watch_.Collected(port, OutcomeOf(result, port), Clock::now());
         for (const PortReport& line : result.ports) {
-            Say(line.text);
-            if (line.port == port && line.outcome == PortOutcome::NoTerminal) done = false;
+            if (line.port == 0)
+                SayOnce(line.text);
+            else if (line.outcome == PortOutcome::Saved)
+                Say(line.text + (tries > 1 ? ", at try " + std::to_string(tries) : ""));
+            else if (line.outcome == PortOutcome::NoFile)
+                Say(line.text);  // not collected again while it stays
+            else if (line.outcome == PortOutcome::NotSaved && news)
+                Say(line.text + "; tried again while it stays");
         }
-        if (result.couldNotRun && result.ports.empty()) Say(window_.status);
-        watch_.Collected(port, done);
+        if (result.couldNotRun && result.ports.empty() && news) Say(Port(port) + "not collected: " + window_.status);
     }
+
+    static PortWatch::Outcome OutcomeOf(const DownloadResult& result, std::int16_t port) {
+        if (result.couldNotRun || result.NotSaved() > 0) return PortWatch::Outcome::Failed;
+        const bool answered = std::any_of(result.ports.begin(), result.ports.end(), [port](const PortReport& line) {
+            return line.port == port && line.outcome != PortOutcome::NoTerminal;
+        });
+        return answered ? PortWatch::Outcome::Done : PortWatch::Outcome::NoAnswer;
+    }
+
+    void LeftUnsaved(std::int16_t port) { Say(Port(port) + "the terminal left unsaved; it keeps its data"); }
+
+    static std::string Port(std::int16_t port) { return "COM" + std::to_string(port) + ": "; }
 
     const PressEnvironment& environment_;
     PressInputs& inputs_;
@@ -164,7 +193,7 @@ private:
     std::unique_ptr<PressLock> held_;
     Clock::time_point listed_{}, nextLockTry_{};
     std::vector<std::string> saved_;  // this run's files, never replaced
-    std::string listingTrouble_, probeTrouble_, lockTrouble_;
+    std::string listingTrouble_, probeTrouble_, lockTrouble_, saidOnce_;
 };
 
 }  // namespace
