@@ -14,6 +14,7 @@
 #include "press/history.h"
 #include "press/press_handover.h"
 #include "press/watch.h"
+#include "press/watch_lock.h"
 #include "app/main_window_state.h"
 #include "cli/command_line_platform.h"
 #include "press/program_workers.h"
@@ -41,6 +42,7 @@ constexpr char kUsage[] =
     "--watch stays running and runs such a press for each terminal as it\n"
     "arrives (a port that appears, or a terminal that starts answering), a\n"
     "line for each; a terminal is collected again only after it has left.\n"
+    "One watch runs per user; a second one ends with 2.\n"
     "Ctrl+C, SIGTERM and SIGHUP stop it safely, with 0.\n"
     "--history prints what the last N presses (10 unless given) did on each\n"
     "port, from the history file in Bayhaul's state folder.\n"
@@ -199,6 +201,14 @@ int RunCommandLine(int argc, const char* const* argv) {
     MainWindowState state(std::move(environment));
     state.Load();
     if (watch) {
+        // One watch per user.
+        std::string why;
+        const std::unique_ptr<HeldLockFile> watchLock = TakeWatchLock(stateFolder, HistoryTime(clock.Now()), why);
+        if (!watchLock) {
+            std::cout << why << std::endl;
+            std::cerr << "bayhaul: " << why << "\n";
+            return 2;
+        }
         SettingsFileInputs inputs(kSettingsFileName);
         return RunWatch(state.ForPress(), inputs, pressLock, std::cout, InterruptRequested);
     }

@@ -418,11 +418,17 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std:
     // The next suffix of the press; a name changed during the press (an
     // Apply in Settings) could lead back to a file this press saved already,
     // and the next suffix is taken instead.
+    // A watch's press never replaces a file saved since it started either.
+    const auto keptSince = [this](const std::string& path) {
+        std::error_code error;
+        const auto saved = std::filesystem::last_write_time(path, error);
+        return scope_.keepFilesSavedSince && !error && saved >= *scope_.keepFilesSavedSince;
+    };
     std::size_t counter = savedPaths_.size();
     std::string target;
     do {
         target = JoinSavePath(turn.folder, turn.baseName, NameSuffix(counter++), turn.extension);
-    } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end());
+    } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end() || keptSince(target));
     // The file it replaces, from an earlier press, is kept first.
     std::error_code ignored;
     if (!environment_.stateFolder.empty() && std::filesystem::is_regular_file(target, ignored) &&

@@ -35,4 +35,7 @@ LockFileTaken TakeLockFile(const std::string& path, LockKind kind, bool wait);
 // What the file at `path` says; "" when there is none or it cannot be read.
 std::string ReadLockFile(const std::string& path);
 
+// This process's number, for a holder to name itself.
+unsigned long ThisProcessNumber();
+
 }  // namespace bayhaul

@@ -66,4 +66,8 @@ std::string ReadLockFile(const std::string& path) {
     return std::string(text, got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
+unsigned long ThisProcessNumber() {
+    return static_cast<unsigned long>(::getpid());
+}
+
 }  // namespace bayhaul

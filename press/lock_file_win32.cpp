@@ -84,4 +84,8 @@ std::string ReadLockFile(const std::string& path) {
     return std::string(text, got);
 }
 
+unsigned long ThisProcessNumber() {
+    return GetCurrentProcessId();
+}
+
 }  // namespace bayhaul

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <ostream>
 #include <thread>
 
@@ -149,6 +150,7 @@ private:
         held_ = pressLock_(why);
         if (!held_) return;  // a press of the user took the port: it is probed again later
         PressScope scope{std::vector<std::int16_t>{port}, saved_};
+        scope.keepFilesSavedSince = started_;
         // Each failure once, and nothing where there was nothing to do.
         scope.recordNothingFound = false;
         scope.recordFailures = !watch_.FailureSaid(port);
@@ -193,6 +195,10 @@ private:
     std::unique_ptr<PressLock> held_;
     Clock::time_point listed_{}, nextLockTry_{};
     std::vector<std::string> saved_;  // this run's files, never replaced
+    // Nor is any file saved since the watch started, by it or by a press
+    // (a second before, as file times may lag the clock a little).
+    const std::filesystem::file_time_type started_ =
+        std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
     std::string listingTrouble_, probeTrouble_, lockTrouble_, saidOnce_;
 };
 

@@ -135,6 +135,45 @@ TEST_F(WatchTest, AFailingTerminalIsSaidAndRecordedOnceWhileItStays) {
     EXPECT_NE(left->find(" COM43: the terminal left unsaved; it keeps its data"), std::string::npos) << *left;
 }
 
+// A terminal docked while a press of the user runs is collected after it,
+// under a name of its own: the file the press saved stays, and nothing is
+// replaced. A second watch does not start.
+TEST_F(WatchTest, AWatchNeverReplacesAFileAPressSavedAfterItStartedAndRunsAlone) {
+    const std::string pressed = testing::SimulatedTerminals::RandomData(60000, 36);  // 5 s on a paced line
+    const std::string docked = testing::SimulatedTerminals::RandomData(3000, 37);
+    terminals.Start(43, pressed, {"--pace"});
+    Settings(true);
+    auto press = Child::Start({{BAYHAUL_PATH, "--download"}, terminals.work.Path(), {}, -1, true});
+    ASSERT_TRUE(press);
+    ASSERT_EQ(press->ReadLine(10s), "Searching...") << "the press has the lock";
+    auto watch = Watch();  // it waits for the press
+    ASSERT_TRUE(watch);
+    auto second = Child::Start({{BAYHAUL_PATH, "--watch"}, terminals.work.Path(), {}, -1, true});
+    ASSERT_TRUE(second);
+    const auto refused = second->ReadLine(10s);
+    EXPECT_EQ(second->Wait(10s), 2);
+    EXPECT_EQ(refused.value_or("").rfind("Another watch is running (bayhaul --watch, process " +
+                                             std::to_string(watch->pid()) + ", since ",
+                                         0),
+              0u)
+        << refused.value_or("(nothing)");
+
+    terminals.Start(44, docked);
+    std::string output;
+    while (const auto line = press->ReadLine(30s)) output += *line + "\n";
+    ASSERT_EQ(press->Wait(10s), 0) << output;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    std::optional<std::string> line;
+    while ((line = watch->ReadLine(5s)) && line->find(" COM44: ") == std::string::npos &&
+           std::chrono::steady_clock::now() < end) {
+    }
+    ASSERT_TRUE(line) << "COM44 was not collected";
+    EXPECT_NE(line->find(" COM44: saved " + terminals.Desktop("FORM02.DAT")), std::string::npos) << *line;
+    EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == pressed);
+    EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM02.DAT")) == docked);
+    EXPECT_FALSE(fs::exists(terminals.StateFolder() + "/replaced")) << "nothing was replaced";
+}
+
 // The watch probes the silent ports one after another all the time; each
 // press asks it for the ports and gets them.
 TEST_F(WatchTest, PressesAreNeverRefusedByAWatchThatOnlyProbes) {
