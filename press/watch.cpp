@@ -55,7 +55,7 @@ bool AnotherPressRuns(const std::string& why) {
 
 class Watcher {
 public:
-    Watcher(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+    Watcher(const PressEnvironment& environment, SettingsFileInputs& inputs, const PressLockTaker& pressLock,
             std::ostream& out, const std::function<bool()>& stop)
         : environment_(environment), inputs_(inputs), pressLock_(pressLock), out_(out), stop_(stop),
           requests_(environment.stateFolder), window_(stop) {}
@@ -154,6 +154,9 @@ private:
         // Each failure once, and nothing where there was nothing to do.
         scope.recordNothingFound = false;
         scope.recordFailures = !watch_.FailureSaid(port);
+        // The settings of now; what was wrong with the file goes on the port's line.
+        const std::string settings = inputs_.Reload();
+        const std::string note = settings.empty() ? "" : "; " + settings;
         const DownloadResult result = DownloadFromAllTerminals(environment_, inputs_, window_, scope).Run();
         saved_.insert(saved_.end(), result.savedFiles.begin(), result.savedFiles.end());
         const int tries = watch_.Failures(port) + 1;
@@ -162,13 +165,14 @@ private:
             if (line.port == 0)
                 SayOnce(line.text);
             else if (line.outcome == PortOutcome::Saved)
-                Say(line.text + (tries > 1 ? ", at try " + std::to_string(tries) : ""));
+                Say(line.text + (tries > 1 ? ", at try " + std::to_string(tries) : "") + note);
             else if (line.outcome == PortOutcome::NoFile)
-                Say(line.text);  // not collected again while it stays
+                Say(line.text + note);  // not collected again while it stays
             else if (line.outcome == PortOutcome::NotSaved && news)
-                Say(line.text + "; tried again while it stays");
+                Say(line.text + "; tried again while it stays" + note);
         }
-        if (result.couldNotRun && result.ports.empty() && news) Say(Port(port) + "not collected: " + window_.status);
+        if (result.couldNotRun && result.ports.empty() && news)
+            Say(Port(port) + "not collected: " + window_.status + note);
     }
 
     static PortWatch::Outcome OutcomeOf(const DownloadResult& result, std::int16_t port) {
@@ -184,7 +188,7 @@ private:
     static std::string Port(std::int16_t port) { return "COM" + std::to_string(port) + ": "; }
 
     const PressEnvironment& environment_;
-    PressInputs& inputs_;
+    SettingsFileInputs& inputs_;
     const PressLockTaker& pressLock_;
     std::ostream& out_;
     const std::function<bool()>& stop_;
@@ -204,7 +208,7 @@ private:
 
 }  // namespace
 
-int RunWatch(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+int RunWatch(const PressEnvironment& environment, SettingsFileInputs& inputs, const PressLockTaker& pressLock,
              std::ostream& out, const std::function<bool()>& stop) {
     out << "Watching the serial ports for terminals; Ctrl+C stops." << std::endl;
     Watcher(environment, inputs, pressLock, out, stop).Run();

@@ -18,13 +18,15 @@
 
 #include "press/press_environment.h"
 #include "press/press_lock.h"
+#include "press/settings_file_inputs.h"
 
 namespace bayhaul {
 
 // Watches until `stop` says to stop, checked at least every 100 ms (and
 // by a running press at each of its rounds). The settings are read from
-// `inputs` at each collection. The exit code: 0 when stopped.
-int RunWatch(const PressEnvironment& environment, PressInputs& inputs, const PressLockTaker& pressLock,
+// `settings` before each collection, and what was wrong with the file is
+// said on the collection's line. The exit code: 0 when stopped.
+int RunWatch(const PressEnvironment& environment, SettingsFileInputs& settings, const PressLockTaker& pressLock,
              std::ostream& out, const std::function<bool()>& stop);
 
 }  // namespace bayhaul

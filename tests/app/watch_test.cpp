@@ -174,6 +174,45 @@ TEST_F(WatchTest, AWatchNeverReplacesAFileAPressSavedAfterItStartedAndRunsAlone)
     EXPECT_FALSE(fs::exists(terminals.StateFolder() + "/replaced")) << "nothing was replaced";
 }
 
+// settings.ini is read before each collection: a box unticked in the
+// window while the watch runs counts from the next docking, and a file
+// that cannot be read is said on the line of the collection it concerns.
+TEST_F(WatchTest, EachCollectionFollowsTheSettingsOfNow) {
+    const std::string data = testing::SimulatedTerminals::RandomData(3000, 38);
+    Settings(true);
+    auto watch = Watch();
+    ASSERT_TRUE(watch);
+    const std::string first = terminals.Start(43, data);
+    auto line = Collection(*watch, 15s);
+    ASSERT_TRUE(line);
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM.DAT") + " (3,000 bytes)"), std::string::npos)
+        << *line;
+    EXPECT_FALSE(fs::exists(first + "/FORM.DAT")) << "deleted, as the settings said";
+
+    Settings(false);  // "Auto Delete" unticked in the window
+    terminals.Signal(43, SIGTERM);
+    const std::string second = terminals.Start(45, data);
+    const auto end = std::chrono::steady_clock::now() + 15s;
+    while ((line = watch->ReadLine(15s)) && line->find(" COM45: ") == std::string::npos &&
+           std::chrono::steady_clock::now() < end) {
+    }
+    ASSERT_TRUE(line);
+    EXPECT_NE(line->find("COM45: saved " + terminals.Desktop("FORM02.DAT") + " (3,000 bytes)"), std::string::npos)
+        << *line;
+    EXPECT_EQ(line->find("settings.ini"), std::string::npos) << *line;
+    EXPECT_TRUE(ReadWholeFile(second + "/FORM.DAT") == data) << "kept on the terminal";
+
+    fs::remove(terminals.Settings());
+    fs::create_directory(terminals.Settings());  // nothing the watch can read
+    terminals.Start(43, data);
+    line = Collection(*watch, 15s);
+    ASSERT_TRUE(line);
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM03.DAT") + " (3,000 bytes); " +
+                         terminals.Settings() + " is not a file, so the default settings were used"),
+              std::string::npos)
+        << *line;
+}
+
 // The watch probes the silent ports one after another all the time; each
 // press asks it for the ports and gets them.
 TEST_F(WatchTest, PressesAreNeverRefusedByAWatchThatOnlyProbes) {
