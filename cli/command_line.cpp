@@ -161,7 +161,11 @@ bool WantsCommandLine(int argc, const char* const*) {
     return argc > 1;
 }
 
-int RunCommandLine(int argc, const char* const* argv) {
+bool WantsWatch(int argc, const char* const* argv) {
+    return std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::string(arg) == "--watch"; });
+}
+
+int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontEnd) {
     // The way back to one port at a time goes with any request.
     std::vector<const char*> rest(argv, argv + argc);
     const auto oneAtATimeOption = std::remove_if(rest.begin() + 1, rest.end(), [](const char* arg) {
@@ -181,6 +185,10 @@ int RunCommandLine(int argc, const char* const* argv) {
     if (request->action == Request::Action::History) return PrintHistory(request->count);
 
     CatchInterrupts();
+    // Last of all, once everything below has ended: a session's end waiting for it may go on.
+    const struct Ended {
+        ~Ended() { RunEnded(); }
+    } ended;
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     const std::string stateFolder = UserStateFolder();
@@ -203,14 +211,19 @@ int RunCommandLine(int argc, const char* const* argv) {
     if (watch) {
         // One watch per user.
         std::string why;
-        const std::unique_ptr<HeldLockFile> watchLock = TakeWatchLock(stateFolder, HistoryTime(clock.Now()), why);
+        const std::unique_ptr<WatchLock> watchLock = TakeWatchLock(stateFolder, HistoryTime(clock.Now()), why);
         if (!watchLock) {
             std::cout << why << std::endl;
             std::cerr << "bayhaul: " << why << "\n";
             return 2;
         }
         SettingsFileInputs inputs(kSettingsFileName);
-        return RunWatch(state.ForPress(), inputs, pressLock, std::cout, InterruptRequested);
+        const PressEnvironment environment = state.ForPress();
+        const auto watchOn = [&](WatchDesktop& desktop) {
+            return RunWatch({environment, inputs, pressLock, *watchLock, std::cout, desktop, InterruptRequested});
+        };
+        NoWatchDesktop bare;
+        return watchFrontEnd ? watchFrontEnd->Run(watchOn) : watchOn(bare);
     }
     ConsoleWindow window(std::cout);
     const DownloadResult result = *state.Command4Click(window);

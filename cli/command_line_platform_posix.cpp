@@ -39,4 +39,8 @@ bool InterruptRequested() {
     return interrupted.load();
 }
 
+void RunEnded() {
+    // Nothing waits: a signal does not hold the system's shutdown back.
+}
+
 }  // namespace bayhaul

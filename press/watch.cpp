@@ -24,6 +24,8 @@ constexpr milliseconds kListEvery{1000};
 constexpr milliseconds kStopCheck{100};
 // How often the lock is tried again while a press of the user holds it.
 constexpr milliseconds kLockRetry{500};
+// The lines of the day a window is told of, at most.
+constexpr std::size_t kToldLines = 50;
 
 // The window of a watch's press: it shows nothing while the press runs (the
 // watch prints each collection's line), and a stop ends the press safely.
@@ -43,30 +45,39 @@ private:
     const std::function<bool()>& stop_;
 };
 
-std::string TimeOfDay(const LocalTime& now) {
-    return HistoryTime(now).substr(11);
-}
-
 // Whether the lock was refused because a press of the user runs, which is
 // no news, rather than because it could not be taken at all.
 bool AnotherPressRuns(const std::string& why) {
     return why.rfind("Another press is running", 0) == 0;
 }
 
+std::string Port(std::int16_t port) {
+    return "COM" + std::to_string(port) + ": ";
+}
+
 class Watcher {
 public:
-    Watcher(const PressEnvironment& environment, SettingsFileInputs& inputs, const PressLockTaker& pressLock,
-            std::ostream& out, const std::function<bool()>& stop)
-        : environment_(environment), inputs_(inputs), pressLock_(pressLock), out_(out), stop_(stop),
-          requests_(environment.stateFolder), window_(stop) {}
+    explicit Watcher(const WatchSetup& setup)
+        : setup_(setup), environment_(setup.environment),
+          stop_([this] { return setup_.stop() || setup_.desktop.QuitAsked(); }),
+          requests_(environment_.stateFolder), window_(stop_) {}
 
     void Run() {
+        Write("Watching the serial ports for terminals; Ctrl+C stops.");
         while (!stop_()) {
             ListIfDue();
+            if (setup_.desktop.Paused()) {
+                held_.reset();  // the ports are any press's meanwhile
+                ShowState("Paused");
+                Idle(Clock::now() + kStopCheck);
+                continue;
+            }
             if (!HoldLock()) {
+                ShowState("Waiting for a press of yours to end");
                 Idle(nextLockTry_);
                 continue;
             }
+            ShowState("Watching " + std::to_string(ports_) + (ports_ == 1 ? " port" : " ports"));
             const std::optional<std::int16_t> port = watch_.NextProbe(Clock::now());
             if (!port) {
                 Idle(std::min(watch_.NextDue(), listed_ + kListEvery));
@@ -74,14 +85,35 @@ public:
             }
             if (Probe(*port)) Collect(*port);
         }
+        Write("Stopped.");
     }
 
 private:
-    void Say(const std::string& line) { out_ << TimeOfDay(environment_.clock.Now()) << " " << line << std::endl; }
+    void Write(const std::string& text) {
+        setup_.journal << text << std::endl;
+        setup_.desktop.Journal(text);
+    }
+    void Say(const std::string& line) { Write(HistoryTime(environment_.clock.Now()).substr(11) + " " + line); }
     // Says `line` unless it was the last thing said this way.
     void SayOnce(const std::string& line) {
         if (line != saidOnce_) Say(line);
         saidOnce_ = line;
+    }
+    // Says a collection's line, and tells windows of it with the day's others.
+    void SayCollected(const std::string& line) {
+        Say(line);
+        const std::string now = HistoryTime(environment_.clock.Now());
+        if (now.substr(0, 10) != toldDay_) told_.clear();
+        toldDay_ = now.substr(0, 10);
+        told_.push_back(now.substr(11) + " " + line);
+        if (told_.size() > kToldLines) told_.erase(told_.begin());
+        setup_.watchLock.Tell(told_);
+    }
+
+    void ShowState(const std::string& state) {
+        if (state == stateShown_) return;
+        stateShown_ = state;
+        setup_.desktop.ShowState(state);
     }
 
     void ListIfDue() {
@@ -90,6 +122,7 @@ private:
         listed_ = now;
         std::string why;
         if (const auto ports = ListComPorts(environment_.devicePlatform, why)) {
+            ports_ = ports->size();
             for (const std::int16_t port : watch_.Present(*ports)) LeftUnsaved(port);
         } else if (why != listingTrouble_) {
             Say("listing the serial ports failed: " + why);
@@ -110,16 +143,18 @@ private:
         if (Clock::now() < nextLockTry_) return false;
         nextLockTry_ = Clock::now() + kLockRetry;
         std::string why;
-        held_ = pressLock_(why);
+        held_ = setup_.pressLock(why);
         const std::string trouble = held_ || AnotherPressRuns(why) ? "" : why;
         if (!trouble.empty() && trouble != lockTrouble_) Say(trouble);
         lockTrouble_ = trouble;
         return held_ != nullptr;
     }
 
-    // Sleeps until `until`, a stop, or a press asking for the lock held.
+    // Sleeps until `until`, a stop, a pause, or a press asking for the lock held.
     void Idle(Clock::time_point until) {
-        while (!stop_() && Clock::now() < until && !(held_ && requests_.Pending())) {
+        const bool paused = setup_.desktop.Paused();
+        while (!stop_() && Clock::now() < until && setup_.desktop.Paused() == paused &&
+               !(held_ && requests_.Pending())) {
             std::this_thread::sleep_for(std::min<Clock::duration>(kStopCheck, until - Clock::now()));
         }
     }
@@ -128,9 +163,9 @@ private:
     // is given up for a press that asks for the lock, and done again later.
     bool Probe(std::int16_t port) {
         std::string why;
-        const std::optional<PortProbe> probe =
-            ProbeInWorker(*environment_.workers, environment_.libraryFile, port, environment_.limits.call,
-                          [this] { return stop_() || requests_.Pending(); }, why);
+        const std::optional<PortProbe> probe = ProbeInWorker(
+            *environment_.workers, environment_.libraryFile, port, environment_.limits.call,
+            [this] { return stop_() || setup_.desktop.Paused() || requests_.Pending(); }, why);
         if (!probe) return false;
         // A library that cannot be used is said once, until it changes.
         if (why != probeTrouble_ && !why.empty()) Say(Port(port) + why);
@@ -147,32 +182,50 @@ private:
         if (requests_.Pending()) return;  // the press goes first; the terminal is probed again after it
         held_.reset();
         std::string why;
-        held_ = pressLock_(why);
+        held_ = setup_.pressLock(why);
         if (!held_) return;  // a press of the user took the port: it is probed again later
+        ShowState("Collecting COM" + std::to_string(port));
         PressScope scope{std::vector<std::int16_t>{port}, saved_};
         scope.keepFilesSavedSince = started_;
         // Each failure once, and nothing where there was nothing to do.
         scope.recordNothingFound = false;
         scope.recordFailures = !watch_.FailureSaid(port);
         // The settings of now; what was wrong with the file goes on the port's line.
-        const std::string settings = inputs_.Reload();
+        const std::string settings = setup_.settings.Reload();
         const std::string note = settings.empty() ? "" : "; " + settings;
-        const DownloadResult result = DownloadFromAllTerminals(environment_, inputs_, window_, scope).Run();
+        const DownloadResult result = DownloadFromAllTerminals(environment_, setup_.settings, window_, scope).Run();
         saved_.insert(saved_.end(), result.savedFiles.begin(), result.savedFiles.end());
         const int tries = watch_.Failures(port) + 1;
         const bool news = watch_.Collected(port, OutcomeOf(result, port), Clock::now());
         for (const PortReport& line : result.ports) {
-            if (line.port == 0)
+            if (line.port == 0) {
                 SayOnce(line.text);
-            else if (line.outcome == PortOutcome::Saved)
-                Say(line.text + (tries > 1 ? ", at try " + std::to_string(tries) : "") + note);
-            else if (line.outcome == PortOutcome::NoFile)
+            } else if (line.outcome == PortOutcome::Saved) {
+                SayCollected(line.text + (tries > 1 ? ", at try " + std::to_string(tries) : "") + note);
+                setup_.desktop.Notify(SavedNotice(line.port, result));
+            } else if (line.outcome == PortOutcome::NoFile) {
                 Say(line.text + note);  // not collected again while it stays
-            else if (line.outcome == PortOutcome::NotSaved && news)
-                Say(line.text + "; tried again while it stays" + note);
+            } else if (line.outcome == PortOutcome::NotSaved && result.stopped) {
+                SayCollected(line.text + note);  // the watch is stopping: no failure to try again
+            } else if (line.outcome == PortOutcome::NotSaved && news) {
+                SayCollected(line.text + "; tried again while it stays" + note);
+                setup_.desktop.Notify(Port(line.port) + "not saved: " + line.why);
+            }
         }
-        if (result.couldNotRun && result.ports.empty() && news)
-            Say(Port(port) + "not collected: " + window_.status + note);
+        if (result.couldNotRun && result.ports.empty() && news) {
+            SayCollected(Port(port) + "not collected: " + window_.status + note);
+            setup_.desktop.Notify(Port(port) + "not collected: " + window_.status);
+        }
+    }
+
+    // "COM3: saved FORM02.DAT, 12,345 bytes".
+    std::string SavedNotice(std::int16_t port, const DownloadResult& result) const {
+        if (result.savedFiles.empty()) return Port(port) + "saved";
+        const std::filesystem::path file = result.savedFiles.back();
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file, error);
+        return Port(port) + "saved " + file.filename().string() +
+               (error ? "" : ", " + environment_.locale.Number(static_cast<long long>(size)) + " bytes");
     }
 
     static PortWatch::Outcome OutcomeOf(const DownloadResult& result, std::int16_t port) {
@@ -183,19 +236,16 @@ private:
         return answered ? PortWatch::Outcome::Done : PortWatch::Outcome::NoAnswer;
     }
 
-    void LeftUnsaved(std::int16_t port) { Say(Port(port) + "the terminal left unsaved; it keeps its data"); }
+    void LeftUnsaved(std::int16_t port) { SayCollected(Port(port) + "the terminal left unsaved; it keeps its data"); }
 
-    static std::string Port(std::int16_t port) { return "COM" + std::to_string(port) + ": "; }
-
+    const WatchSetup& setup_;
     const PressEnvironment& environment_;
-    SettingsFileInputs& inputs_;
-    const PressLockTaker& pressLock_;
-    std::ostream& out_;
-    const std::function<bool()>& stop_;
+    const std::function<bool()> stop_;
     const PressRequests requests_;
     WatchWindow window_;
 
     PortWatch watch_;
+    std::size_t ports_ = 0;
     std::unique_ptr<PressLock> held_;
     Clock::time_point listed_{}, nextLockTry_{};
     std::vector<std::string> saved_;  // this run's files, never replaced
@@ -203,16 +253,15 @@ private:
     // (a second before, as file times may lag the clock a little).
     const std::filesystem::file_time_type started_ =
         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
-    std::string listingTrouble_, probeTrouble_, lockTrouble_, saidOnce_;
+    std::string listingTrouble_, probeTrouble_, lockTrouble_, saidOnce_, stateShown_;
+    std::vector<std::string> told_;  // today's collections, as windows are told
+    std::string toldDay_;
 };
 
 }  // namespace
 
-int RunWatch(const PressEnvironment& environment, SettingsFileInputs& inputs, const PressLockTaker& pressLock,
-             std::ostream& out, const std::function<bool()>& stop) {
-    out << "Watching the serial ports for terminals; Ctrl+C stops." << std::endl;
-    Watcher(environment, inputs, pressLock, out, stop).Run();
-    out << "Stopped." << std::endl;
+int RunWatch(const WatchSetup& setup) {
+    Watcher(setup).Run();
     return 0;
 }
 

@@ -19,14 +19,28 @@
 #include "press/press_environment.h"
 #include "press/press_lock.h"
 #include "press/settings_file_inputs.h"
+#include "press/watch_desktop.h"
+#include "press/watch_lock.h"
 
 namespace bayhaul {
 
-// Watches until `stop` says to stop, checked at least every 100 ms (and
-// by a running press at each of its rounds). The settings are read from
-// `settings` before each collection, and what was wrong with the file is
-// said on the collection's line. The exit code: 0 when stopped.
-int RunWatch(const PressEnvironment& environment, SettingsFileInputs& settings, const PressLockTaker& pressLock,
-             std::ostream& out, const std::function<bool()>& stop);
+struct WatchSetup {
+    const PressEnvironment& environment;
+    // Read before each collection; what was wrong with the file is said on
+    // the collection's line.
+    SettingsFileInputs& settings;
+    // The press lock in the watch's name.
+    const PressLockTaker& pressLock;
+    // The watch's own lock, which tells windows what it collected today.
+    WatchLock& watchLock;
+    std::ostream& journal;
+    WatchDesktop& desktop;
+    // Ctrl+C and its kin; the desktop's Quit stops the watch too.
+    std::function<bool()> stop;
+};
+
+// Watches until told to stop, checked at least every 100 ms (and by a
+// running press at each of its rounds). The exit code: 0 when stopped.
+int RunWatch(const WatchSetup& setup);
 
 }  // namespace bayhaul

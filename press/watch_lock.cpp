@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace bayhaul {
@@ -17,14 +18,30 @@ std::string LockPath(const std::string& stateFolder) {
     return (std::filesystem::path(stateFolder) / kWatchLockFile).string();
 }
 
-std::string FirstLine(const std::string& text) {
-    return text.substr(0, text.find_first_of("\r\n"));
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace
 
-std::unique_ptr<HeldLockFile> TakeWatchLock(const std::string& stateFolder, const std::string& since,
-                                            std::string& why) {
+WatchLock::WatchLock(std::unique_ptr<HeldLockFile> file, std::string holder)
+    : file_(std::move(file)), holder_(std::move(holder)) {
+    Tell({});
+}
+
+void WatchLock::Tell(const std::vector<std::string>& today) {
+    std::string text = holder_ + "\n";
+    for (const std::string& line : today) text += line + "\n";
+    file_->Describe(text);
+}
+
+std::unique_ptr<WatchLock> TakeWatchLock(const std::string& stateFolder, const std::string& since, std::string& why) {
     if (stateFolder.empty()) {
         why = "Cannot make sure that only one watch runs: there is no folder for Bayhaul's state.";
         return nullptr;
@@ -38,26 +55,32 @@ std::unique_ptr<HeldLockFile> TakeWatchLock(const std::string& stateFolder, cons
         taken = TakeLockFile(LockPath(stateFolder), LockKind::Exclusive, false);
     }
     if (taken.busy) {
-        const std::string holder = FirstLine(ReadLockFile(LockPath(stateFolder)));
-        why = "Another watch is running (" + (holder.empty() ? "another Bayhaul" : holder) +
-              "); it collects the terminals already.";
-    } else if (!taken.lock) {
-        why = "Cannot make sure that only one watch runs: " + taken.error + ".";
-    } else {
-        taken.lock->Describe("bayhaul --watch, process " + std::to_string(ThisProcessNumber()) + ", since " +
-                             since + "\n");
+        const std::vector<std::string> lines = Lines(ReadLockFile(LockPath(stateFolder)));
+        const std::string holder = lines.empty() || lines[0].empty() ? "another Bayhaul" : lines[0];
+        why = "Another watch is running (" + holder + "); it collects the terminals already.";
+        return nullptr;
     }
-    return std::move(taken.lock);
+    if (!taken.lock) {
+        why = "Cannot make sure that only one watch runs: " + taken.error + ".";
+        return nullptr;
+    }
+    return std::make_unique<WatchLock>(std::move(taken.lock), "bayhaul --watch, process " +
+                                                                  std::to_string(ThisProcessNumber()) + ", since " +
+                                                                  since);
 }
 
-std::optional<std::string> RunningWatch(const std::string& stateFolder) {
+std::optional<RunningWatchText> RunningWatch(const std::string& stateFolder) {
     if (stateFolder.empty()) return std::nullopt;
     const std::string path = LockPath(stateFolder);
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) return std::nullopt;
-    // Free for a shared lock: nobody holds it for a watch.
+    // Free for a shared lock: no watch holds it.
     if (!TakeLockFile(path, LockKind::Shared, false).busy) return std::nullopt;
-    return ReadLockFile(path);
+    std::vector<std::string> lines = Lines(ReadLockFile(path));
+    if (lines.empty()) return RunningWatchText{};
+    RunningWatchText running{lines.front(), {}};
+    running.today.assign(lines.begin() + 1, lines.end());
+    return running;
 }
 
 }  // namespace bayhaul

@@ -14,12 +14,18 @@ TEST(WatchLockTest, ASecondWatchIsRefusedNamingTheFirstWhichAWindowSeesRunning) 
     EXPECT_EQ(RunningWatch(folder), std::nullopt) << "no watch yet";
     std::string why;
     {
-        const std::unique_ptr<HeldLockFile> first = TakeWatchLock(folder, "2026-12-09 08:00:00", why);
+        const std::unique_ptr<WatchLock> first = TakeWatchLock(folder, "2026-12-09 08:00:00", why);
         ASSERT_TRUE(first) << why;
-        const std::optional<std::string> running = RunningWatch(folder);
+        std::optional<RunningWatchText> running = RunningWatch(folder);
         ASSERT_TRUE(running);
-        EXPECT_EQ(running->rfind("bayhaul --watch, process ", 0), 0u) << *running;
-        EXPECT_NE(running->find(", since 2026-12-09 08:00:00\n"), std::string::npos) << *running;
+        EXPECT_EQ(running->holder.rfind("bayhaul --watch, process ", 0), 0u) << running->holder;
+        EXPECT_NE(running->holder.find(", since 2026-12-09 08:00:00"), std::string::npos) << running->holder;
+        EXPECT_TRUE(running->today.empty());
+        first->Tell({"08:10:00 COM3: saved /a/FORM.DAT (10 bytes)", "08:20:00 COM4: saved /a/FORM02.DAT (3 bytes)"});
+        running = RunningWatch(folder);
+        ASSERT_TRUE(running);
+        EXPECT_EQ(running->today, (std::vector<std::string>{"08:10:00 COM3: saved /a/FORM.DAT (10 bytes)",
+                                                            "08:20:00 COM4: saved /a/FORM02.DAT (3 bytes)"}));
 
         EXPECT_FALSE(TakeWatchLock(folder, "2026-12-09 09:00:00", why));
         EXPECT_EQ(why.rfind("Another watch is running (bayhaul --watch, process ", 0), 0u) << why;
