@@ -105,7 +105,7 @@ private:
         const std::string now = HistoryTime(environment_.clock.Now());
         if (now.substr(0, 10) != toldDay_) told_.clear();
         toldDay_ = now.substr(0, 10);
-        told_.push_back(now.substr(11) + " " + line);
+        told_.push_back(now + " " + line);
         if (told_.size() > kToldLines) told_.erase(told_.begin());
         setup_.watchLock.Tell(told_);
     }

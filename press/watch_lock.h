@@ -19,7 +19,8 @@ inline constexpr char kWatchLockFile[] = "watch.lock";
 class WatchLock {
 public:
     WatchLock(std::unique_ptr<HeldLockFile> file, std::string holder);
-    // Tells a window what the watch did today: these lines, newest last.
+    // Tells a window what the watch did today: these lines, each with its
+    // date and time ("2026-12-09 09:12:40 COM3: saved ..."), newest last.
     void Tell(const std::vector<std::string>& today);
 
 private:
@@ -36,7 +37,7 @@ std::unique_ptr<WatchLock> TakeWatchLock(const std::string& stateFolder, const s
 // did today; nothing when no watch runs.
 struct RunningWatchText {
     std::string holder;               // "bayhaul --watch, process 4242, since 2026-12-09 08:00:11"
-    std::vector<std::string> today;   // "09:12:40 COM3: saved ..."
+    std::vector<std::string> today;   // "2026-12-09 09:12:40 COM3: saved ..."
 };
 std::optional<RunningWatchText> RunningWatch(const std::string& stateFolder);
 

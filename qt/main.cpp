@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 #include "qt/form1.h"
 #include "qt/qt_close_on_signals.h"
+#include "qt/watch_front_end_qt.h"
 #include "press/program_workers.h"
 #include "settings/settings_file.h"
 #include "shell/state_folder.h"
@@ -8,8 +9,12 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    // The command line needs no display, so it runs before Qt's GUI starts.
-    if (bayhaul::WantsCommandLine(argc, argv)) return bayhaul::RunCommandLine(argc, argv);
+    // The command line needs no display, so it runs before Qt's GUI starts;
+    // a watch starts what it needs of Qt itself.
+    if (bayhaul::WantsCommandLine(argc, argv)) {
+        bayhaul::QtWatchFrontEnd watchFrontEnd(argc, argv);
+        return bayhaul::RunCommandLine(argc, argv, &watchFrontEnd);
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));

@@ -1,6 +1,9 @@
-// The Windows program's part in a watch. A watch started without a console
-// (at log-on, from the Start-up folder) writes its journal to watch.log in
-// the user's state folder, one line at a time.
+// The Windows program's part in a watch: its icon in the notification
+// area, with its state as the tooltip and a menu of its last collections
+// and Pause, Resume and Quit; a notification for each collection; and, for
+// a watch started without a console (at log-on, from the Start-up folder),
+// its journal in watch.log in the user's state folder. The watch runs on a
+// thread of its own while the icon's window serves the desktop.
 #pragma once
 
 #include <string>
@@ -11,19 +14,13 @@ namespace bayhaul {
 
 inline constexpr char kWatchJournalFile[] = "watch.log";
 
-class Win32WatchFrontEnd final : public WatchFrontEnd, private WatchDesktop {
+class Win32WatchFrontEnd final : public WatchFrontEnd {
 public:
     // `journalToFile`: no console shows the journal.
     Win32WatchFrontEnd(std::string stateFolder, bool journalToFile);
     int Run(const std::function<int(WatchDesktop& desktop)>& watch) override;
 
 private:
-    void Journal(const std::string& line) override;
-    void Notify(const std::string&) override {}
-    void ShowState(const std::string&) override {}
-    bool Paused() override { return false; }
-    bool QuitAsked() override { return false; }
-
     const std::string journal_;  // the file, or "" when a console shows the journal
 };
 

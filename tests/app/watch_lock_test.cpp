@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/main_window_state.h"
+#include "app/report_window_layout.h"
+#include "link/recording_tether.h"
+#include "support/fixed_time.h"
+#include "support/in_process_workers.h"
 #include "support/temp_dir.h"
 
 namespace bayhaul {
@@ -37,6 +42,37 @@ TEST(WatchLockTest, ASecondWatchIsRefusedNamingTheFirstWhichAWindowSeesRunning) 
 
     EXPECT_FALSE(TakeWatchLock("", "2026-12-09 10:00:00", why));
     EXPECT_EQ(why, "Cannot make sure that only one watch runs: there is no folder for Bayhaul's state.");
+}
+
+// The main window's report tells of the watch that runs: since when, and
+// what it collected today.
+TEST(WatchLockTest, TheReportWindowTellsOfTheRunningWatchAndItsCollectionsOfToday) {
+    TempDir state;
+    FixedClock clock;  // 2023-12-08 10:56:03
+    EnglishLocaleText locale;
+    RecordingTether tether;
+    MainWindowState::Environment environment{clock, locale, [](int) { return std::string(); }, state / "settings.ini",
+                                             std::make_shared<testing::InProcessWorkers>(tether),
+                                             [] { return nullptr; }};
+    environment.stateFolder = state.Path();
+    MainWindowState window(environment);
+    EXPECT_EQ(LastPressReport(window), "No press yet.");
+
+    std::string why;
+    const std::unique_ptr<WatchLock> watch = TakeWatchLock(state.Path(), "2023-12-07 08:00:00", why);
+    ASSERT_TRUE(watch) << why;
+    const std::string holder = RunningWatch(state.Path())->holder;
+    EXPECT_EQ(LastPressReport(window), "No press yet.\n\nA watch collects terminals as they are docked (" + holder +
+                                           "). It has collected nothing today.");
+    watch->Tell({"2023-12-07 17:00:00 COM3: saved /a/FORM.DAT (9 bytes)",
+                 "2023-12-08 09:12:40 COM4: saved /a/FORM02.DAT (3 bytes)",
+                 "2023-12-08 09:30:00 COM5: the terminal left unsaved; it keeps its data"});
+    window.Label2 = "Finished download 1 file(s) at 12/8/2023 10:50:00 AM";
+    EXPECT_EQ(LastPressReport(window),
+              "Finished download 1 file(s) at 12/8/2023 10:50:00 AM\n\nA watch collects terminals as they are docked (" +
+                  holder +
+                  "). Today:\n09:12:40 COM4: saved /a/FORM02.DAT (3 bytes)\n09:30:00 COM5: the terminal left unsaved; "
+                  "it keeps its data");
 }
 
 }  // namespace

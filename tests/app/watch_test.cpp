@@ -213,6 +213,31 @@ TEST_F(WatchTest, EachCollectionFollowsTheSettingsOfNow) {
         << *line;
 }
 
+// With a session bus, each collection raises a desktop notification; here
+// the bus is the test's own, and its notification service prints what it
+// is sent.
+TEST_F(WatchTest, ACollectionRaisesADesktopNotification) {
+    ASSERT_TRUE(fs::exists("/usr/bin/dbus-daemon")) << "scripts/install-deps.sh tests installs dbus-daemon";
+    auto bus = Child::Start({{"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}, "", {}, -1, true});
+    ASSERT_TRUE(bus);
+    const std::optional<std::string> address = bus->ReadLine(10s);
+    ASSERT_TRUE(address) << "the session bus did not start";
+    const std::vector<std::pair<std::string, std::string>> session{{"DBUS_SESSION_BUS_ADDRESS", *address}};
+    auto service = Child::Start({{NOTIFICATION_LISTENER_PATH}, "", session, -1, true});
+    ASSERT_TRUE(service);
+    ASSERT_EQ(service->ReadLine(10s), "ready");
+
+    Settings(false);
+    auto watch = Child::Start({{BAYHAUL_PATH, "--watch"}, terminals.work.Path(), session, -1, true});
+    ASSERT_TRUE(watch);
+    ASSERT_EQ(watch->ReadLine(10s), "Watching the serial ports for terminals; Ctrl+C stops.");
+    terminals.Start(43, testing::SimulatedTerminals::RandomData(3000, 39));
+    ASSERT_TRUE(Collection(*watch, 15s));
+    EXPECT_EQ(service->ReadLine(10s).value_or("(none)"), "COM43: saved FORM.DAT, 3,000 bytes");
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(10s), 0);
+}
+
 // The watch probes the silent ports one after another all the time; each
 // press asks it for the ports and gets them.
 TEST_F(WatchTest, PressesAreNeverRefusedByAWatchThatOnlyProbes) {
