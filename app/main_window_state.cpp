@@ -201,10 +201,13 @@ private:
 };
 
 MainWindowState::~MainWindowState() {
-    if (pressThread_.joinable()) {
-        stopRequested_ = true;
-        pressThread_.join();
-    }
+    StopPressAndWait();
+}
+
+void MainWindowState::StopPressAndWait() {
+    if (!pressThread_.joinable()) return;
+    stopRequested_ = true;
+    pressThread_.join();
 }
 
 std::optional<DownloadResult> MainWindowState::Command4Click(DownloadWindow& window) {

@@ -123,6 +123,9 @@ public:
     // The window is to close. True when it may close now; during a press
     // the press is asked to stop, and the window closes after it.
     bool RequestClose();
+    // The user's session ends: a press that runs is asked to stop, and this
+    // returns once it has (its end is not shown; the window goes with the session).
+    void StopPressAndWait();
     bool CloseRequested = false;
 
     std::chrono::steady_clock::time_point SteadyNow() const { return environment_.steadyNow(); }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "press/history.h"
+#include "press/watch_lock.h"
 
 namespace bayhaul {
 
@@ -15,13 +16,31 @@ const ControlTable& ReportWindowControls() {
     return controls;
 }
 
+namespace {
+
+// The running watch, and its lines of today without their date.
+std::string WatchReport(const RunningWatchText& watch, const std::string& today) {
+    std::string text = "A watch collects terminals as they are docked (" + watch.holder + ").";
+    std::string collected;
+    for (const std::string& line : watch.today) {
+        if (line.rfind(today + " ", 0) == 0) collected += "\n" + line.substr(today.size() + 1);
+    }
+    return text + (collected.empty() ? " It has collected nothing today." : " Today:" + collected);
+}
+
+}  // namespace
+
 std::string LastPressReport(const MainWindowState& state) {
-    if (state.Label2.empty() && state.Label2Report.empty()) return "No press yet.";
-    std::string text = state.Label2;
-    if (!state.ProblemLine.empty() && state.ProblemLine != state.Label2) text += "\n" + state.ProblemLine;
-    if (!state.Label2Report.empty()) text += "\n\n" + state.Label2Report;
-    const std::string history = HistoryFilePath(state);
-    if (!history.empty()) text += "\n\nEvery press is in " + history + ".";
+    std::string text = "No press yet.";
+    if (!state.Label2.empty() || !state.Label2Report.empty()) {
+        text = state.Label2;
+        if (!state.ProblemLine.empty() && state.ProblemLine != state.Label2) text += "\n" + state.ProblemLine;
+        if (!state.Label2Report.empty()) text += "\n\n" + state.Label2Report;
+        const std::string history = HistoryFilePath(state);
+        if (!history.empty()) text += "\n\nEvery press is in " + history + ".";
+    }
+    if (const std::optional<RunningWatchText> watch = RunningWatch(state.StateFolder()))
+        text += "\n\n" + WatchReport(*watch, HistoryTime(state.Now()).substr(0, 10));
     return text;
 }
 

@@ -18,7 +18,8 @@ inline constexpr int kReportWindowHeightTwips = 4200;
 const ControlTable& ReportWindowControls();
 
 // What the window shows: the status line, then each port's line, then
-// where the history is.
+// where the history is; and, while a watch of the user runs, since when
+// and what it collected today.
 std::string LastPressReport(const MainWindowState& state);
 
 // The history file of the user, or "" when there is none yet.

@@ -1,5 +1,6 @@
 #include "app/window_environment.h"
 
+#include "press/press_handover.h"
 #include "press/program_workers.h"
 #include "shell/special_folder.h"
 
@@ -11,7 +12,8 @@ MainWindowState::Environment WindowEnvironment(const Clock& clock, const LocaleT
                                                PressLockTaker pressLock, std::string stateFolder) {
     MainWindowState::Environment environment{clock, locale, fGetSpecialFolder, std::move(settingsPath), std::move(workers),
                                              std::move(devicePlatform)};
-    if (pressLock) environment.pressLock = std::move(pressLock);
+    // A watch that only waits or probes hands the ports over within a second.
+    if (pressLock) environment.pressLock = HandedOverPressLock(std::move(pressLock), stateFolder);
     environment.expectedFolder = ExpectedSpecialFolder;
     environment.stateFolder = std::move(stateFolder);
     environment.oneAtATime = OneAtATimeAsked();

@@ -12,7 +12,9 @@
 
 #include "press/download_window.h"
 #include "press/history.h"
+#include "press/press_handover.h"
 #include "press/watch.h"
+#include "press/watch_lock.h"
 #include "app/main_window_state.h"
 #include "cli/command_line_platform.h"
 #include "press/program_workers.h"
@@ -44,6 +46,7 @@ std::string Usage() {
            "--watch stays running and runs such a press for each terminal as it\n"
            "arrives (a port that appears, or a terminal that starts answering), a\n"
            "line for each; a terminal is collected again only after it has left.\n"
+           "One watch runs per user; a second one ends with 2.\n"
            "--history prints what the last N presses (10 unless given) did on each\n"
            "port, from the history file in Bayhaul's state folder.\n"
            "--one-port-at-a-time (or BAYHAUL_ONE_PORT_AT_A_TIME=1 in the environment)\n"
@@ -177,7 +180,11 @@ bool WantsCommandLine(int argc, const char* const*) {
     return argc > 1;
 }
 
-int RunCommandLine(int argc, const char* const* argv) {
+bool WantsWatch(int argc, const char* const* argv) {
+    return std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::string(arg) == "--watch"; });
+}
+
+int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontEnd) {
     // The way back to one port at a time goes with any request.
     std::vector<const char*> rest(argv, argv + argc);
     const auto oneAtATimeOption = std::remove_if(rest.begin() + 1, rest.end(), [](const char* arg) {
@@ -197,13 +204,20 @@ int RunCommandLine(int argc, const char* const* argv) {
     if (request->action == Request::Action::History) return PrintHistory(request->count);
 
     CatchInterrupts();
+    // Last of all, once everything below has ended: a session's end waiting for it may go on.
+    const struct Ended {
+        ~Ended() { RunEnded(); }
+    } ended;
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     const std::string stateFolder = UserStateFolder();
     std::error_code ignored;
     const std::string here = std::filesystem::current_path(ignored).string();
-    const PressLockTaker pressLock = FilePressLock(
-        stateFolder, request->action == Request::Action::Watch ? "bayhaul --watch" : "bayhaul --download");
+    const bool watch = request->action == Request::Action::Watch;
+    // A press gets the ports from a watch that only waits or probes.
+    const PressLockTaker pressLock = watch ? FilePressLock(stateFolder, "bayhaul --watch")
+                                           : HandedOverPressLock(FilePressLock(stateFolder, "bayhaul --download"),
+                                                                 stateFolder);
     MainWindowState::Environment environment{clock, *locale, fGetSpecialFolder, kSettingsFileName, ProgramWorkers(),
                                              DefaultDevicePlatform, std::chrono::steady_clock::now, pressLock,
                                              ExpectedSpecialFolder,
@@ -213,9 +227,22 @@ int RunCommandLine(int argc, const char* const* argv) {
     environment.oneAtATime = oneAtATime;
     MainWindowState state(std::move(environment));
     state.Load();
-    if (request->action == Request::Action::Watch) {
+    if (watch) {
+        // One watch per user.
+        std::string why;
+        const std::unique_ptr<WatchLock> watchLock = TakeWatchLock(stateFolder, HistoryTime(clock.Now()), why);
+        if (!watchLock) {
+            std::cout << why << std::endl;
+            std::cerr << "bayhaul: " << why << "\n";
+            return 2;
+        }
         SettingsFileInputs inputs(kSettingsFileName);
-        return RunWatch(state.ForPress(), inputs, pressLock, std::cout, InterruptRequested);
+        const PressEnvironment environment = state.ForPress();
+        const auto watchOn = [&](WatchDesktop& desktop) {
+            return RunWatch({environment, inputs, pressLock, *watchLock, std::cout, desktop, InterruptRequested});
+        };
+        NoWatchDesktop bare;
+        return watchFrontEnd ? watchFrontEnd->Run(watchOn) : watchOn(bare);
     }
     ConsoleWindow window(std::cout);
     const DownloadResult result = *state.Command4Click(window);

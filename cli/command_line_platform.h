@@ -16,9 +16,14 @@ std::unique_ptr<LocaleText> MakeSystemLocaleText();
 
 // From now on an interrupt (Ctrl+C, the request to end the program, or
 // the loss of its terminal) only sets the flag below; a second one ends the
-// program at once. Output that nobody reads any more does not end it.
+// program at once. Output that nobody reads any more does not end it. On
+// Windows the end of the user's session (log-off, shutdown) and the close
+// of the console interrupt too, and Windows is held back until RunEnded.
 void CatchInterrupts();
 bool InterruptRequested();
+// The press or the watch has stopped: a session's end that waits for it
+// may go on.
+void RunEnded();
 
 // The program as the user starts it from a shell: "bayhaul", "Bayhaul.exe".
 extern const char kProgramName[];

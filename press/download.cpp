@@ -413,11 +413,17 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std:
     // The next suffix of the press; a name changed during the press (an
     // Apply in Settings) could lead back to a file this press saved already,
     // and the next suffix is taken instead.
+    // A watch's press never replaces a file saved since it started either.
+    const auto keptSince = [this](const std::string& path) {
+        std::error_code error;
+        const auto saved = std::filesystem::last_write_time(path, error);
+        return scope_.keepFilesSavedSince && !error && saved >= *scope_.keepFilesSavedSince;
+    };
     std::size_t counter = savedPaths_.size();
     std::string target;
     do {
         target = JoinSavePath(turn.folder, turn.baseName, NameSuffix(counter++), turn.extension);
-    } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end());
+    } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end() || keptSince(target));
     // The file it replaces, from an earlier press, is kept first.
     std::error_code ignored;
     if (!environment_.stateFolder.empty() && std::filesystem::is_regular_file(target, ignored) &&
@@ -495,10 +501,12 @@ void DownloadFromAllTerminals::Record(const PortReport& line, const Turn* turn) 
 void DownloadFromAllTerminals::RecordTheRest() {
     const std::vector<PortReport> lines = result_.ports;  // a failed write adds a line
     for (const PortReport& line : lines) {
-        if (line.outcome != PortOutcome::Saved && line.port > 0) Record(line, nullptr);
+        if (line.outcome == PortOutcome::Saved || line.port <= 0) continue;
+        if (line.outcome == PortOutcome::NotSaved ? scope_.recordFailures : scope_.recordNothingFound)
+            Record(line, nullptr);
     }
     // A press that could not run: why, on a record of its own.
-    if (result_.couldNotRun) {
+    if (result_.couldNotRun && scope_.recordFailures) {
         const auto listing =
             std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.port == 0 && !l.note; });
         Record(listing != lines.end() ? *listing : PortReport{0, PortOutcome::NoTerminal, statusShown_}, nullptr);

@@ -9,21 +9,33 @@
 
 namespace bayhaul {
 
-PortProbe ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, std::int16_t port,
-                        std::chrono::milliseconds limit, std::string& failure) {
+namespace {
+
+constexpr std::chrono::milliseconds kGiveUpCheck{50};
+
+}  // namespace
+
+std::optional<PortProbe> ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, std::int16_t port,
+                                       std::chrono::milliseconds limit, const std::function<bool()>& giveUp,
+                                       std::string& failure) {
     failure.clear();
     const std::unique_ptr<WorkerLink> worker = workers.Start(WorkerArguments({port, true, libraryFile}), failure);
     if (!worker) return PortProbe::NoTerminal;
 
-    // Ends the worker when it has not answered in time.
+    // Ends the worker when it has not answered in time, or the probe is given up.
     std::mutex mutex;
     std::condition_variable answered;
-    bool done = false, timedOut = false;
+    bool done = false, timedOut = false, givenUp = false;
     std::thread watchdog([&] {
+        const auto end = std::chrono::steady_clock::now() + limit;
         std::unique_lock lock(mutex);
-        if (!answered.wait_for(lock, limit, [&] { return done; })) {
-            timedOut = true;
-            worker->End();
+        while (!answered.wait_for(lock, kGiveUpCheck, [&] { return done; })) {
+            givenUp = giveUp();
+            timedOut = std::chrono::steady_clock::now() >= end;
+            if (givenUp || timedOut) {
+                worker->End();
+                return;
+            }
         }
     });
 
@@ -43,6 +55,7 @@ PortProbe ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, 
     answered.notify_one();
     watchdog.join();
 
+    if (givenUp) return std::nullopt;
     if (answer && answer->type == worker::Type::Probed) {
         const auto probe = static_cast<PortProbe>(answer->Number(0));
         if (probe == PortProbe::Terminal || probe == PortProbe::Busy) return probe;

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "press/port_session.h"
@@ -13,8 +15,10 @@ namespace bayhaul {
 
 // Whether a terminal answers on `port`. NoTerminal, with `failure` saying
 // why, when the worker could not start, could not load the library, went
-// silent for `limit`, or ended without an answer.
-PortProbe ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, std::int16_t port,
-                        std::chrono::milliseconds limit, std::string& failure);
+// silent for `limit`, or ended without an answer. Nothing when `giveUp`,
+// asked every 50 ms, said to give the probe up: its worker is ended.
+std::optional<PortProbe> ProbeInWorker(WorkerStarter& workers, const std::string& libraryFile, std::int16_t port,
+                                       std::chrono::milliseconds limit, const std::function<bool()>& giveUp,
+                                       std::string& failure);
 
 }  // namespace bayhaul

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 #include "qt/form1.h"
 #include "qt/qt_close_on_signals.h"
+#include "qt/watch_front_end_qt.h"
 #include "press/program_workers.h"
 #include "qt/single_window.h"
 #include "settings/settings_file.h"
@@ -9,8 +10,12 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    // The command line needs no display, so it runs before Qt's GUI starts.
-    if (bayhaul::WantsCommandLine(argc, argv)) return bayhaul::RunCommandLine(argc, argv);
+    // The command line needs no display, so it runs before Qt's GUI starts;
+    // a watch starts what it needs of Qt itself.
+    if (bayhaul::WantsCommandLine(argc, argv)) {
+        bayhaul::QtWatchFrontEnd watchFrontEnd(argc, argv);
+        return bayhaul::RunCommandLine(argc, argv, &watchFrontEnd);
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bayhaul"));

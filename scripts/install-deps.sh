@@ -21,7 +21,8 @@ packages=(
 )
 for mode in "$@"; do
   case "$mode" in
-    tests) packages+=(libgtest-dev libgmock-dev lrzsz) ;;
+    # dbus-daemon: the session bus of the desktop notification test.
+    tests) packages+=(libgtest-dev libgmock-dev lrzsz dbus-daemon) ;;
     fuzz) packages+=(libgtest-dev libgmock-dev lrzsz clang-14 libclang-rt-14-dev) ;;
     # MinGW-w64 with POSIX threads, GoogleTest's sources, wine64 to run the
     # 64-bit tests, and Xvfb with xdpyinfo, xdotool and ImageMagick's import

@@ -371,6 +371,16 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
             return reinterpret_cast<LRESULT>(
                 backdrop_.BrushFor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_QUERYENDSESSION:
+            // The session may end; a press that runs holds it back until it has stopped.
+            if (state_.PressRunning())
+                ShutdownBlockReasonCreate(Handle(), L"Bayhaul is stopping its download safely, keeping every "
+                                                    L"terminal's data.");
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) state_.StopPressAndWait();
+            ShutdownBlockReasonDestroy(Handle());
+            return 0;
         case WM_CLOSE:
             OnClose();
             return 0;

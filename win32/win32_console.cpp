@@ -15,14 +15,15 @@ bool Usable(DWORD which) {
 
 }  // namespace
 
-void UseConsoleForOutput() {
+bool UseConsoleForOutput(bool makeOne) {
     const bool outputGoesSomewhere = Usable(STD_OUTPUT_HANDLE);
     const bool errorsGoSomewhere = Usable(STD_ERROR_HANDLE);
     const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
-    if (outputGoesSomewhere && errorsGoSomewhere) return;
-    if (!attached) AllocConsole();
+    if (outputGoesSomewhere && errorsGoSomewhere) return true;
+    if (!attached && !(makeOne && AllocConsole())) return outputGoesSomewhere;
     if (!outputGoesSomewhere) std::freopen("CONOUT$", "w", stdout);
     if (!errorsGoSomewhere) std::freopen("CONOUT$", "w", stderr);
+    return true;
 }
 
 }  // namespace bayhaul

@@ -480,6 +480,41 @@ TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
     EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "new data") << "the saved name and place as ever";
 }
 
+// A watch's press: no file saved since the watch started is replaced, by
+// whatever press saved it; only the failures it is told to record, and no
+// port where there was nothing to do, go to the history.
+TEST_F(DownloadTest, AWatchsPressKeepsFilesSavedSinceItStartedAndRecordsOnlyWhatItIsTold) {
+    TempDir stateFolder;
+    MainWindowState::Environment environment = Environment(tether);
+    environment.stateFolder = stateFolder.Path();
+    MainWindowState watch(environment);
+    watch.Load();
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)", "USB Serial Port (COM5)"});
+    tether.handles = {7, 8, 9, 10};
+    tether.connects = {1, 1, 0, 0};  // COM5 answers at neither setting
+    tether.queries = {8, 8};
+    tether.uploads = {1, 1};
+    tether.files = {"new data", "part"};
+    tether.polls = {2, 7};  // COM4's transfer fails
+    const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(10);
+    WriteWholeFile(Desktop("FORM.DAT"), "another press's, after the watch started");
+    WriteWholeFile(Desktop("FORM02.DAT"), "from yesterday");
+    std::filesystem::last_write_time(Desktop("FORM02.DAT"), started - std::chrono::hours(24));
+
+    PressScope scope;
+    scope.keepFilesSavedSince = started;
+    scope.recordNothingFound = false;
+    scope.recordFailures = false;
+    const DownloadResult result = *watch.Press(window, scope);
+    ASSERT_EQ(result.saved, 1);
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "another press's, after the watch started");
+    EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "new data") << "an older file is replaced as ever";
+    EXPECT_EQ(ReadWholeFile(stateFolder / "replaced/2023-12-08/FORM02.DAT"), "from yesterday");
+    const std::vector<HistoryRecord> records = ReadHistory(stateFolder.Path());
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM02.DAT") + " (8 bytes)");
+}
+
 // With our library, whose results say what went wrong.
 class OurLibraryDownloadTest : public DownloadTest {
 public:

@@ -4,6 +4,7 @@
 // stuck in the library at once. The other port's terminal is saved by a
 // worker that works.
 #include "press/download.h"
+#include "press/worker_probe.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -132,6 +133,25 @@ TEST_F(MisbehavingWorkerTest, AStopEndsAWorkerStuckInTheLibraryWithinASecond) {
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(desktop.Path()), {}), result.saved)
         << "no part file is left";
+}
+
+// A watch's probe in a worker stuck in the library: ended at its deadline,
+// or at once when the watch gives it up for a press, which is no finding.
+TEST_F(MisbehavingWorkerTest, AProbeStuckInTheLibraryEndsAtItsDeadlineOrWhenGivenUp) {
+    const auto workers = ProcessWorkers(Script("exec sleep 60"));
+    std::string why;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ProbeInWorker(*workers, "", 4, std::chrono::milliseconds(300), [] { return false; }, why),
+              PortProbe::NoTerminal);
+    EXPECT_EQ(why, "the terminal library stopped responding");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    started = std::chrono::steady_clock::now();
+    const auto giveUpAt = started + std::chrono::milliseconds(200);
+    EXPECT_EQ(ProbeInWorker(*workers, "", 4, std::chrono::seconds(60),
+                            [&] { return std::chrono::steady_clock::now() >= giveUpAt; }, why),
+              std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << "a press waits no longer";
 }
 
 }  // namespace

@@ -15,8 +15,14 @@
 #           watch:        bayhaul --watch, started before the terminal's port
 #                         is registered: it collects the terminal when the
 #                         port appears
+#           logon-watch:  the watch started as at log-on, from a shortcut in
+#                         the Start-up folder (which wineboot runs), with no
+#                         console: its journal goes to watch.log; the end of
+#                         the session during a collection stops it safely,
+#                         and the terminal keeps its data
+#   download_under_wine.sh ... SHORTCUT_TOOL  (make-startup-shortcut.exe, for logon-watch)
 set -euo pipefail
-mode=$1 bayhaul=$2 register=$3 simulator=$4 wine_run=$5
+mode=$1 bayhaul=$2 register=$3 simulator=$4 wine_run=$5 shortcut_tool=${6:-}
 com=${BAYHAUL_TEST_COM:-7}
 second=$((com + 1))
 
@@ -34,6 +40,8 @@ cleanup() {
     "$wine_run" "$register" --remove "$number" >/dev/null 2>&1 || true
     rm -f "$prefix/dosdevices/com$number"
   done
+  [ "$mode" = logon-watch ] && "$wine_run" "$shortcut_tool" --remove "Bayhaul test watch" >/dev/null 2>&1
+  [ "$mode" = logon-watch ] && "$wine_run" wineboot --end-session --shutdown >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -44,12 +52,15 @@ fail() {
 
 mkdir -p "$work/run" "$work/app"
 # A simulated terminal on COM<number> holding BYTES of random data, so a
-# slip anywhere shows, seen by Wine as that COM port.
+# slip anywhere shows, seen by Wine as that COM port; more simulator options
+# may follow.
 terminal() {
   local number=$1 bytes=$2
+  shift 2
   mkdir -p "$work/terminal$number"
   head -c "$bytes" /dev/urandom >"$work/terminal$number/FORM.DAT"
-  XDG_RUNTIME_DIR="$work/run" "$simulator" --com "$number" --dir "$work/terminal$number" >"$work/sim$number.log" 2>&1 &
+  cp "$work/terminal$number/FORM.DAT" "$work/sent$number"
+  XDG_RUNTIME_DIR="$work/run" "$simulator" --com "$number" --dir "$work/terminal$number" "$@" >"$work/sim$number.log" 2>&1 &
   sims+=($!)
   for _ in $(seq 100); do
     grep -q '^ready ' "$work/sim$number.log" && break
@@ -71,6 +82,30 @@ if [ "$mode" = watch ]; then
   watcher=$!
   for _ in $(seq 300); do grep -q "^Watching" "$work/out.txt" && break; sleep 0.1; done
   grep -q "^Watching" "$work/out.txt" || fail "the watch did not start: $(cat "$work/out.txt")"
+fi
+if [ "$mode" = logon-watch ]; then
+  # Deleting on: a collection cut short must leave the terminal its data.
+  printf '0\r\n1\r\nDesktop\r\nFORM\r\nDAT\r\n' >settings.ini
+  journal="$prefix/drive_c/users/$(id -un)/AppData/Local/Bayhaul/watch.log"
+  rm -f "$journal"
+  "$wine_run" "$shortcut_tool" "Bayhaul test watch" "$("$wine_run" winepath -w "$bayhaul")" \
+    "$("$wine_run" winepath -w "$work/app")" --watch || fail "no shortcut in the Start-up folder"
+  "$wine_run" wineboot  # runs the Start-up folder, as a log-on does
+  for _ in $(seq 300); do grep -q "^Watching" "$journal" 2>/dev/null && break; sleep 0.1; done
+  grep -q "^Watching" "$journal" 2>/dev/null || fail "the log-on watch wrote no journal (watch.log)"
+  # A paced terminal, so the session ends in the middle of its collection.
+  terminal "$com" 204800 --pace
+  for _ in $(seq 300); do grep -q "^send FORM.DAT" "$work/sim$com.log" && break; sleep 0.1; done
+  grep -q "^send FORM.DAT" "$work/sim$com.log" || fail "the collection did not start: $(cat "$journal")"
+  sleep 2
+  "$wine_run" wineboot --end-session --shutdown
+  cat "$journal"
+  grep -q "^Stopped\." "$journal" || fail "the watch did not stop at the session's end"
+  cmp "$work/sent$com" "$work/terminal$com/FORM.DAT" || fail "the terminal lost its data"
+  ! grep -q "^delete" "$work/sim$com.log" || fail "the terminal was asked to delete its file"
+  [ -z "$(ls -A "$desktop")" ] || fail "a file was left on the desktop: $(ls -A "$desktop")"
+  echo "ok: $mode, stopped at the session's end with the terminal's data kept"
+  exit 0
 fi
 terminal "$com" 204800
 [ "$mode" = two-ports ] && terminal "$second" 2048
