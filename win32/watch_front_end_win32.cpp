@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "app/watch_icon_state.h"
-#include "files/durable_file.h"
+#include "files/own_file.h"
 #include "ui/win32_window.h"
 #include "win32/win32_resources.h"
 
