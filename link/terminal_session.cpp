@@ -63,6 +63,8 @@ OpenResult TerminalSession::OpenLink(std::int16_t comPort, LinkSetting setting) 
         status = OpenStatus::Connected;
     else if (ourCodes_ && connected == tether::result::kPortBusy)
         status = OpenStatus::PortBusy;
+    else if (ourCodes_ && connected == tether::result::kLineNoisy)
+        status = OpenStatus::Noisy;
     else if (ourCodes_ && connected < 0)
         status = OpenStatus::PortFailed;
     return {status, connected};
@@ -74,8 +76,10 @@ OpenResult TerminalSession::Reopen(std::int16_t comPort) {
 
 OpenResult TerminalSession::Connect(std::int16_t comPort) {
     const OpenResult first = OpenLink(comPort, LinkSetting::Eight);
-    if (first.status != OpenStatus::NotConnected) return first;
-    return Reopen(comPort);
+    if (first.status != OpenStatus::NotConnected && first.status != OpenStatus::Noisy) return first;
+    const OpenResult second = Reopen(comPort);
+    // What was heard at the first setting counts when the second hears nothing.
+    return second.status == OpenStatus::NotConnected && first.status == OpenStatus::Noisy ? first : second;
 }
 
 void TerminalSession::CloseLink() {

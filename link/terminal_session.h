@@ -28,6 +28,7 @@ enum class OpenStatus {
     NotConnected,  // a link is open but the terminal did not answer
     PortBusy,      // another program has the port; no terminal was asked (our library only)
     PortFailed,    // the port could not be used, `code` says why (our library only)
+    Noisy,         // bytes arrived, but no terminal could be understood (our library only)
     NoHandle,      // the library gave no handle: the session has ended
 };
 
@@ -91,7 +92,8 @@ public:
     OpenResult Reopen(std::int16_t comPort);
 
     // OpenLink with setting "8"; a link that opens but does not connect is
-    // re-opened with "9". NotConnected means neither setting connected; the
+    // re-opened with "9". Noisy means something was heard at "8" and no
+    // terminal at "9"; NotConnected means neither setting connected; the
     // link is still open until CloseLink or the end of the session. A port
     // our library could not use at all is not tried again with "9", which
     // would open the same device.

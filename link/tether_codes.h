@@ -33,6 +33,9 @@ inline constexpr std::int16_t kBusy = -8;
 inline constexpr std::int16_t kNoAnswer = -9;
 inline constexpr std::int16_t kRefused = -10;
 inline constexpr std::int16_t kPortNoPermission = tether_contract::kPortNoPermission;
+// Tether_Connect: bytes arrived, but nothing in them could be understood (a
+// terminal on a noisy line, or a device that is not a terminal).
+inline constexpr std::int16_t kLineNoisy = -12;
 
 // Tether_Connect
 inline constexpr std::int16_t kNobodyAnswered = 0;

@@ -259,11 +259,12 @@ void DownloadFromAllTerminals::HandleMessage(Turn& turn, const Message& message)
             // Only the press says a file was saved: it put it in place.
             if (outcome == PortOutcome::Saved && turn.saved.empty()) {
                 Report(turn, PortOutcome::NotSaved, NotSavedText("the worker reported a file the press did not save"),
-                       "the worker reported a file the press did not save", false);
+                       "the worker reported a file the press did not save", false, FailureCause::Library);
             } else {
                 turn.deleted = message.Field(4);
                 turn.clock = message.Field(5);
-                Report(turn, outcome, message.Field(1), message.Field(2), message.Field(3) == "1");
+                Report(turn, outcome, message.Field(1), message.Field(2), message.Field(3) == "1",
+                       worker::CauseIn(message, 6));
             }
             break;
         }
@@ -289,9 +290,9 @@ void DownloadFromAllTerminals::Answer(Turn& turn, const Message& message) {
             answer = {Type::Text, {Number(message.Number(0))}};
             break;
         case Type::AskPartPath: {
-            std::string why;
+            FailureWords why{"the program was closed before the file arrived", FailureCause::Stopped};
             const std::string part = stopping_ ? "" : PartPath(turn, why);
-            answer = {Type::PartPath, {part, stopping_ ? "the program was closed before the file arrived" : why}};
+            answer = {Type::PartPath, {part, why.words, std::to_string(static_cast<int>(why.cause))}};
             break;
         }
         default:
@@ -312,15 +313,17 @@ void DownloadFromAllTerminals::WorkerEnded(Turn& turn, const std::string& malfor
     if (!turn.part.empty()) parts_->Release(turn.part);
     if (turn.reported) return;
     std::string why = turn.endedBy;
+    FailureCause cause = FailureCause::Library;
     if (why.empty() && stopping_) {
         if (turn.stage < PortStage::Receiving) return;  // stopped before its terminal's file was asked for
         why = "the program was closed before the file arrived";
+        cause = FailureCause::Stopped;
     }
     if (why.empty()) {
         why = malformed.empty() ? "the terminal library stopped working (crashed)"
                                 : "the terminal library's worker sent " + malformed;
     }
-    Report(turn, PortOutcome::NotSaved, NotSavedText(why), why, false);
+    Report(turn, PortOutcome::NotSaved, NotSavedText(why), why, false, cause);
 }
 
 void DownloadFromAllTerminals::NameInOrder() {
@@ -328,13 +331,14 @@ void DownloadFromAllTerminals::NameInOrder() {
         Turn& turn = *turns_[i];
         if (turn.named) continue;
         if (turn.waiting) {
-            std::string why;
+            FailureWords why;
             const std::optional<std::string> text = PutInPlace(turn, *turn.waiting, why);
             turn.waiting.reset();
             turn.lastHeard = environment_.steadyNow();  // its silence counts from now
             // In place or not, after a stop nothing more is done on the terminal.
-            turn.worker->Send(worker::Encode(
-                {Type::InPlace, {text ? "1" : "0", text ? *text : why, stopping_ ? "0" : "1"}}));
+            turn.worker->Send(worker::Encode({Type::InPlace,
+                                              {text ? "1" : "0", text ? *text : why.words, stopping_ ? "0" : "1",
+                                               std::to_string(static_cast<int>(why.cause))}}));
         } else if (!turn.ended && !stopping_) {
             return;  // the ports after it wait for its file, or for its end
         } else if (!turn.ended) {
@@ -394,10 +398,11 @@ bool DownloadFromAllTerminals::PassEnded() const {
     });
 }
 
-std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
+std::string DownloadFromAllTerminals::PartPath(Turn& turn, FailureWords& why) {
     const AppSettings settings = inputs_.Settings();
-    why = SaveFolderProblem(settings, environment_);
-    if (!why.empty()) return "";
+    // A missing folder's words say what to do already.
+    why = {SaveFolderProblem(settings, environment_), FailureCause::None};
+    if (!why.words.empty()) return "";
     // The folder, name and extension the settings give now; the suffix comes
     // when the file is named, in the order of the ports.
     turn.folder = ResolveSaveFolder(settings.diradd, environment_.specialFolder);
@@ -405,11 +410,13 @@ std::string DownloadFromAllTerminals::PartPath(Turn& turn, std::string& why) {
         settings.filename == kTimestampNameKeyword ? FormatTimestamp(environment_.clock.Now()) : settings.filename;
     turn.extension = settings.fileext;
     // A file of the port's own beside the target, recorded as ours first.
-    turn.part = parts_->Claim(turn.folder, turn.baseName, turn.extension, turn.port, why);
+    std::string trouble;
+    turn.part = parts_->Claim(turn.folder, turn.baseName, turn.extension, turn.port, trouble);
+    if (turn.part.empty()) why = {trouble, FailureCause::Folder};
     return turn.part;
 }
 
-std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std::uintmax_t size, std::string& why) {
+std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std::uintmax_t size, FailureWords& why) {
     // The next suffix of the press; a name changed during the press (an
     // Apply in Settings) could lead back to a file this press saved already,
     // and the next suffix is taken instead.
@@ -426,13 +433,17 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std:
     } while (std::find(savedPaths_.begin(), savedPaths_.end(), target) != savedPaths_.end() || keptSince(target));
     // The file it replaces, from an earlier press, is kept first.
     std::error_code ignored;
+    std::string trouble;
     if (!environment_.stateFolder.empty() && std::filesystem::is_regular_file(target, ignored) &&
-        KeepReplacedFile(environment_.stateFolder, target, environment_.clock.Now(), why).empty()) {
-        why = "the file it would replace could not be kept: " + why;
+        KeepReplacedFile(environment_.stateFolder, target, environment_.clock.Now(), trouble).empty()) {
+        why = {"the file it would replace could not be kept: " + trouble, FailureCause::Folder};
         return std::nullopt;
     }
     if (const FileResult moved = MoveFileOver(turn.part, target); !moved.ok) {
-        why = "could not save: " + moved.error;
+        const FailureCause cause = moved.problem == FileProblem::DiskFull      ? FailureCause::DiskFull
+                                   : moved.problem == FileProblem::PathTooLong ? FailureCause::PathTooLong
+                                                                               : FailureCause::Folder;
+        why = {"could not save: " + moved.error, cause};
         return std::nullopt;
     }
     savedPaths_.push_back(target);
@@ -445,9 +456,10 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std:
 }
 
 void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std::string& text,
-                                      const std::string& why, bool warning) {
+                                      const std::string& why, bool warning, FailureCause cause) {
     turn.reported = true;
-    PortReport line{turn.port, outcome, "COM" + std::to_string(turn.port) + ": " + text, why, warning};
+    PortReport line{turn.port, outcome, "COM" + std::to_string(turn.port) + ": " + WithAdvice(text, cause), why,
+                    warning};
     std::vector<PortReport>& report = result_.ports;
     const auto same =
         std::find_if(report.begin(), report.end(), [&](const PortReport& old) { return old.port == turn.port; });

@@ -36,6 +36,7 @@
 #include "press/press_environment.h"
 #include "press/press_scope.h"
 #include "press/worker_protocol.h"
+#include "link/tether_result_text.h"
 
 namespace bayhaul {
 
@@ -102,9 +103,11 @@ private:
     void Answer(Turn& turn, const worker::Message& message);
 
     // What the workers ask of the press.
-    std::string PartPath(Turn& turn, std::string& why);
-    std::optional<std::string> PutInPlace(Turn& turn, std::uintmax_t size, std::string& why);
-    void Report(Turn& turn, PortOutcome outcome, const std::string& text, const std::string& why, bool warning);
+    std::string PartPath(Turn& turn, FailureWords& why);
+    std::optional<std::string> PutInPlace(Turn& turn, std::uintmax_t size, FailureWords& why);
+    // The port's line: `text` after its "COMn: ", ended with the advice for `cause`.
+    void Report(Turn& turn, PortOutcome outcome, const std::string& text, const std::string& why, bool warning,
+                FailureCause cause);
     // A line of the press's own, shown with the ports' and never counted.
     void Note(const std::string& text);
 

@@ -30,17 +30,19 @@ void RemoveFileQuietly(const std::string& path) {
 }
 
 // What a delete on the terminal that gave `result` adds to the port's line.
-std::string DeleteTrouble(std::int16_t result) {
+FailureWords DeleteTrouble(std::int16_t result) {
     namespace r = tether::result;
     switch (result) {
         case r::kOk:
-            return "";
+            return {};
         case r::kFileChanged:
-            return "; the terminal's file changed during the copy and was kept";
+            return {"; the terminal's file changed during the copy and was kept"};
         case r::kNoSuchFile:
-            return "; the terminal's file was gone before it could be deleted";
-        default:
-            return "; deleting it on the terminal failed: " + RequestFailureText(result);
+            return {"; the terminal's file was gone before it could be deleted"};
+        default: {
+            const FailureWords failure = RequestFailure(result);
+            return {"; deleting it on the terminal failed: " + failure.words, failure.cause};
+        }
     }
 }
 
@@ -60,21 +62,26 @@ bool PortSession::Run() {
     const OpenResult opened = session_.Connect(port_);
     switch (opened.status) {
         case OpenStatus::NoHandle:
-            host_.Report(PortOutcome::NoTerminal, "the terminal library gave no handle", "", false);
+            host_.Report(PortOutcome::NoTerminal, "the terminal library gave no handle", "", false,
+                         FailureCause::Library);
             return false;
         case OpenStatus::NotConnected:
-            host_.Report(PortOutcome::NoTerminal, "no terminal answered", "", false);
+            host_.Report(PortOutcome::NoTerminal, "no terminal answered", "", false, FailureCause::None);
             return false;
-        case OpenStatus::PortBusy: {
+        case OpenStatus::PortBusy:
+        case OpenStatus::Noisy: {
             // A terminal may be there, and its file was not saved.
             const std::string holder = PortHolder(port_);
-            const std::string why = RequestFailureText(opened.code) + (holder.empty() ? "" : ": " + holder);
-            host_.Report(PortOutcome::NotSaved, why, why, false);
+            const FailureWords failure = RequestFailure(opened.code);
+            const std::string why = failure.words + (holder.empty() ? "" : ": " + holder);
+            host_.Report(PortOutcome::NotSaved, why, why, false, failure.cause);
             return false;
         }
-        case OpenStatus::PortFailed:
-            host_.Report(PortOutcome::NoTerminal, RequestFailureText(opened.code), "", false);
+        case OpenStatus::PortFailed: {
+            const FailureWords why = RequestFailure(opened.code);
+            host_.Report(PortOutcome::NoTerminal, why.words, "", false, why.cause);
             return false;
+        }
         case OpenStatus::Connected:
             break;
     }
@@ -83,7 +90,8 @@ bool PortSession::Run() {
     const std::optional<std::string> saved = Fetch();
     if (!saved) return false;
     const AfterCopy after = AfterSaving();
-    host_.Report(PortOutcome::Saved, *saved + after.trouble, "", !after.trouble.empty(), after.deleted, after.clock);
+    host_.Report(PortOutcome::Saved, *saved + after.trouble.words, "", !after.trouble.words.empty(),
+                 after.trouble.cause, after.deleted, after.clock);
     return true;
 }
 
@@ -103,21 +111,23 @@ bool PortSession::TerminalHasFile() {
     // did not get through either time leaves its file unsaved.
     const std::string noFile = std::string("the terminal has no ") + kTerminalDataFile;
     if (!session_.OurCodes()) {
-        host_.Report(PortOutcome::NoFile, noFile + " (library result " + std::to_string(first.code) + ")", "", false);
+        host_.Report(PortOutcome::NoFile, noFile + " (library result " + std::to_string(first.code) + ")", "", false,
+                     FailureCause::None);
     } else if (first.answer == FileAnswer::Absent || second.answer == FileAnswer::Absent) {
-        host_.Report(PortOutcome::NoFile, noFile, "", false);
+        host_.Report(PortOutcome::NoFile, noFile, "", false, FailureCause::None);
     } else {
         // The first question was asked on the link that answered; the second
         // fails at once when the terminal does not speak at the other setting.
         const FileQuery& told = reopened.status == OpenStatus::Connected ? second : first;
-        NotSaved(std::string("asking the terminal for ") + kTerminalDataFile +
-                 " failed: " + RequestFailureText(told.code));
+        const FailureWords failure = RequestFailure(told.code);
+        NotSaved({std::string("asking the terminal for ") + kTerminalDataFile + " failed: " + failure.words,
+                  failure.cause});
     }
     return false;
 }
 
 std::optional<std::string> PortSession::Fetch() {
-    std::string why;
+    FailureWords why;
     const std::string part = host_.PartPath(why);
     if (part.empty()) {
         NotSaved(why);
@@ -134,7 +144,7 @@ std::optional<std::string> PortSession::Fetch() {
     const std::optional<std::uintmax_t> size = RegularFileSize(part);
     why = WhyNotReceived(end, size, givenUp);
     std::optional<std::string> saved;
-    if (why.empty()) saved = host_.PutInPlace(part, *size, why);
+    if (why.words.empty()) saved = host_.PutInPlace(part, *size, why);
     if (!saved) {
         session_.CloseLink();  // a library still writing stops before its file is removed
         RemoveFileQuietly(part);
@@ -143,24 +153,24 @@ std::optional<std::string> PortSession::Fetch() {
     return saved;
 }
 
-std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
-                                        const std::string& givenUp) const {
+FailureWords PortSession::WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
+                                         const std::string& givenUp) const {
     const TransferProgress& got = end.progress;
-    if (host_.Stopping()) return "the program was closed before the file arrived";
-    if (!givenUp.empty()) return "transfer given up: " + givenUp;
+    if (host_.Stopping()) return {"the program was closed before the file arrived", FailureCause::Stopped};
+    if (!givenUp.empty()) return {"transfer given up: " + givenUp, FailureCause::Terminal};
     const std::string bytes = got.bytesTotal > 0 ? host_.NumberText(got.bytesReceived) + " of " +
                                                        host_.NumberText(got.bytesTotal) + " bytes"
                                                  : std::string();
     if (!end.finished) {
         return session_.OurCodes() && end.status > tether_contract::kTransferDone
-                   ? TransferFailureText(end.status, "")
-                   : "the transfer did not start";
+                   ? TransferFailure(end.status, "")
+                   : FailureWords{"the transfer did not start", FailureCause::Terminal};
     }
     if (end.status != tether_contract::kTransferDone || !size) {
-        if (session_.OurCodes() && end.status > tether_contract::kTransferDone)
-            return TransferFailureText(end.status, bytes);
-        return "transfer failed (library status " + std::to_string(end.status) + (bytes.empty() ? "" : ", " + bytes) +
-               ")";
+        if (session_.OurCodes() && end.status > tether_contract::kTransferDone) return TransferFailure(end.status, bytes);
+        return {"transfer failed (library status " + std::to_string(end.status) + (bytes.empty() ? "" : ", " + bytes) +
+                    ")",
+                FailureCause::Terminal};
     }
     // A size past what the library's 32-bit outputs can tell is not compared
     // with them: our library checked the copy whole against the terminal's
@@ -168,19 +178,24 @@ std::string PortSession::WhyNotReceived(const TransferEnd& end, const std::optio
     // checked.
     constexpr std::int32_t kMostTheLibraryTells = std::numeric_limits<std::int32_t>::max();
     if (got.bytesTotal == kMostTheLibraryTells && *size >= static_cast<std::uintmax_t>(kMostTheLibraryTells)) {
-        return session_.OurCodes() ? ""
-                                   : "the file is 2 GiB or larger, more than the terminal library can tell, so "
-                                     "the copy cannot be checked whole";
+        if (session_.OurCodes()) return {};
+        return {"the file is 2 GiB or larger, more than the terminal library can tell, so the copy cannot be "
+                "checked whole"};
     }
     if (got.bytesTotal > 0 && *size != static_cast<std::uintmax_t>(got.bytesTotal)) {
-        return "only " + host_.NumberText(static_cast<long long>(*size)) + " of " + host_.NumberText(got.bytesTotal) +
-               " bytes arrived";
+        return {"only " + host_.NumberText(static_cast<long long>(*size)) + " of " + host_.NumberText(got.bytesTotal) +
+                    " bytes arrived",
+                FailureCause::Terminal};
     }
-    return "";
+    return {};
 }
 
 PortSession::AfterCopy PortSession::AfterSaving() {
     AfterCopy after;
+    const auto add = [&after](const FailureWords& more) {
+        after.trouble.words += more.words;
+        if (after.trouble.cause == FailureCause::None) after.trouble.cause = more.cause;
+    };
     if (host_.Stopping()) return after;  // nothing is deleted or set after a stop
     // The terminal maker's library gives no results to rely on here.
     constexpr char kAsked[] = "asked (the library tells no result)";
@@ -190,8 +205,9 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         if (!session_.OurCodes()) {
             after.deleted = kAsked;
         } else {
-            after.trouble += DeleteTrouble(deleted);
-            after.deleted = deleted == tether::result::kOk ? "deleted" : DeleteTrouble(deleted).substr(2);
+            const FailureWords trouble = DeleteTrouble(deleted);
+            add(trouble);
+            after.deleted = deleted == tether::result::kOk ? "deleted" : trouble.words.substr(2);
         }
     }
     if (host_.Check1Ticked()) {
@@ -201,8 +217,9 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         } else if (set == tether::result::kOk) {
             after.clock = "set";
         } else {
-            after.trouble += "; setting the terminal's clock failed: " + RequestFailureText(set);
-            after.clock = "failed: " + RequestFailureText(set);
+            const FailureWords failure = RequestFailure(set);
+            add({"; setting the terminal's clock failed: " + failure.words, failure.cause});
+            after.clock = "failed: " + failure.words;
         }
     }
     return after;
@@ -216,8 +233,9 @@ std::int16_t PortSession::SetClock() {
     return result;
 }
 
-void PortSession::NotSaved(const std::string& why) {
-    host_.Report(PortOutcome::NotSaved, "not saved: " + why + "; the terminal keeps its data", why, false);
+void PortSession::NotSaved(const FailureWords& why) {
+    host_.Report(PortOutcome::NotSaved, "not saved: " + why.words + "; the terminal keeps its data", why.words, false,
+                 why.cause);
 }
 
 }  // namespace bayhaul

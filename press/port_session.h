@@ -14,6 +14,7 @@
 
 #include "press/download_result.h"
 #include "link/terminal_session.h"
+#include "link/tether_result_text.h"
 
 namespace bayhaul {
 
@@ -45,24 +46,25 @@ public:
 
     // Where the file goes while it arrives; "" when it cannot arrive
     // anywhere, with `why` saying so.
-    virtual std::string PartPath(std::string& why) = 0;
+    virtual std::string PartPath(FailureWords& why) = 0;
     // Once per poll of a running transfer: true while it may go on; false,
     // with `givenUp` saying why when the press did not stop, to give it up.
     virtual bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) = 0;
     // The complete file of `size` bytes at `part` goes in place under the
     // name that is its turn; the report's words ("saved ... (N bytes)"),
     // or nothing with `why` saying why it could not be saved.
-    virtual std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) = 0;
+    virtual std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, FailureWords& why) = 0;
 
     // The press is stopping: no further step starts.
     virtual bool Stopping() = 0;
     // A whole number as the user's locale writes it, e.g. "12,345".
     virtual std::string NumberText(long long value) = 0;
-    // How the port ended, without its "COMn: ", and for a saved file what
-    // became of it on the terminal: `deleted` "deleted" or why not, `clock`
-    // "set" or why not, each "" when the box did not ask for it.
+    // How the port ended, without its "COMn: " and without the advice for
+    // `cause`, which the press adds; for a saved file, what became of it on
+    // the terminal: `deleted` "deleted" or why not, `clock` "set" or why
+    // not, each "" when the box did not ask for it.
     virtual void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning,
-                        const std::string& deleted = "", const std::string& clock = "") = 0;
+                        FailureCause cause, const std::string& deleted = "", const std::string& clock = "") = 0;
 };
 
 class PortSession {
@@ -82,18 +84,19 @@ private:
     std::optional<std::string> Fetch();
     // Why a transfer that ended so, leaving a file of `size` bytes (none
     // when nothing), did not bring the whole file; "" when it did.
-    std::string WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
-                               const std::string& givenUp) const;
+    FailureWords WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
+                                const std::string& givenUp) const;
     // Deletes the file on the terminal and sets its clock, as the boxes
     // ask: what became of each, and what did not go as asked, to add to the
-    // port's line.
+    // port's line, with the cause of the first.
     struct AfterCopy {
-        std::string deleted, clock, trouble;
+        std::string deleted, clock;
+        FailureWords trouble;
     };
     AfterCopy AfterSaving();
     // Sets the terminal's clock to this moment; what Tether_ESC_M gave.
     std::int16_t SetClock();
-    void NotSaved(const std::string& why);
+    void NotSaved(const FailureWords& why);
 
     TerminalSession session_;
     const std::int16_t port_;

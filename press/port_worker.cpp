@@ -29,10 +29,10 @@ public:
     bool Check2Ticked() override { return Ask({Type::AskBoxes, {}}, Type::Boxes).Number(1) != 0; }
     std::string ClockStamp() override { return Ask({Type::AskStamp, {}}, Type::Text).Field(0); }
     void KeepStamp(const std::string& stamp) override { Send({Type::KeepStamp, {stamp}}); }
-    std::string PartPath(std::string& why) override {
+    std::string PartPath(FailureWords& why) override {
         const Message answer = Ask({Type::AskPartPath, {}}, Type::PartPath);
-        why = answer.Field(1);
-        if (answer.Field(0).empty() && why.empty()) why = "the press stopped";
+        why = {answer.Field(1), worker::CauseIn(answer, 2)};
+        if (answer.Field(0).empty() && why.words.empty()) why = {"the press stopped", FailureCause::Stopped};
         return answer.Field(0);
     }
     bool KeepWaiting(const TransferProgress& progress, std::string& givenUp) override {
@@ -51,13 +51,15 @@ public:
         }
         return true;
     }
-    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, std::string& why) override {
+    std::optional<std::string> PutInPlace(const std::string& part, std::uintmax_t size, FailureWords& why) override {
         Send({Type::Progress, {Number(static_cast<long long>(size)), Number(last_.bytesTotal)}});
         const Message answer =
             Ask({Type::FileReceived, {part, Number(static_cast<long long>(size))}}, Type::InPlace);
         if (answer.Number(2) == 0) stopping_ = true;  // in place or not, nothing more is done on the terminal
         if (answer.Number(0) != 0) return answer.Field(1);
-        why = answer.Field(1).empty() ? "the press stopped before the file could be saved" : answer.Field(1);
+        why = answer.Field(1).empty()
+                  ? FailureWords{"the press stopped before the file could be saved", FailureCause::Stopped}
+                  : FailureWords{answer.Field(1), worker::CauseIn(answer, 3)};
         return std::nullopt;
     }
     bool Stopping() override {
@@ -69,8 +71,9 @@ public:
         return answer.fields.empty() ? Number(value) : answer.Field(0);
     }
     void Report(PortOutcome outcome, const std::string& text, const std::string& why, bool warning,
-                const std::string& deleted, const std::string& clock) override {
-        Send({Type::Result, {Number(static_cast<int>(outcome)), text, why, warning ? "1" : "0", deleted, clock}});
+                FailureCause cause, const std::string& deleted, const std::string& clock) override {
+        Send({Type::Result, {Number(static_cast<int>(outcome)), text, why, warning ? "1" : "0", deleted, clock,
+                             Number(static_cast<int>(cause))}});
     }
 
 private:

@@ -35,6 +35,11 @@ const std::string& Message::Field(std::size_t index) const {
     return index < fields.size() ? fields[index] : kNone;
 }
 
+FailureCause CauseIn(const Message& message, std::size_t index) {
+    const std::int64_t value = message.Number(index);
+    return value > 0 && value <= kLastFailureCause ? static_cast<FailureCause>(value) : FailureCause::None;
+}
+
 std::string Encode(const Message& message) {
     std::string body;
     for (const std::string& field : message.fields) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "link/failure_advice.h"
+
 namespace bayhaul::worker {
 
 inline constexpr std::uint16_t kVersion = 1;
@@ -26,14 +28,15 @@ enum class Type : std::uint16_t {
     Progress,         // bytes received, bytes announced
     FileReceived,     // the complete file: its part path and size; answered by InPlace
     AskNumber,        // a number in the user's words: answered by Text
-    Result,           // how the port ended: outcome, text, why, warning, deleted, clock
+    Result,           // how the port ended: outcome, text, why, warning, deleted, clock, cause (FailureCause)
     LoadFailed,       // the library could not be loaded: why
     Probed,           // whether a terminal answers (PortProbe)
     // Press to worker.
     Boxes = 100,      // clock box, delete box
     Text,             // a text
-    PartPath,         // the path, or "" and why not
-    InPlace,          // the file is in place (or not): the report's words or why not, and whether to go on
+    PartPath,         // the path, or "", why not and its cause
+    InPlace,          // the file is in place (or not): the report's words or why not, whether to go on,
+                      // and the cause of a failure
     Stop,             // end the session now, the terminal keeping its data
     GiveUp,           // give the transfer up: why
 };
@@ -45,6 +48,9 @@ struct Message {
     std::int64_t Number(std::size_t index) const;  // 0 when absent or not a number
     const std::string& Field(std::size_t index) const;  // "" when absent
 };
+
+// The cause a message carries in field `index`; None for anything else.
+FailureCause CauseIn(const Message& message, std::size_t index);
 
 // The bytes of one message: its header, then each field as its length (4
 // bytes) and its bytes.

@@ -15,6 +15,7 @@
 
 #include "press/history.h"
 #include "files/sha256.h"
+#include "link/failure_advice.h"
 #include "link/recording_tether.h"
 #include "link/tether_codes.h"
 #include "settings/output_naming.h"
@@ -194,9 +195,8 @@ TEST_F(DownloadTest, APortTheUserMayNotOpenSaysHowToGetPermission) {
     tether.connects = {tether_contract::kPortNoPermission, tether_contract::kPortNoPermission};
 
     EXPECT_EQ(Press().saved, 0);
-    EXPECT_EQ(window.report,
-              "COM1: you may not open this port: join the dialout group (sudo usermod -aG dialout $USER), "
-              "then log in again");
+    EXPECT_EQ(window.report, "COM1: you may not open this port. Join the dialout group (sudo usermod -aG dialout "
+                             "$USER), log in again, then press again.");
 }
 
 TEST_F(DownloadTest, AFileReceivedMeansNoSecondPass) {
@@ -367,7 +367,8 @@ TEST_F(DownloadTest, AFileAtThePartNameThatBayhaulDidNotMakeIsLeftAlone) {
     EXPECT_EQ(ReadWholeFile(part), "the user's own");
     EXPECT_TRUE(CallsStartingWith("UpLoad").empty()) << "nothing arrives over it";
     EXPECT_EQ(window.report, "COM3: not saved: the name " + part +
-                                 " is taken by a file Bayhaul did not make; the terminal keeps its data");
+                                 " is taken by a file Bayhaul did not make; the terminal keeps its data. " +
+                                 AdviceFor(FailureCause::Folder));
 }
 
 TEST_F(DownloadTest, ANegativeTransferResultCountsWithoutPolling) {
@@ -472,7 +473,9 @@ TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
     EXPECT_EQ(records[0].deleted, "") << "the box did not ask";
     EXPECT_EQ(records[0].clock, "asked (the library tells no result)");
     EXPECT_EQ(records[1].port, "COM4");
-    EXPECT_EQ(records[1].outcome, "not saved: transfer failed (library status 7); the terminal keeps its data");
+    EXPECT_EQ(records[1].outcome, "not saved: transfer failed (library status 7); the terminal keeps its data. " +
+                                      AdviceFor(FailureCause::Terminal))
+        << "the history has the advice too";
     EXPECT_EQ(records[1].file + records[1].bytes + records[1].sha256, "");
     EXPECT_EQ(records[2].port, "COM5");
     EXPECT_EQ(records[2].outcome, "no terminal answered");
@@ -530,10 +533,21 @@ TEST_F(OurLibraryDownloadTest, APortInUseByAnotherProgramIsNotSavedAndSaysSo) {
     tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
     const DownloadResult result = Press();
     EXPECT_EQ(result.NotSaved(), 1);
-    EXPECT_EQ(window.report, "COM3: in use by another program");
+    EXPECT_EQ(window.report, "COM3: in use by another program. " + AdviceFor(FailureCause::PortInUse));
     EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (in use by another program)");
     EXPECT_EQ(state.ProblemLine, window.problem);
     EXPECT_EQ(window.statuses.back(), Finished(0)) << "the status line keeps its words";
+}
+
+TEST_F(OurLibraryDownloadTest, BytesThatNoTerminalCouldBeUnderstoodInAreAFailureNotAnEmptyPort) {
+    tether.handles = {7, 8, 9, 10};  // both passes, each at "8" and "9"
+    tether.connects = {tether::result::kLineNoisy, 0, tether::result::kLineNoisy, 0};
+    const DownloadResult result = Press();
+    EXPECT_EQ(result.NotSaved(), 1) << "a terminal may hold a file there";
+    EXPECT_EQ(window.report, "COM3: a terminal may be there, but the line is too noisy to understand it. " +
+                                 AdviceFor(FailureCause::NoisyLine));
+    EXPECT_EQ(window.problem,
+              "1 terminal not saved: COM3 (a terminal may be there, but the line is too noisy to understand it)");
 }
 
 TEST_F(OurLibraryDownloadTest, AQuestionThatDidNotGetThroughIsAFailureNotAMissingFile) {
@@ -548,7 +562,8 @@ TEST_F(OurLibraryDownloadTest, AQuestionThatDidNotGetThroughIsAFailureNotAMissin
          {tether::result::kNoAnswer, tether::result::kNotConnected},
          PortOutcome::NotSaved,
          "COM3: not saved: asking the terminal for FORM.DAT failed: the terminal did not answer; "
-         "the terminal keeps its data"},
+         "the terminal keeps its data. " +
+             AdviceFor(FailureCause::Terminal)},
         // A terminal that says it has no such file has none, whatever the other question got.
         {{1, 0, 1, 0}, {0, tether::result::kNotConnected}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
         {{1, 1, 1, 1}, {tether::result::kNoAnswer, 0}, PortOutcome::NoFile, "COM3: the terminal has no FORM.DAT"},
@@ -572,13 +587,16 @@ TEST_F(OurLibraryDownloadTest, EveryFailureOfATransferSaysWhyInWords) {
     struct Case {
         std::int16_t upload, status;
         std::string why;
+        FailureCause cause;
     };
     const Case cases[] = {
-        {1, tether::transfer::kLineLost, "the terminal hung up after 4 of 10 bytes"},
-        {1, tether::transfer::kDiskFull, "the disk is full"},
-        {0, tether::transfer::kReadOnlyFolder, "the folder is read-only"},
-        {0, tether::transfer::kPathTooLong, "the path is too long"},
-        {1, 99, "library status 99 after 4 of 10 bytes"},
+        {1, tether::transfer::kLineLost, "the terminal hung up after 4 of 10 bytes", FailureCause::Terminal},
+        {1, tether::transfer::kProtocolFailure, "too many errors on the line after 4 of 10 bytes",
+         FailureCause::NoisyLine},
+        {1, tether::transfer::kDiskFull, "the disk is full", FailureCause::DiskFull},
+        {0, tether::transfer::kReadOnlyFolder, "the folder is read-only", FailureCause::Folder},
+        {0, tether::transfer::kPathTooLong, "the path is too long", FailureCause::PathTooLong},
+        {1, 99, "library status 99 after 4 of 10 bytes", FailureCause::Library},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -588,8 +606,8 @@ TEST_F(OurLibraryDownloadTest, EveryFailureOfATransferSaysWhyInWords) {
         tether.announced = 10;
         const DownloadResult result = Press();
         EXPECT_EQ(result.NotSaved(), 1);
-        EXPECT_EQ(window.report, "COM3: not saved: " + c.why + "; the terminal keeps its data");
-        EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (" + c.why + ")");
+        EXPECT_EQ(window.report, "COM3: not saved: " + c.why + "; the terminal keeps its data. " + AdviceFor(c.cause));
+        EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (" + c.why + ")") << "the reason alone";
     }
 }
 
@@ -603,7 +621,11 @@ TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyA
         {tether::result::kFileChanged, tether::result::kOk, "; the terminal's file changed during the copy and was kept"},
         {tether::result::kNoAnswer, tether::result::kRefused,
          "; deleting it on the terminal failed: the terminal did not answer; setting the terminal's clock failed: "
-         "the terminal refused the request"},
+         "the terminal refused the request. " +
+             AdviceFor(FailureCause::Terminal)},
+        {tether::result::kOk, tether::result::kBadHandle,
+         "; setting the terminal's clock failed: the terminal library lost track of the link. " +
+             AdviceFor(FailureCause::Library)},
     };
     state.Check2 = true;
     for (const Case& c : cases) {

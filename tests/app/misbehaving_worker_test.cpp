@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "files/durable_file.h"
+#include "link/failure_advice.h"
 #include "link/recording_tether.h"
 #include "link/tether_codes.h"
 #include "ports/fake_device_platform.h"
@@ -101,7 +102,8 @@ TEST_F(MisbehavingWorkerTest, AWorkerThatCrashesCostsItsPortAlone) {
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(ReadWholeFile(desktop / "FORM.DAT"), "saved");
     EXPECT_EQ(window.report, "COM3: saved " + desktop / "FORM.DAT" + " (5 bytes)\n"
-                             "COM4: not saved: the terminal library stopped working (crashed); the terminal keeps its data");
+                             "COM4: not saved: the terminal library stopped working (crashed); the terminal keeps its data. " +
+                                 AdviceFor(FailureCause::Library));
     EXPECT_EQ(result.NotSaved(), 1);
 }
 

@@ -97,6 +97,28 @@ TEST_F(TerminalSessionTest, APortOurLibraryCannotUseIsNotTriedAgainAtNine) {
     }
 }
 
+TEST_F(TerminalSessionTest, ANoisyLineIsTriedAtNineAndStaysNoisyWhenNineHearsNothing) {
+    tether.features = tether::feature::kOurCodes;
+    struct Case {
+        std::int16_t atNine;
+        OpenStatus expected;
+    };
+    for (const Case& c : {Case{tether::result::kNobodyAnswered, OpenStatus::Noisy},
+                          Case{tether::result::kOk, OpenStatus::Connected},
+                          Case{tether::result::kLineNoisy, OpenStatus::Noisy}}) {
+        SCOPED_TRACE(c.atNine);
+        tether.calls.clear();
+        tether.handles = {7, 9};
+        tether.connects = {tether::result::kLineNoisy, c.atNine};
+        session.emplace(Table());
+        const OpenResult opened = session->Connect(3);
+        EXPECT_EQ(opened.status, c.expected);
+        if (c.expected == OpenStatus::Noisy) EXPECT_EQ(opened.code, tether::result::kLineNoisy);
+        EXPECT_EQ(Ended(), Join({kOpen7, kClose7, {"Create", "SetupEx 9 3 9 1 N", "Connect 9", "Disconnect 9",
+                                                   "Destroy 9"}}));
+    }
+}
+
 TEST_F(TerminalSessionTest, TheMakersLibraryIsReopenedAtNineWhateverItsConnectGave) {
     tether.handles = {7, 9};
     tether.connects = {tether::result::kPortBusy, -3};

@@ -86,12 +86,26 @@ TEST(HostileLine, RequestsAndConnectsEndOnTimeWhileTheLineBabbles) {
     });
     EXPECT_EQ(result.status, ExchangeStatus::NoAnswer);
     EXPECT_LT(request, 5 * 144ms + 200ms);
+    EXPECT_FALSE(result.garbled) << "whole frames for others are not noise";
 
     const milliseconds connect = Took([&] {
         result = Exchange(reader, Frame{msg::kIdentify, 8, {}}, ConnectPolicy());
     });
     EXPECT_EQ(result.status, ExchangeStatus::NoAnswer);
     EXPECT_LT(connect, 300ms + 100ms);
+}
+
+TEST(HostileLine, AnUnansweredRequestAmidDamagedFramesIsGarbled) {
+    // An answer whose CRC the line broke, again and again.
+    GeneratedLine line([] {
+        auto answer = EncodeFrame(Frame{AnswerType(msg::kIdentify), 8, {3, 'T'}});
+        answer.back() ^= 0x01;
+        return answer;
+    });
+    LineReader reader(line);
+    const ExchangeResult result = Exchange(reader, Frame{msg::kIdentify, 8, {}}, ConnectPolicy());
+    EXPECT_EQ(result.status, ExchangeStatus::NoAnswer);
+    EXPECT_TRUE(result.garbled);
 }
 
 TEST(HostileLine, DamagedBlocksWithoutAPauseEndAnAcknowledgedTransferAtTheIdleLimit) {
@@ -108,6 +122,7 @@ TEST(HostileLine, DamagedBlocksWithoutAPauseEndAnAcknowledgedTransferAtTheIdleLi
     ymodem::ReceiveResult result;
     EXPECT_LT(Took([&] { result = ymodem::ReceiveFile(reader, sink, options); }), 1000ms);
     EXPECT_EQ(result.outcome, ymodem::ReceiveOutcome::TimedOut);
+    EXPECT_GT(result.damaged, 0) << "the library tells a transfer ended by errors from a silent one";
 }
 
 TEST(HostileLine, BlocksPastTheAnnouncedSizeFailTheTransfer) {

@@ -56,7 +56,9 @@ TEST(RequestExchange, GivesUpAfterSilentTriesWithinTheConnectBound) {
     PtyPair pty;
     LineReader pc(*pty.master);
     const auto started = SteadyClock::now();
-    EXPECT_EQ(Exchange(pc, Frame{msg::kIdentify, 1, {}}, ConnectPolicy()).status, ExchangeStatus::NoAnswer);
+    const ExchangeResult result = Exchange(pc, Frame{msg::kIdentify, 1, {}}, ConnectPolicy());
+    EXPECT_EQ(result.status, ExchangeStatus::NoAnswer);
+    EXPECT_FALSE(result.garbled) << "a silent line is not a noisy one";
     EXPECT_LT(SteadyClock::now() - started, std::chrono::milliseconds(600));
 }
 

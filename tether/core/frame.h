@@ -31,6 +31,8 @@ public:
     void Feed(std::uint8_t byte) { pending_.push_back(byte); }
     // The next complete, valid frame, if the bytes fed so far hold one.
     std::optional<Frame> Take();
+    // Bytes fed but not yet taken or dropped: the start of a frame still arriving.
+    std::size_t Pending() const { return pending_.size(); }
 
 private:
     std::vector<std::uint8_t> pending_;

@@ -22,9 +22,12 @@ ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPol
     std::vector<std::uint8_t> bytes = before;
     const std::vector<std::uint8_t> frame = EncodeFrame(request);
     bytes.insert(bytes.end(), frame.begin(), frame.end());
+    // One scanner for every try: a frame that one try's deadline cut is
+    // read whole in the next.
+    FrameScanner scanner;
+    std::size_t heard = 0, inFrames = 0;  // bytes read, and those of whole frames
     for (int attempt = 0; attempt < policy.tries; ++attempt) {
         if (!reader.Write(bytes)) return {ExchangeStatus::LineLost, {}};
-        FrameScanner scanner;
         const auto deadline = SteadyClock::now() + policy.tryTimeout;
         for (;;) {
             std::uint8_t byte = 0;
@@ -32,15 +35,18 @@ ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPol
             if (w == Wait::Closed) return {ExchangeStatus::LineLost, {}};
             if (w == Wait::Cancelled) return {ExchangeStatus::Cancelled, {}};
             if (w == Wait::Timeout) break;
+            ++heard;
             scanner.Feed(byte);
             while (auto frame = scanner.Take()) {
+                inFrames += EncodeFrame(*frame).size();
                 const bool ours = frame->seq == request.seq &&
                                   (frame->type == AnswerType(request.type) || frame->type == msg::kRefused);
                 if (ours) return {ExchangeStatus::Answered, std::move(*frame)};
             }
         }
     }
-    return {ExchangeStatus::NoAnswer, {}};
+    // Bytes the scanner dropped were no frame; a frame still arriving may yet be one.
+    return {ExchangeStatus::NoAnswer, {}, heard > inFrames + scanner.Pending()};
 }
 
 }  // namespace bayhaul::tether

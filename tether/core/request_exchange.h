@@ -27,6 +27,9 @@ enum class ExchangeStatus { Answered, NoAnswer, LineLost, Cancelled };
 struct ExchangeResult {
     ExchangeStatus status = ExchangeStatus::NoAnswer;
     Frame answer;  // its type is the request's answer type or kRefused
+    // NoAnswer: bytes arrived that were no frame (damaged frames or noise),
+    // as against a silent line or only frames for others.
+    bool garbled = false;
 };
 
 // Sends `request` (after `before`, on every try) and waits for its answer.

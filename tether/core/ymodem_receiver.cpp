@@ -67,6 +67,7 @@ private:
                 case BlockKind::Block:
                     break;
                 case BlockKind::Corrupt:
+                    ++result_.damaged;
                     // A streaming sender does not wait for block 0's ACK: only a new start helps.
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
                     if (!SkipDamage()) return ReceiveOutcome::LineLost;
@@ -155,6 +156,7 @@ private:
                     if (!(windowed_ ? AskAgain(expected) : reader_.WriteByte(kNak))) return ReceiveOutcome::LineLost;
                     continue;
                 case BlockKind::Corrupt:
+                    ++result_.damaged;
                     if (streaming_) return Abort(ReceiveOutcome::StreamError);
                     if (windowed_) {
                         // The blocks behind it are on their way and are dropped;

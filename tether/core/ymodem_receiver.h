@@ -57,6 +57,7 @@ struct ReceiveResult {
     ReceiveOutcome outcome = ReceiveOutcome::ProtocolError;
     FileHeader header;
     std::uint64_t received = 0;  // bytes of the file the sink holds, those before the offset included
+    int damaged = 0;             // blocks that arrived damaged
     // When the file phase must end, once block 0 has set it; a phase that
     // resumes this one passes it on.
     SteadyClock::time_point deadline = SteadyClock::time_point::max();

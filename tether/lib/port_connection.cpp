@@ -128,7 +128,7 @@ std::int16_t PortConnection::Connect() {
                           answer.answer.payload[0] >= 1;
     if (!terminal) {
         CloseLine();  // frees the port for others at once
-        return result::kNobodyAnswered;
+        return answer.garbled ? result::kLineNoisy : result::kNobodyAnswered;
     }
     version_ = answer.answer.payload[0];
     return result::kOk;
@@ -290,11 +290,22 @@ std::int16_t PortConnection::ReceiveWhole(DurableFile& file, const std::string& 
         const std::uint8_t mode = shortPhases >= 2 ? ymodem::kWindowMode : ymodem::kStreamMode;
         code = DownloadAttempt(file, name, mode, progress, streamFailed);
     }
-    if (!streamFailed) return code;
-    const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
-    if (drained == Wait::Closed) return transfer::kLineLost;
-    if (drained == Wait::Cancelled) return transfer::kCancelled;
-    return DownloadAttempt(file, name, ymodem::kCrcMode, progress = {}, streamFailed);
+    if (streamFailed) {
+        const Wait drained = reader_->Drain(kFallbackQuiet, kFallbackDrainLimit);
+        if (drained == Wait::Closed) return transfer::kLineLost;
+        if (drained == Wait::Cancelled) return transfer::kCancelled;
+        Progress whole;  // the whole file again; the damage seen so far counts still
+        whole.damaged = progress.damaged;
+        code = DownloadAttempt(file, name, ymodem::kCrcMode, progress = whole, streamFailed);
+    }
+    // A transfer that went quiet after damaged blocks was ended by errors on
+    // the line; one that went quiet once resumed had started, so its
+    // terminal stopped sending rather than not answering.
+    if (code == transfer::kTimedOut || code == transfer::kNoAnswer) {
+        if (progress.damaged > 0) return transfer::kProtocolFailure;
+        if (progress.resuming) return transfer::kTimedOut;
+    }
+    return code;
 }
 
 std::int16_t PortConnection::CheckWhole(const std::string& name, const Progress& progress) {
@@ -383,6 +394,7 @@ std::int16_t PortConnection::DownloadAttempt(DurableFile& file, const std::strin
     const ymodem::ReceiveResult received = ymodem::ReceiveFile(*reader_, sink, options);
     progress.received = received.received;
     progress.deadline = received.deadline;
+    progress.damaged += received.damaged;
     if (received.outcome == ymodem::ReceiveOutcome::StreamError) {
         streamFailed = true;
         return transfer::kProtocolFailure;

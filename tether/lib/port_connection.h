@@ -54,6 +54,7 @@ private:
         Sha256 digest;               // of those bytes
         SteadyClock::time_point deadline = SteadyClock::time_point::max();
         bool resuming = false;  // ask for the rest rather than the whole file
+        int damaged = 0;        // blocks that arrived damaged, in every phase
     };
 
     void RunDownload(std::unique_ptr<DurableFile> file, std::string localPath, std::string name);
