@@ -2,6 +2,7 @@
 
 #include "press/download.h"
 #include "press/history.h"
+#include "app/fit_text.h"
 #include "app/main_window_layout.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
@@ -79,16 +80,8 @@ std::string ProblemAfter(const DownloadResult& result, const std::string& status
         return listing != result.ports.end() ? listing->text : status;
     }
     if (result.NoTerminalAnswered()) return kNoTerminalHint;
-    const int notSaved = result.NotSaved();
-    if (notSaved == 0) return "";
-    std::string text = std::to_string(notSaved) + (notSaved == 1 ? " terminal" : " terminals") + " not saved: ";
-    std::string separator;
-    for (const PortReport& line : result.ports) {
-        if (line.outcome != PortOutcome::NotSaved || line.port == 0) continue;
-        text += separator + "COM" + std::to_string(line.port) + " (" + line.why + ")";
-        separator = ", ";
-    }
-    return text;
+    const std::vector<PortReport> notSaved = NotSavedPorts(result);
+    return notSaved.empty() ? "" : NotSavedLine(notSaved);
 }
 
 }  // namespace
@@ -291,6 +284,7 @@ bool MainWindowState::StartPress(DownloadWindow& window, Post post,
 }
 
 void MainWindowState::Finish(DownloadWindow& window, const DownloadResult& result) {
+    ProblemPorts = result.couldNotRun ? std::vector<PortReport>() : NotSavedPorts(result);
     ProblemLine = ProblemAfter(result, Label2);
     window.ShowProblem(ProblemLine);
 }

@@ -80,6 +80,9 @@ public:
     // last press's terminals that were not saved, or why it could not run,
     // or why the settings were not saved. Empty when nothing did.
     std::string ProblemLine;
+    // The lines of the terminals not saved that ProblemLine names, so a
+    // window too narrow for it can name as many as fit (fit_text.h).
+    std::vector<PortReport> ProblemPorts;
     int ProgressBar1 = 0;
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal

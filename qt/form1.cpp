@@ -1,6 +1,7 @@
 #include "qt/form1.h"
 
 #include "about/frm_about.h"
+#include "app/fit_text.h"
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
 #include "ui/qt_control.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,6 +39,20 @@ QString PlainToolTip(const std::string& lines) {
     if (lines.empty()) return {};
     return QStringLiteral("<p style='white-space:pre'>") + Text(lines).toHtmlEscaped().replace('\n', "<br>") +
            QStringLiteral("</p>");
+}
+
+// The box a word-wrapped label shows its text in, `inset` pixels less on
+// each side, and the width of a text in its font.
+TextBox BoxOf(const QLabel& label, int inset) {
+    const QFontMetrics metrics(label.font());
+    const QRect inside = label.contentsRect().adjusted(inset, 0, -inset, 0);
+    return {inside.width(), std::max(1, inside.height() / metrics.lineSpacing())};
+}
+
+TextWidth WidthIn(const QLabel& label) {
+    return [metrics = QFontMetrics(label.font())](const std::string& text) {
+        return metrics.horizontalAdvance(Text(text));
+    };
 }
 
 }  // namespace
@@ -195,7 +211,6 @@ void Form1::BuildControls() {
 void Form1::ShowState() {
     Label1->setText(Text(state_.Label1));
     ShowStatusText(state_.Label2);
-    Label2->setToolTip(PlainToolTip(state_.Label2Report));
     ShowProblem(state_.ProblemLine);
     ProgressBar1->setValue(state_.ProgressBar1);
     // Showing the state is not a click: the boxes' handlers stay silent.
@@ -232,8 +247,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::ShowProblem(const std::string& text) {
-    ProblemLine->setText(Text(text));
-    ProblemLine->setToolTip(PlainToolTip(state_.Label2Report));
+    // As much as fits, the whole of it in the tooltip and the report.
+    const std::string shown = FitProblemLine(text, state_.ProblemPorts, BoxOf(*ProblemLine, 0), WidthIn(*ProblemLine));
+    ProblemLine->setText(Text(shown));
+    ProblemLine->setToolTip(PlainToolTip(WholeTextTip(text, shown, state_.Label2Report)));
+    ProblemLine->setAccessibleDescription(Text(text));
     ProblemLine->setVisible(!text.empty());
 }
 
@@ -258,14 +276,18 @@ void Form1::ShowStatus(const std::string& text) {
 }
 
 void Form1::ShowStatusText(const std::string& text) {
-    // Named "Status" for screen readers, which read what it shows as its
-    // description.
-    Label2->setText(Text(text));
+    // Shortened at a word to fit; the whole of it in the tooltip, above
+    // each port's line, and for screen readers, which read the status
+    // line's description.
+    const std::string shown = ShortenAtWord(text, BoxOf(*Label2, 0), WidthIn(*Label2));
+    Label2->setText(Text(shown));
     Label2->setAccessibleDescription(Text(text));
+    Label2->setToolTip(PlainToolTip(WholeTextTip(text, shown, state_.Label2Report)));
 }
 
 void Form1::ShowReport(const std::vector<PortReport>& report) {
-    Label2->setToolTip(PlainToolTip(ReportText(report)));
+    const std::string shown = Label2->text().toStdString();
+    Label2->setToolTip(PlainToolTip(WholeTextTip(state_.Label2, shown, ReportText(report))));
 }
 
 void Form1::ShowProgress(int percent) {

@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "app/window_environment.h"
 #include "win32/win32_resources.h"
+#include "win32/win32_text_measure.h"
 #include "ui/win32_accessible_name.h"
 
 #include <commctrl.h>
@@ -132,13 +133,17 @@ void Form1::BuildControls() {
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
-    tool.lpszText = const_cast<char*>("");
-    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    // The status line's and the problem line's: the whole of each, and
+    // what the last press did on each port.
+    for (HWND line : {Label2, ProblemLine}) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(line);
+        tool.lpszText = const_cast<char*>("");
+        SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
     SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, 1000);  // lines break only where the report breaks them
     SendMessageA(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
 }
@@ -213,7 +218,6 @@ void Form1::ShowBusy(bool busy) {
 void Form1::ShowState() {
     ShowWindowText(Label1, state_.Label1);
     ShowStatusText(state_.Label2);
-    ShowReportText(state_.Label2Report);
     ShowProblem(state_.ProblemLine);
     SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(state_.ProgressBar1), 0);
     // Showing the state is not a click: BM_SETCHECK sends no notification.
@@ -222,7 +226,11 @@ void Form1::ShowState() {
 }
 
 void Form1::ShowStatusText(const std::string& text) {
-    ShowWindowText(Label2, text);
+    // Shortened at a word to fit; the whole of it in the tooltip.
+    const Win32TextMeasure measure(Label2, font_);
+    statusShown_ = ShortenAtWord(text, measure.Box(0), measure.Width());
+    ShowWindowText(Label2, statusShown_);
+    ShowToolTips();
 }
 
 void Form1::OnCommand(HWND control, int code) {
@@ -274,24 +282,33 @@ void Form1::ShowStatus(const std::string& text) {
     ShowStatusText(text);
 }
 
-void Form1::ShowReport(const std::vector<PortReport>& report) {
-    ShowReportText(ReportText(report));
+void Form1::ShowReport(const std::vector<PortReport>&) {
+    ShowToolTips();  // from the state, which has the report already
 }
 
-void Form1::ShowReportText(const std::string& report) {
-    if (report == toolTipText_) return;
-    toolTipText_ = report;
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(Label2);
-    tool.lpszText = toolTipText_.data();
-    SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+void Form1::ShowToolTips() {
+    const auto update = [this](HWND line, std::string& shown, std::string text) {
+        if (text == shown) return;
+        shown = std::move(text);
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(line);
+        tool.lpszText = shown.data();
+        SendMessageA(toolTip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    };
+    update(Label2, statusTip_, WholeTextTip(state_.Label2, statusShown_, state_.Label2Report));
+    update(ProblemLine, problemTip_, WholeTextTip(state_.ProblemLine, problemShown_, state_.Label2Report));
 }
 
 void Form1::ShowProblem(const std::string& text) {
-    if (ShowWindowText(ProblemLine, text)) InvalidateRect(ProblemLine, nullptr, FALSE);
+    // As much as fits inside the margin DrawProblemLine keeps.
+    const Win32TextMeasure measure(ProblemLine, font_);
+    problemShown_ =
+        FitProblemLine(text, state_.ProblemPorts, measure.Box(MulDiv(kProblemMargin, dpi_.x, 96)), measure.Width());
+    if (ShowWindowText(ProblemLine, problemShown_)) InvalidateRect(ProblemLine, nullptr, FALSE);
     ShowWindow(ProblemLine, text.empty() ? SW_HIDE : SW_SHOWNA);
+    ShowToolTips();
 }
 
 void Form1::ShowProgress(int percent) {

@@ -58,7 +58,8 @@ private:
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;
     void ShowReport(const std::vector<PortReport>& report) override;
-    void ShowReportText(const std::string& report);
+    // The tooltips of the status line and the problem line, from the state.
+    void ShowToolTips();
     void ShowProgress(int percent) override;
     void ShowProblem(const std::string& text) override;
     void RunOnWindowThread(std::function<void()> call) override;
@@ -90,8 +91,10 @@ private:
     HWND ProgressBar1 = nullptr;
     HWND ProblemLine = nullptr;
     HBRUSH problemBrush_ = nullptr;
-    HWND toolTip_ = nullptr;  // Label2's: what the last press did on each port
-    std::string toolTipText_;
+    HWND toolTip_ = nullptr;  // Label2's and ProblemLine's
+    std::string statusShown_, problemShown_;  // what each line shows of the state's text
+    std::string statusTip_, problemTip_;      // their tooltips' texts, which the tooltip reads
+
 
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<frmAbout> about_;

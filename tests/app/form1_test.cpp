@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "qt/report_window.h"
 #include "link/recording_tether.h"
+#include "link/tether_codes.h"
 #include "ports/fake_device_platform.h"
 #include "ui/twips.h"
 #include "support/fixed_time.h"
@@ -12,6 +13,7 @@
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -417,6 +419,52 @@ TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
     QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);  // the keyboard's way to it
     ASSERT_TRUE(window.ReportBox());
     EXPECT_TRUE(window.ReportBox()->isVisible());
+}
+
+// Whether the label shows all of its text within its box, as Qt wraps it.
+bool ShowsWhole(const QLabel& label) {
+    const QRect box = label.contentsRect();
+    return QFontMetrics(label.font()).boundingRect(box, Qt::TextWordWrap, label.text()).height() <= box.height();
+}
+
+TEST_F(Form1Test, LongLinesAreShortenedAtAWordAndTheirWholeTextIsInTheTooltip) {
+    TempDir state;
+    const std::string folder = dir / "a folder that was removed while the window stayed open";
+    Form1 window(clock, settingsPath, Workers(), [] {
+        return testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM7)", "USB Serial Port (COM9)",
+                                        "USB Serial Port (COM10)", "USB Serial Port (COM11)"});
+    }, {}, state.Path());
+    window.show();
+    // Five terminals on noisy lines, every try in both passes.
+    tether.features = tether::feature::kOurCodes;
+    for (LinkHandle h = 1; h <= 20; ++h) {
+        tether.handles.push_back(h);
+        tether.connects.push_back(tether::result::kLineNoisy);
+    }
+    Click(Control<QPushButton>(window, "Command4"));
+    WaitForThePress(window);
+    const QLabel& problem = *Control<QLabel>(window, "ProblemLine");
+    const std::string whole = window.State().ProblemLine;
+    ASSERT_EQ(whole.rfind("5 terminals not saved: COM3 (a terminal may be there", 0), 0u) << whole;
+    const std::string shown = problem.text().toStdString();
+    EXPECT_NE(shown, whole);
+    EXPECT_EQ(shown.rfind("5 terminals not saved: COM3, COM7", 0), 0u) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 20), ": click for the list") << shown;
+    EXPECT_TRUE(ShowsWhole(problem)) << shown;
+    EXPECT_NE(problem.toolTip().toStdString().find("COM11 (a terminal may be there"), std::string::npos);
+
+    // A status line too long for its two lines.
+    window.State().Settings.diradd = folder;
+    Click(Control<QPushButton>(window, "Command4"));
+    WaitForThePress(window);
+    const QLabel& status = *Control<QLabel>(window, "Label2");
+    ASSERT_EQ(window.State().Label2, "The folder " + folder + " was not found. Choose a folder in Settings.");
+    const std::string statusShown = status.text().toStdString();
+    EXPECT_EQ(statusShown.substr(statusShown.size() - 3), "...");
+    EXPECT_EQ(window.State().Label2.find(statusShown.substr(0, statusShown.size() - 3) + " "), 0u) << statusShown;
+    EXPECT_TRUE(ShowsWhole(status)) << statusShown;
+    EXPECT_NE(status.toolTip().toStdString().find(window.State().Label2), std::string::npos);
+    EXPECT_EQ(status.accessibleDescription().toStdString(), window.State().Label2);
 }
 
 }  // namespace
