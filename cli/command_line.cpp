@@ -15,8 +15,11 @@
 #include "press/press_handover.h"
 #include "press/watch.h"
 #include "press/watch_lock.h"
+#include "about/about_texts.h"
 #include "app/main_window_state.h"
+#include "cli/command_arguments.h"
 #include "cli/command_line_platform.h"
+#include "link/library_file.h"
 #include "press/program_workers.h"
 #include "press/settings_file_inputs.h"
 #include "settings/settings_file.h"
@@ -31,7 +34,7 @@ namespace {
 // platform's users know them.
 std::string Usage() {
     return std::string("usage: ") + kProgramName +
-           " [--download [--expect N] | --watch | --history [N] | --help]\n"
+           " [--download [--expect N] | --watch | --history [N] | --version | --help]\n"
            "               [--one-port-at-a-time]\n"
            "\n"
            "Without options Bayhaul opens its window. With --download it runs one\n"
@@ -49,6 +52,9 @@ std::string Usage() {
            "One watch runs per user; a second one ends with 2.\n"
            "--history prints what the last N presses (10 unless given) did on each\n"
            "port, from the history file in Bayhaul's state folder.\n"
+           "--version prints the version, the terminal library the ports' workers\n"
+           "load (Bayhaul's own or another), and where the settings, the state and\n"
+           "the history are.\n"
            "--one-port-at-a-time (or BAYHAUL_ONE_PORT_AT_A_TIME=1 in the environment)\n"
            "runs the ports one after another instead of side by side.\n"
            "--help, -h and /? print this.\n"
@@ -68,36 +74,17 @@ std::string Usage() {
            "  3  fewer files were saved than --expect asks for\n";
 }
 
-// What the arguments ask for.
-struct Request {
-    enum class Action { Help, Download, Watch, History } action = Action::Help;
-    int count = 0;  // --download: files a press must save; --history: presses to show
-};
-
-// A whole number from 0 to 10000, or nothing.
-std::optional<int> Count(const std::string& text) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value > 10000) return std::nullopt;
-    return static_cast<int>(value);
-}
-
-std::optional<Request> ParseArguments(int argc, const char* const* argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    using Action = Request::Action;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "/?"))
-        return Request{Action::Help, 0};
-    if (!args.empty() && args[0] == "--history" && args.size() <= 2) {
-        const std::optional<int> presses = args.size() == 2 ? Count(args[1]) : std::optional<int>(10);
-        if (!presses || *presses == 0) return std::nullopt;
-        return Request{Action::History, *presses};
-    }
-    if (args.size() == 1 && args[0] == "--download") return Request{Action::Download, 0};
-    if (args.size() == 1 && args[0] == "--watch") return Request{Action::Watch, 0};
-    if (args.size() == 3 && args[0] == "--download" && args[1] == "--expect") {
-        if (const std::optional<int> expect = Count(args[2])) return Request{Action::Download, *expect};
-    }
-    return std::nullopt;
+// The version, the library the workers load and where Bayhaul keeps its
+// files, for an administrator.
+int PrintVersion(const std::string& settingsFile) {
+    const AboutTexts about = ComposeAboutTexts(ThisBuild());
+    const std::string stateFolder = UserStateFolder();
+    std::cout << about.title << " " << about.version.substr(about.version.find(' ') + 1) << "\n"
+              << "Terminal library: " << LibraryFileText(FindLibraryFile("")) << "\n"
+              << "Settings: " << settingsFile << "\n"
+              << "State folder: " << stateFolder << "\n"
+              << "History: " << (std::filesystem::path(stateFolder) / kHistoryFile).string() << "\n";
+    return 0;
 }
 
 // What the last presses did, a press a paragraph, oldest first. A history
@@ -186,23 +173,23 @@ bool WantsWatch(int argc, const char* const* argv) {
 }
 
 int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontEnd) {
-    // The way back to one port at a time goes with any request.
-    std::vector<const char*> rest(argv, argv + argc);
-    const auto oneAtATimeOption = std::remove_if(rest.begin() + 1, rest.end(), [](const char* arg) {
-        return std::string(arg) == "--one-port-at-a-time";
-    });
-    const bool oneAtATime = oneAtATimeOption != rest.end() || OneAtATimeAsked();
-    rest.erase(oneAtATimeOption, rest.end());
-    const std::optional<Request> request = ParseArguments(static_cast<int>(rest.size()), rest.data());
+    std::string wrong;
+    const std::optional<CommandRequest> request =
+        ParseCommandArguments(std::vector<std::string>(argv + 1, argv + argc), wrong);
     if (!request) {
-        std::cerr << kProgramName << ": unknown arguments\n" << Usage();
+        std::cerr << kProgramName << ": " << wrong << "\n" << Usage();
         return 2;
     }
-    if (request->action == Request::Action::Help) {
+    using Action = CommandRequest::Action;
+    std::error_code ignored;
+    const std::string here = std::filesystem::current_path(ignored).string();
+    const std::string settingsFile = (std::filesystem::path(here) / kSettingsFileName).string();
+    if (request->action == Action::Help) {
         std::cout << Usage();
         return 0;
     }
-    if (request->action == Request::Action::History) return PrintHistory(request->count);
+    if (request->action == Action::Version) return PrintVersion(settingsFile);
+    if (request->action == Action::History) return PrintHistory(request->count);
 
     CatchInterrupts();
     // Last of all, once everything below has ended: a session's end waiting for it may go on.
@@ -212,9 +199,7 @@ int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontE
     const SystemClock clock;
     const std::unique_ptr<LocaleText> locale = MakeSystemLocaleText();
     const std::string stateFolder = UserStateFolder();
-    std::error_code ignored;
-    const std::string here = std::filesystem::current_path(ignored).string();
-    const bool watch = request->action == Request::Action::Watch;
+    const bool watch = request->action == Action::Watch;
     // A press gets the ports from a watch that only waits or probes.
     const PressLockTaker pressLock = watch ? FilePressLock(stateFolder, "bayhaul --watch")
                                            : HandedOverPressLock(FilePressLock(stateFolder, "bayhaul --download"),
@@ -223,9 +208,9 @@ int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontE
                                              DefaultDevicePlatform, std::chrono::steady_clock::now, pressLock,
                                              ExpectedSpecialFolder,
                                              "Create it, or put the folder for received files on line 3 of " +
-                                                 (std::filesystem::path(here) / kSettingsFileName).string() + ".",
+                                                 settingsFile + ".",
                                              stateFolder};
-    environment.oneAtATime = oneAtATime;
+    environment.oneAtATime = request->oneAtATime || OneAtATimeAsked();
     MainWindowState state(std::move(environment));
     state.Load();
     if (watch) {

@@ -81,11 +81,29 @@ TEST_F(CommandLineTest, ExitCodesTellAFileNotSavedFromAPressThatCouldNotRun) {
         EXPECT_NE(run.output.find("\nCtrl+C, SIGTERM and SIGHUP\nstop"), std::string::npos) << run.output;
     }
     EXPECT_EQ(Bayhaul("--downloads").exitCode, 2);
+    // The wrong one is named, on standard error.
+    auto named = sim::ChildProcess::Start(
+        {{"/bin/sh", "-c", std::string(BAYHAUL_PATH) + " --downloads 2>&1"}, terminals.work.Path(), {}, -1, true});
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->ReadLine(30s).value_or(""), "bayhaul: unknown option: --downloads");
+    EXPECT_EQ(named->ReadLine(30s).value_or("").rfind("usage: bayhaul [", 0), 0u);
+    EXPECT_EQ(named->Wait(30s), 2);
     // A mistyped option gets the usage even where there is no display.
     auto mistyped = sim::ChildProcess::Start(
         {{BAYHAUL_PATH, "-download"}, terminals.work.Path(), {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ""}}, -1, true});
     ASSERT_TRUE(mistyped);
     EXPECT_EQ(mistyped->Wait(30s), 2);
+}
+
+TEST_F(CommandLineTest, TheVersionNamesTheLibraryTheWorkersLoadAndWhereTheFilesAre) {
+    const ProgramRun run = Bayhaul("--version");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const std::string library = (std::filesystem::path(BAYHAUL_PATH).parent_path() / "TetherDll.so").string();
+    EXPECT_EQ(run.output.rfind("Bayhaul 1.", 0), 0u) << run.output;
+    for (const std::string& line : {"\nTerminal library: " + library + " (Bayhaul's own)\n",
+                                    "\nSettings: " + terminals.Settings() + "\n", std::string("\nState folder: "),
+                                    std::string("/history.csv\n")})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << " in " << run.output;
 }
 
 TEST_F(CommandLineTest, AnInterruptDuringATransferStopsSafely) {

@@ -53,5 +53,11 @@ status=0
 "$wine_run" "$exe" --no-such-option >out.txt 2>err.txt || status=$?
 [ "$status" -eq 2 ] || fail "wrong arguments exited with $status, not 2"
 grep -q '^usage: Bayhaul.exe' err.txt || fail "wrong arguments printed no usage"
-[ "$(grep -c 'unknown arguments' err.txt)" -eq 1 ] || fail "wrong arguments are not said once"
+[ "$(grep -c 'unknown option: --no-such-option' err.txt)" -eq 1 ] || fail "the wrong argument is not named once"
+
+status=0
+"$wine_run" "$exe" --version >out.txt 2>err.txt || status=$?
+[ "$status" -eq 0 ] || fail "--version exited with $status, not 0"
+grep -q "^Terminal library: .*TetherDll.*(Bayhaul's own)" out.txt || fail "--version names no library: $(cat out.txt)"
+grep -q '^History: .*history.csv' out.txt || fail "--version names no history: $(cat out.txt)"
 echo "ok"
