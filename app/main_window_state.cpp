@@ -324,7 +324,7 @@ PressEnvironment MainWindowState::ForPress() const {
     const Environment& e = environment_;
     return {e.clock,          e.locale,         e.specialFolder, e.expectedFolder, e.chooseFolderHint,
             e.stateFolder,    e.devicePlatform, e.workers,       e.libraryFile,    e.oneAtATime,
-            e.limits,         e.steadyNow};
+            e.limits,         e.steadyNow,      e.portDevice};
 }
 
 }  // namespace bayhaul

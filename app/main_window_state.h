@@ -54,6 +54,8 @@ public:
         std::string libraryFile{};
         bool oneAtATime = false;
         WorkerLimits limits{};
+        // Which device each COM number opens, to try a device once.
+        PortDeviceLookup portDevice = PortDeviceIdentity;
     };
 
     explicit MainWindowState(Environment environment);

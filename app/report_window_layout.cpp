@@ -9,8 +9,11 @@ namespace bayhaul {
 
 const ControlTable& ReportWindowControls() {
     static const ControlTable controls = {
-        {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 3420}, "Report of the last press"},
+        {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 3000}, "Report of the last press"},
+        // What opening the history or the folder met, when it did not go as asked.
+        {"ReportNote", ControlKind::Label, "", {120, 3180, 6960, 420}},
         {"OpenHistory", ControlKind::Button, "Open History", {120, 3660, 1575, 375}},
+        {"OpenFolder", ControlKind::Button, "Open Folder", {1815, 3660, 1575, 375}},
         {"CloseReport", ControlKind::Button, "Close", {5505, 3660, 1575, 375}},
     };
     return controls;

@@ -14,7 +14,8 @@ inline constexpr char kReportWindowCaption[] = "Bayhaul: the last press";
 inline constexpr int kReportWindowWidthTwips = 7200;
 inline constexpr int kReportWindowHeightTwips = 4200;
 
-// The report, read-only, and the two buttons under it.
+// The report, read-only, a note on what the buttons met, and the buttons:
+// the history, the folder of received files, Close.
 const ControlTable& ReportWindowControls();
 
 // What the window shows: the status line, then each port's line, then

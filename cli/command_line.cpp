@@ -1,7 +1,6 @@
 #include "cli/command_line.h"
 
-#include <algorithm>
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "about/about_texts.h"
 #include "app/main_window_state.h"
 #include "cli/command_arguments.h"
+#include "cli/console_window.h"
 #include "cli/command_line_platform.h"
 #include "link/library_file.h"
 #include "press/program_workers.h"
@@ -65,9 +65,10 @@ std::string Usage() {
            "\n"
            "Exit codes:\n"
            "  0  every terminal that had a file was saved (or there was none)\n"
-           "  1  a terminal had a file that was not saved, a port was in use by\n"
-           "     another program, a port's line was too noisy to tell whether a\n"
-           "     terminal was there, or the run was interrupted\n"
+           "  1  a terminal had a file that was not saved, a port from which a\n"
+           "     terminal was saved before was in use by another program, a port's\n"
+           "     line was too noisy to tell whether a terminal was there, or the run\n"
+           "     was interrupted\n"
            "  2  nothing could run: no terminal library, the ports could not be\n"
            "     listed, the save folder is missing, another press is running, or\n"
            "     the arguments are wrong\n"
@@ -117,29 +118,6 @@ int PrintHistory(int presses) {
     }
     return 0;
 }
-
-// The download's window on a terminal: status lines go to standard output
-// as they come, and so does each port's line as the port ends.
-class ConsoleWindow final : public DownloadWindow {
-public:
-    explicit ConsoleWindow(std::ostream& out) : out_(out) {}
-
-    void ShowStatus(const std::string& text) override { out_ << text << std::endl; }
-    void ShowReport(const std::vector<PortReport>& report) override {
-        for (const PortReport& line : report) {
-            if (!line.final || std::find(printed_.begin(), printed_.end(), line.text) != printed_.end()) continue;
-            printed_.push_back(line.text);
-            out_ << line.text << std::endl;
-        }
-    }
-    void ShowProgress(int) override {}
-    void ShowProblem(const std::string&) override {}  // the summary tells, at the end
-    bool StopRequested() override { return InterruptRequested(); }
-
-private:
-    std::ostream& out_;
-    std::vector<std::string> printed_;
-};
 
 std::string Plural(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -230,7 +208,7 @@ int RunCommandLine(int argc, const char* const* argv, WatchFrontEnd* watchFrontE
         NoWatchDesktop bare;
         return watchFrontEnd ? watchFrontEnd->Run(watchOn) : watchOn(bare);
     }
-    ConsoleWindow window(std::cout);
+    ConsoleWindow window(std::cout, std::chrono::steady_clock::now, InterruptRequested);
     const DownloadResult result = *state.Command4Click(window);
     // What went wrong is in the output already; it is copied to standard
     // error only where that is seen apart from the output.

@@ -29,8 +29,9 @@ bool WantsWatch(int argc, const char* const* argv);
 
 // Runs what the arguments ask for and returns the exit code:
 //   0  every terminal that had a file was saved (or there was none)
-//   1  a terminal had a file that was not saved, a port was another
-//      program's or too noisy to tell, or the press was interrupted
+//   1  a terminal had a file that was not saved, a port a terminal was
+//      saved from before was another program's, a port was too noisy to
+//      tell, or the press was interrupted
 //   2  the press could not run: no terminal library, the ports could not be
 //      listed, no save folder, another press ran, or the arguments were wrong
 //   3  fewer files were saved than --expect asked for

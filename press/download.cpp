@@ -78,6 +78,7 @@ DownloadResult DownloadFromAllTerminals::Run() {
         if (const std::string tidied = TidyHistory(environment_.stateFolder, environment_.clock.Now()); !tidied.empty())
             Note("The history could not be tidied: " + tidied);
         RemoveExpiredCopies(environment_.stateFolder, environment_.clock.Now());
+        portsEverSaved_ = PortsWithSavedFiles(environment_.stateFolder);
     }
     ShowReport();
     Progress(0);
@@ -94,6 +95,7 @@ DownloadResult DownloadFromAllTerminals::Run() {
         return result_;
     }
     if (!ports->empty()) {
+        FindSecondNames(*ports);
         RunPass(*ports);
         // A pass that received nothing is run once more over the same list.
         if (result_.saved == 0 && !result_.stopped && loadFailure_.empty()) RunPass(*ports);
@@ -138,9 +140,32 @@ std::optional<std::vector<std::int16_t>> DownloadFromAllTerminals::ListPorts() {
     return std::nullopt;
 }
 
+void DownloadFromAllTerminals::FindSecondNames(const std::vector<std::int16_t>& ports) {
+    std::map<std::string, std::int16_t> firstOf;  // a device: the first port of the list that opens it
+    for (const std::int16_t port : ports) {
+        const std::string device = environment_.portDevice ? environment_.portDevice(port) : "";
+        if (device.empty()) continue;
+        const auto [first, isNew] = firstOf.emplace(device, port);
+        if (!isNew && first->second != port) sameAs_[port] = first->second;
+    }
+}
+
+bool DownloadFromAllTerminals::EverSaved(std::int16_t port) const {
+    return portsEverSaved_.count("COM" + std::to_string(port)) > 0;
+}
+
 void DownloadFromAllTerminals::RunPass(const std::vector<std::int16_t>& ports) {
     passStart_ = turns_.size();
-    for (const std::int16_t port : ports) turns_.push_back(std::make_unique<Turn>(port));
+    for (const std::int16_t port : ports) {
+        turns_.push_back(std::make_unique<Turn>(port));
+        // A second name of a device is not tried: the first name's turn serves it.
+        if (const auto first = sameAs_.find(port); first != sameAs_.end()) {
+            Turn& turn = *turns_.back();
+            turn.started = turn.ended = turn.named = true;
+            Report(turn, PortOutcome::NoTerminal, "the same port as COM" + std::to_string(first->second), "", false,
+                   FailureCause::None);
+        }
+    }
     for (;;) {
         StopIfAsked();
         if (!stopping_ && loadFailure_.empty()) StartTurns();
@@ -458,6 +483,16 @@ std::optional<std::string> DownloadFromAllTerminals::PutInPlace(Turn& turn, std:
 void DownloadFromAllTerminals::Report(Turn& turn, PortOutcome outcome, const std::string& text,
                                       const std::string& why, bool warning, FailureCause cause) {
     turn.reported = true;
+    // Another program's port on which no terminal was ever saved serves
+    // another device (a printer, a UPS): a note, not a failure. The history
+    // must say so; without one nothing can be known.
+    if (outcome == PortOutcome::NotSaved && cause == FailureCause::PortInUse && !environment_.stateFolder.empty() &&
+        !EverSaved(turn.port)) {
+        Report(turn, PortOutcome::NoTerminal,
+               text + " (no terminal was ever saved from this port: taken for another device)", "", false,
+               FailureCause::None);
+        return;
+    }
     PortReport line{turn.port, outcome, "COM" + std::to_string(turn.port) + ": " + WithAdvice(text, cause), why,
                     warning};
     std::vector<PortReport>& report = result_.ports;
@@ -536,21 +571,17 @@ void DownloadFromAllTerminals::ShowReport() {
     std::vector<PortReport> lines = result_.ports;
     for (std::size_t i = passStart_; i < turns_.size(); ++i) {
         const Turn& turn = *turns_[i];
-        if (!turn.started || turn.ended || turn.stage != PortStage::Receiving) continue;
-        std::string text = "COM" + std::to_string(turn.port) + ": ";
+        if (!turn.started || turn.ended) continue;
+        PortReport live{turn.port, PortOutcome::NoTerminal, "COM" + std::to_string(turn.port) + ": ", "", false, false};
         if (turn.waiting) {
             const auto earlier = std::find_if(turns_.begin() + static_cast<std::ptrdiff_t>(passStart_),
                                               turns_.begin() + static_cast<std::ptrdiff_t>(i),
                                               [](const auto& t) { return !t->named; });
-            text += "received, waiting for COM" + std::to_string((*earlier)->port) + "'s name";
-        } else if (turn.announced > 0) {
-            const long long percent = std::min<long long>(100, 100 * turn.received / turn.announced);
-            text += std::to_string(percent) + "%, " + Number(turn.received) + " of " + Number(turn.announced) +
-                    " bytes";
+            live.waitingFor = (*earlier)->port;
+            live.text += "received, waiting for COM" + std::to_string(live.waitingFor) + "'s name";
         } else {
-            text += "downloading";
+            live.text += LiveState(turn);
         }
-        PortReport live{turn.port, PortOutcome::NoTerminal, text, "", false, false};
         const auto same = std::find_if(lines.begin(), lines.end(),
                                        [&](const PortReport& line) { return line.port == turn.port; });
         if (same == lines.end())
@@ -558,10 +589,35 @@ void DownloadFromAllTerminals::ShowReport() {
         else
             *same = std::move(live);
     }
+    // In the order of the ports, whatever order they started or ended in.
+    const auto place = [this](const PortReport& line) {
+        return std::find_if(turns_.begin(), turns_.end(), [&](const auto& turn) { return turn->port == line.port; }) -
+               turns_.begin();
+    };
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&](const PortReport& a, const PortReport& b) { return place(a) < place(b); });
     const std::string text = ReportText(lines);
     if (text == reportShown_ && !lines.empty()) return;
     reportShown_ = text;
     window_.ShowReport(lines);
+}
+
+std::string DownloadFromAllTerminals::LiveState(const Turn& turn) const {
+    switch (turn.stage) {
+        case PortStage::Connecting:
+            return "connecting";
+        case PortStage::Asking:
+            return std::string("asking for ") + kTerminalDataFile;
+        case PortStage::Receiving:
+            if (turn.announced <= 0) return "downloading";
+            return std::to_string(std::min<long long>(100, 100 * turn.received / turn.announced)) + "%, " +
+                   Number(turn.received) + " of " + Number(turn.announced) + " bytes";
+        case PortStage::Deleting:
+            return std::string("deleting ") + kTerminalDataFile + " on the terminal";
+        case PortStage::SettingClock:
+            return "setting the terminal's clock";
+    }
+    return "connecting";
 }
 
 void DownloadFromAllTerminals::ShowProgress() {

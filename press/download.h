@@ -22,9 +22,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,10 +122,16 @@ private:
     // The ports of the list, in its order; nothing when the press cannot go
     // on, having said why.
     std::optional<std::vector<std::int16_t>> ListPorts();
+    // Finds the ports that are a second name of an earlier port's device.
+    void FindSecondNames(const std::vector<std::int16_t>& ports);
+    // Whether a terminal was ever saved from `port`, as the history says.
+    bool EverSaved(std::int16_t port) const;
 
     // What the window shows.
     void Status(const std::string& text);
     void ShowReport();
+    // A running port's state in words: "connecting", "45%, 12,000 of 26,000 bytes".
+    std::string LiveState(const Turn& turn) const;
     void ShowProgress();
     void Progress(int percent);
     std::string Number(long long value) const { return environment_.locale.Number(value); }
@@ -143,6 +151,8 @@ private:
     std::string pressId_;                   // the press's own, for the history
     std::unique_ptr<PartFiles> parts_;      // where the files arrive, recorded as ours
     std::string historyTrouble_;            // why the history could not be written
+    std::set<std::string> portsEverSaved_;  // "COM3": a terminal was saved there before, by the history
+    std::map<std::int16_t, std::int16_t> sameAs_;  // a second name of a device: the port of its first
     std::string statusShown_;
     std::string reportShown_;
     int progressShown_ = -1;

@@ -24,7 +24,8 @@ struct PortReport {
     std::string text{};    // e.g. "COM3: saved /home/ann/Desktop/FORM.DAT (12,345 bytes)"
     std::string why{};     // NotSaved: the reason alone, e.g. "the disk is full"
     bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
-    bool final = true;     // false: the live state of a transfer still running ("COM4: 45%, ...")
+    bool final = true;     // false: the live state of a port still running ("COM4: 45%, ...")
+    std::int16_t waitingFor = 0;  // live: its file is in, waiting for this earlier port's name
     // A line of the press's own that is no port's outcome (the history could
     // not be written, leftovers removed): shown, never counted.
     bool note = false;

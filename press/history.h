@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,9 @@ struct HistoryExtract {
 // began. Read from the end of the file, holding only what it gives back, so
 // memory stays flat whatever the size of the history.
 HistoryExtract ReadLastPresses(const std::string& folder, std::size_t presses);
+// The ports ("COM3") from which a file was ever saved, by this year's and
+// last year's history; read a chunk at a time.
+std::set<std::string> PortsWithSavedFiles(const std::string& folder);
 // Every record of the history, for a small one.
 std::vector<HistoryRecord> ReadHistory(const std::string& folder);
 // The records of the last `presses` presses among `records` (oldest first),

@@ -149,6 +149,19 @@ HistoryExtract ReadLastPresses(const std::string& folder, std::size_t presses) {
     return {std::move(latest).Records(), ""};
 }
 
+std::set<std::string> PortsWithSavedFiles(const std::string& folder) {
+    std::set<std::string> ports;
+    const std::string path = (std::filesystem::path(folder) / kHistoryFile).string();
+    FileResult opened;
+    const std::unique_ptr<OwnFileReader> file = OwnFileReader::Open(path, opened);
+    if (!file) return ports;
+    RecordsFromTheEnd records(*file);
+    while (const std::optional<HistoryRecord> record = records.Previous()) {
+        if (!record->file.empty()) ports.insert(record->port);
+    }
+    return ports;
+}
+
 std::vector<HistoryRecord> ReadHistory(const std::string& folder) {
     return ReadLastPresses(folder, SIZE_MAX).records;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ports/device_platform.h"
+#include "press/port_device.h"
 #include "press/worker_link.h"
 #include "settings/app_settings.h"
 #include "settings/local_time.h"
@@ -56,6 +57,8 @@ struct PressEnvironment {
     bool oneAtATime = false;  // the ports' workers one after another, never side by side
     WorkerLimits limits{};
     std::function<std::chrono::steady_clock::time_point()> steadyNow = std::chrono::steady_clock::now;
+    // Which device each COM number opens: a second name of one is not tried.
+    PortDeviceLookup portDevice = PortDeviceIdentity;
 };
 
 // Why received files cannot be saved where `settings` say, with what to do

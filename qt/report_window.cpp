@@ -4,16 +4,43 @@
 #include "ui/qt_control.h"
 #include "ui/qt_twips.h"
 
-#include <QDesktopServices>
 #include <QKeyEvent>
+#include <functional>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
-#include <QUrl>
 
 namespace bayhaul {
 
+namespace {
+
+// Opens `path` with the desktop's program for it (xdg-open); `done` hears
+// whether one did, when xdg-open has finished, unless the window has gone.
+void OpenWithDesktop(QWidget& window, const std::string& path, std::function<void(bool)> done) {
+    auto* opener = new QProcess(&window);
+    QObject::connect(opener, &QProcess::finished, &window, [opener, done](int code, QProcess::ExitStatus status) {
+        done(status == QProcess::NormalExit && code == 0);
+        opener->deleteLater();
+    });
+    QObject::connect(opener, &QProcess::errorOccurred, &window, [opener, done](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;  // the end is heard as finished
+        done(false);
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {QString::fromStdString(path)});
+}
+
+}  // namespace
+
 ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
-    : QWidget(owner, Qt::Window), state_(state) {
+    : QWidget(owner, Qt::Window),
+      state_(state),
+      opener_([this](const std::string& path, std::function<void(bool)> done) { OpenWithDesktop(*this, path, done); },
+              [this](const std::string& note) {
+                  note_->setText(QString::fromStdString(note));
+                  note_->setVisible(!note.empty());
+              }) {
     setObjectName(QStringLiteral("ReportWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromLatin1(kReportWindowCaption));
@@ -23,10 +50,15 @@ ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
     const ControlTable& controls = ReportWindowControls();
     text_ = MakeControl<QPlainTextEdit>(*this, FindControl(controls, "ReportText"));
     text_->setReadOnly(true);
+    note_ = MakeControl<QLabel>(*this, FindControl(controls, "ReportNote"));
+    note_->setWordWrap(true);
+    note_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path to copy
+    note_->hide();
     openHistory_ = MakeControl<QPushButton>(*this, FindControl(controls, "OpenHistory"));
-    connect(openHistory_, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(HistoryFilePath(state_))));
-    });
+    connect(openHistory_, &QPushButton::clicked, this, [this] { opener_.OpenHistory(HistoryFilePath(state_)); });
+    auto* openFolder = MakeControl<QPushButton>(*this, FindControl(controls, "OpenFolder"));
+    connect(openFolder, &QPushButton::clicked, this,
+            [this] { opener_.OpenReceivedFolder(state_.ResolveSaveFolder(), state_.SaveFolderProblem()); });
     auto* close = MakeControl<QPushButton>(*this, FindControl(controls, "CloseReport"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::close);

@@ -1,9 +1,13 @@
 // The report window of the Qt front end: shows LastPressReport, opens the
-// history, closes with Escape. Modeless, like the program's other windows.
+// history and the folder of received files (xdg-open), closes with Escape.
+// Modeless, like the program's other windows.
 #pragma once
 
 #include <QWidget>
 
+#include "app/place_opener.h"
+
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -26,7 +30,9 @@ protected:
 private:
     const MainWindowState& state_;
     QPlainTextEdit* text_ = nullptr;
+    QLabel* note_ = nullptr;
     QPushButton* openHistory_ = nullptr;
+    PlaceOpener opener_;
 };
 
 }  // namespace bayhaul

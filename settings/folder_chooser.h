@@ -14,9 +14,10 @@ class FolderChooser {
 public:
     virtual ~FolderChooser() = default;
 
-    // Shows the chooser and waits for the user. Gives the file-system path
-    // of the folder picked, or nothing when the user cancelled.
-    virtual std::optional<std::string> ChooseFolder() = 0;
+    // Shows the chooser, opened at `start` when it is a folder there is,
+    // and waits for the user. Gives the file-system path of the folder
+    // picked, or nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseFolder(const std::string& start) = 0;
 };
 
 }  // namespace bayhaul

@@ -11,7 +11,17 @@ namespace bayhaul {
 // the domain (2).
 static_assert((BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN) == 3);
 
-std::optional<std::string> Win32FolderChooser::ChooseFolder() {
+namespace {
+
+// Selects the start folder, handed over in `data`, once the browser is up.
+int CALLBACK SelectStart(HWND browser, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data != 0) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32FolderChooser::ChooseFolder(const std::string& start) {
     // The chooser is a shell object: COM must be initialised on this thread,
     // single-threaded, as the shell asks. Undone again only if done here.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -28,7 +38,10 @@ std::optional<std::string> Win32FolderChooser::ChooseFolder() {
     info.pszDisplayName = nullptr;
     info.lpszTitle = kChooseFolderTitle;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
-    info.lpfn = nullptr;
+    const DWORD attributes = start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(start.c_str());
+    const bool startIsFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    info.lpfn = SelectStart;
+    info.lParam = startIsFolder ? reinterpret_cast<LPARAM>(start.c_str()) : 0;
     LPITEMIDLIST items = SHBrowseForFolderA(&info);
     if (items == nullptr) return std::nullopt;  // cancelled
 

@@ -11,7 +11,8 @@ class Win32FolderChooser final : public FolderChooser {
 public:
     explicit Win32FolderChooser(HWND owner) : owner_(owner) {}
 
-    std::optional<std::string> ChooseFolder() override;
+    // Opens at `start` when it is a folder, with it selected.
+    std::optional<std::string> ChooseFolder(const std::string& start) override;
 
 private:
     HWND owner_;

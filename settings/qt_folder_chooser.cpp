@@ -6,9 +6,11 @@
 
 namespace bayhaul {
 
-std::optional<std::string> QtFolderChooser::ChooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(owner_, QString::fromLatin1(kChooseFolderTitle),
-                                                             QDir::homePath(), QFileDialog::ShowDirsOnly);
+std::optional<std::string> QtFolderChooser::ChooseFolder(const std::string& start) {
+    const QString startFolder = QFile::decodeName(QByteArray::fromStdString(start));
+    const QString folder = QFileDialog::getExistingDirectory(
+        owner_, QString::fromLatin1(kChooseFolderTitle),
+        !start.empty() && QDir(startFolder).exists() ? startFolder : QDir::homePath(), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty()) return std::nullopt;  // cancelled
     // Encoded as the special-folder lookup encodes its paths, so that a
     // folder picked here compares equal to the same folder found there.

@@ -11,9 +11,9 @@ class QtFolderChooser final : public FolderChooser {
 public:
     explicit QtFolderChooser(QWidget* owner) : owner_(owner) {}
 
-    // Starts in the user's home folder; gives the path in the platform's
-    // own separators.
-    std::optional<std::string> ChooseFolder() override;
+    // Starts at `start`, or in the user's home folder when that is no
+    // folder; gives the path in the platform's own separators.
+    std::optional<std::string> ChooseFolder(const std::string& start) override;
 
 private:
     QWidget* owner_;

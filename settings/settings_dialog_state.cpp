@@ -77,7 +77,7 @@ void SettingsDialogState::Option6Click() {
 
 void SettingsDialogState::Option6MouseDown(FolderChooser& chooser) {
     Select(Option6);
-    if (std::optional<std::string> folder = chooser.ChooseFolder()) Text1 = *folder;
+    if (std::optional<std::string> folder = chooser.ChooseFolder(Text1)) Text1 = *folder;
 }
 
 void SettingsDialogState::Option7Click() {
@@ -111,6 +111,9 @@ void SettingsDialogState::Option12Click() {
 
 void SettingsDialogState::Text1Change(const std::string& text) {
     Text1 = text;
+    // A folder typed in is a custom one, unless it is the one a choice shows.
+    if (text != environment_.specialFolder(kDocumentsFolderId) && text != environment_.specialFolder(kDesktopFolderId))
+        Select(Option6);
 }
 
 void SettingsDialogState::Text2Change(const std::string& text) {

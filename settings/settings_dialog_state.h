@@ -63,11 +63,12 @@ public:
     void Option11Click();
     void Option12Click();
     // A press of any mouse button on Option6: selects it and asks for a
-    // folder, which replaces Text1 unless the user cancels.
+    // folder, starting at Text1's, which replaces Text1 unless the user
+    // cancels.
     void Option6MouseDown(FolderChooser& chooser);
 
     // The user edited a box.
-    void Text1Change(const std::string& text);  // selects nothing
+    void Text1Change(const std::string& text);  // "Custom" unless it shows the documents or desktop folder
     void Text2Change(const std::string& text);  // "Custom" unless it shows "FORM" or ShownStamp
     void Text3Change(const std::string& text);  // "Custom" unless it shows "DAT" or "TXT"
 

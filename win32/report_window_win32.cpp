@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kClassName[] = "BayhaulReport";
 constexpr int kOpenHistoryId = 101;
+constexpr int kOpenFolderId = 102;
 
 // The report box only shows text: Tab, Enter and Escape are the window's,
 // to move between its controls, press the default button and close.
@@ -28,9 +29,21 @@ std::string WithWindowsLineEnds(const std::string& text) {
     return converted;
 }
 
+// Opens `path` with the program the shell has for it; true when one did.
+bool OpenWithShell(HWND owner, const std::string& path) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
 }  // namespace
 
-ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon) : state_(state) {
+ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
+    : state_(state),
+      opener_([this](const std::string& path, std::function<void(bool)> done) { done(OpenWithShell(Handle(), path)); },
+              [this](const std::string& note) {
+                  ShowWindowText(note_, note);
+                  ShowWindow(note_, note.empty() ? SW_HIDE : SW_SHOWNA);
+              }) {
     const ScreenDpi dpi = QueryScreenDpi();
     font_ = MakeFont("Arial", 8, false, dpi);
     Create(kClassName, kReportWindowCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_CONTROLPARENT,
@@ -45,7 +58,10 @@ ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
     text_ = make("ReportText", "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, 100);
     SetWindowSubclass(text_, ReportBoxProcedure, 0, 0);
+    note_ = make("ReportNote", "STATIC", SS_LEFT | SS_NOPREFIX, 0, -1);
+    ShowWindow(note_, SW_HIDE);
     openHistory_ = make("OpenHistory", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenHistoryId);
+    openFolder_ = make("OpenFolder", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenFolderId);
     close_ = make("CloseReport", "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDCANCEL);
     Refresh();
     ShowWindow(Handle(), SW_SHOW);
@@ -70,12 +86,14 @@ LRESULT ReportWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == DM_GETDEFID) {
         // Enter presses the focused button, and Close anywhere else.
         const HWND focus = GetFocus();
-        return MAKELRESULT(focus == openHistory_ ? kOpenHistoryId : IDCANCEL, DC_HASDEFID);
+        const int button = focus == openHistory_ ? kOpenHistoryId : focus == openFolder_ ? kOpenFolderId : IDCANCEL;
+        return MAKELRESULT(button, DC_HASDEFID);
     }
     if (message == WM_COMMAND) {
         if (LOWORD(wParam) == kOpenHistoryId) {
-            const std::string history = HistoryFilePath(state_);
-            ShellExecuteA(Handle(), "open", history.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            opener_.OpenHistory(HistoryFilePath(state_));
+        } else if (LOWORD(wParam) == kOpenFolderId) {
+            opener_.OpenReceivedFolder(state_.ResolveSaveFolder(), state_.SaveFolderProblem());
         } else if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
             Close();  // Escape, Enter, or the Close button
         }

@@ -1,9 +1,11 @@
 // Windows: the report window, LastPressReport in a read-only box with the
-// way to the history. A modeless dialog: Tab and Shift+Tab move through the
-// box and the two buttons, Enter presses the focused button or Close, and
-// Escape closes it.
+// ways to the history and to the folder of received files (through the
+// shell). A modeless dialog: Tab and Shift+Tab move through the box and the
+// three buttons, Enter presses the focused button or Close, and Escape
+// closes it.
 #pragma once
 
+#include "app/place_opener.h"
 #include "ui/win32_window.h"
 
 namespace bayhaul {
@@ -25,8 +27,11 @@ private:
     const MainWindowState& state_;
     HFONT font_ = nullptr;
     HWND text_ = nullptr;
+    HWND note_ = nullptr;
     HWND openHistory_ = nullptr;
+    HWND openFolder_ = nullptr;
     HWND close_ = nullptr;
+    PlaceOpener opener_;
 };
 
 }  // namespace bayhaul

@@ -33,6 +33,7 @@ class RecordingWindow final : public DownloadWindow {
 public:
     std::vector<std::string> statuses;
     std::string report;
+    std::vector<std::string> reports;  // every report shown, in order
     std::string problem;
     std::vector<int> progress;
     // The user, on the press's thread, each time the press asks whether to
@@ -42,7 +43,10 @@ public:
     std::function<void()> duringTransfer;
 
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-    void ShowReport(const std::vector<PortReport>& lines) override { report = ReportText(lines); }
+    void ShowReport(const std::vector<PortReport>& lines) override {
+        report = ReportText(lines);
+        reports.push_back(report);
+    }
     void ShowProgress(int percent) override { progress.push_back(percent); }
     void ShowProblem(const std::string& text) override { problem = text; }
     bool StopRequested() override {
@@ -154,6 +158,22 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     EXPECT_EQ(state.Label2Report, window.report);
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(window.progress.back(), 0);
+}
+
+TEST_F(DownloadTest, EveryRunningPortHasALiveLineInPortOrder) {
+    ports = testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)"});
+    Terminal(7, "first");
+    Terminal(8, "second");
+    tether.polls = std::deque<std::int16_t>(12, 1);  // each transfer runs a while
+    state.Check1 = false;
+    EXPECT_EQ(Press().saved, 2);
+    const auto shown = [&](const std::string& report) {
+        return std::find(window.reports.begin(), window.reports.end(), report) != window.reports.end();
+    };
+    const std::string first = "COM3: saved " + Desktop("FORM.DAT") + " (5 bytes)";
+    EXPECT_TRUE(shown("COM3: downloading")) << ::testing::PrintToString(window.reports);
+    EXPECT_TRUE(shown(first + "\nCOM4: downloading")) << ::testing::PrintToString(window.reports);
+    EXPECT_EQ(window.reports.back(), first + "\nCOM4: saved " + Desktop("FORM02.DAT") + " (6 bytes)");
 }
 
 TEST_F(DownloadTest, TerminalsGetSuffixesInListOrderAndOnlyComPortsAreTried) {
@@ -529,6 +549,8 @@ public:
 };
 
 TEST_F(OurLibraryDownloadTest, APortInUseByAnotherProgramIsNotSavedAndSaysSo) {
+    AppendHistory(stateFolder.Path(), {"2023-12-07 09:00:00", "2023-12-07 09:00:00 #1.1", "COM3",
+                                       "saved /d/FORM.DAT (4 bytes)", "/d/FORM.DAT", "4", "ab"});
     tether.handles = {7, 8};  // both passes
     tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
     const DownloadResult result = Press();
@@ -537,6 +559,45 @@ TEST_F(OurLibraryDownloadTest, APortInUseByAnotherProgramIsNotSavedAndSaysSo) {
     EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (in use by another program)");
     EXPECT_EQ(state.ProblemLine, window.problem);
     EXPECT_EQ(window.statuses.back(), Finished(0)) << "the status line keeps its words";
+}
+
+TEST_F(OurLibraryDownloadTest, ABusyPortNoTerminalWasEverSavedFromIsANoteUntilOneIs) {
+    tether.handles = {7, 8};  // both passes
+    tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
+    DownloadResult result = Press();
+    EXPECT_EQ(result.NotSaved(), 0) << "a receipt printer's port is no failure";
+    EXPECT_EQ(window.report, "COM3: in use by another program (no terminal was ever saved from this port: taken for "
+                             "another device)");
+    EXPECT_EQ(window.problem, kNoTerminalHint) << "no terminal was there: not a port in red";
+    EXPECT_EQ(ReadHistory(stateFolder.Path()).back().outcome,
+              "in use by another program (no terminal was ever saved from this port: taken for another device)");
+
+    // Once a terminal has been saved there, the port in use is a failure again.
+    AppendHistory(stateFolder.Path(), {"2023-12-07 09:00:00", "2023-12-07 09:00:00 #1.1", "COM3",
+                                       "saved /d/FORM.DAT (4 bytes)", "/d/FORM.DAT", "4", "ab"});
+    tether.handles = {9, 10};
+    tether.connects = {tether::result::kPortBusy, tether::result::kPortBusy};
+    result = Press();
+    EXPECT_EQ(result.NotSaved(), 1);
+    EXPECT_EQ(window.problem, "1 terminal not saved: COM3 (in use by another program)");
+}
+
+TEST_F(OurLibraryDownloadTest, TwoNamesOfOneDeviceAreTriedOnceAndTheSecondSaysWhichItIs) {
+    MainWindowState::Environment environment = Environment(tether);
+    environment.portDevice = [](std::int16_t com) { return com == 3 || com == 20 ? "device 4:64" : ""; };
+    MainWindowState linked(environment);
+    linked.Load();
+    ports = testing::PortsWithNames(
+        {"USB Serial Port (COM3)", "Communications Port (COM5)", "Communications Port (COM20)"});
+    Terminal(7, "data");
+    tether.handles.push_back(8);  // COM5: nothing answers, at either setting
+    tether.handles.push_back(9);
+    const DownloadResult result = *linked.Command4Click(window);
+    EXPECT_EQ(result.saved, 1);
+    EXPECT_EQ(result.NotSaved(), 0) << "the second name is not in use by another program";
+    EXPECT_EQ(CallsStartingWith("SetupEx"), (Calls{"SetupEx 7 3 8 1 N", "SetupEx 8 5 8 1 N", "SetupEx 9 5 9 1 N"}));
+    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes)\nCOM5: no terminal answered\n"
+                             "COM20: the same port as COM3");
 }
 
 TEST_F(OurLibraryDownloadTest, BytesThatNoTerminalCouldBeUnderstoodInAreAFailureNotAnEmptyPort) {

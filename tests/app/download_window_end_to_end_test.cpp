@@ -41,7 +41,9 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
         for (int round = 0; round < 3000 && window.State().PressRunning(); ++round) QTest::qWait(10);
         EXPECT_FALSE(window.State().PressRunning()) << "the press ended within 30 s";
-        return {window.findChild<QLabel*>(QStringLiteral("Label2"))->text().toStdString(), window.State().Label2Report};
+        // The status line's whole text: what it shows may be shortened to fit.
+        const QLabel* status = window.findChild<QLabel*>(QStringLiteral("Label2"));
+        return {status->accessibleDescription().toStdString(), window.State().Label2Report};
     }
 
     std::string Now() const { return FormatTimestamp(clock.Now()); }

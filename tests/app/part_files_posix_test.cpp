@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "files/own_file.h"
 #include "press/part_files.h"
@@ -79,6 +81,8 @@ TEST(PartFilesTest, ANameAKilledPressLeftIsClaimedAgain) {
 TEST(PartFilesTest, APressWhoseProcessNumberIsUsedAgainHasEnded) {
     TempDir state, desktop;
     ASSERT_EQ(KilledPress(state.Path(), desktop.Path(), {4}), 0);
+    // Start times count in clock ticks (10 ms): the other process starts in a later one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const pid_t other = ::fork();
     if (other == 0) {
         ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));

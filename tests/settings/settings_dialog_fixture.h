@@ -15,7 +15,11 @@ class FakeFolderChooser final : public FolderChooser {
 public:
     std::optional<std::string> answer;
     int shown = 0;
-    std::optional<std::string> ChooseFolder() override { return ++shown, answer; }
+    std::string start;  // where it was last opened
+    std::optional<std::string> ChooseFolder(const std::string& startFolder) override {
+        start = startFolder;
+        return ++shown, answer;
+    }
 };
 
 class SettingsDialogFixture : public ::testing::Test {

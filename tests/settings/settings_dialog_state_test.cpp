@@ -46,7 +46,10 @@ TEST_F(SettingsDialogStateTest, EditsSelectCustomUnlessTheBoxShowsWhatAnOptionPu
         {&State::Option11Click, &State::Text3Change, "DAT", "5 7 11"},
         {&State::Option10Click, &State::Text3Change, "TXT", "5 7 10"},
         {&State::Option10Click, &State::Text3Change, "txt", "5 7 12"},
-        {&State::Option4Click, &State::Text1Change, "/srv/data", "4 7 10"},  // the folder selects nothing
+        {&State::Option4Click, &State::Text1Change, "/srv/data", "6 7 10"},
+        {&State::Option6Click, &State::Text1Change, "/home/me/Desktop", "6 7 10"},
+        {&State::Option4Click, &State::Text1Change, "/home/me/Desktop", "4 7 10"},
+        {&State::Option5Click, &State::Text1Change, "/home/me/Documents", "5 7 10"},
     };
     state.Option8Click();  // a timestamp was shown, and is remembered across openings
     for (const Case& c : cases) {

@@ -98,6 +98,7 @@ TEST_F(SettingsDialogTest, AnyMouseButtonOnOption6OpensTheChooserButTheKeyboardN
     auto* option6 = Control<QRadioButton>(*dialog, "Option6");
     chooser.answer = "/srv/right";
     Click(option6, Qt::RightButton);
+    EXPECT_EQ(chooser.start, desktop) << "the chooser starts at the folder in the box";
     EXPECT_EQ(Shown(*dialog, "Text1"), "/srv/right");
     EXPECT_TRUE(option6->isChecked());
     chooser.answer = "/srv/left";
@@ -157,6 +158,8 @@ TEST_F(SettingsDialogTest, CancelAfterTheChooserOrAfterApplyKeepsOnlyWhatApplyWr
     dialog = Open();
     QTest::keyClicks(Control<QLineEdit>(*dialog, "Text3"), "1");
     EXPECT_TRUE(Control<QRadioButton>(*dialog, "Option12")->isChecked()) << "typing selects Custom";
+    QTest::keyClicks(Control<QLineEdit>(*dialog, "Text1"), "/more");
+    EXPECT_TRUE(Control<QRadioButton>(*dialog, "Option6")->isChecked()) << "typing a folder selects Custom too";
     Click(Control<QPushButton>(*dialog, "cmdApply"));
     QTest::keyClicks(Control<QLineEdit>(*dialog, "Text3"), "2");
     Click(Control<QPushButton>(*dialog, "cmdCancel"));

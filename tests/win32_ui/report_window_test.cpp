@@ -1,6 +1,6 @@
 // The Windows report window under wine64: the last press's report in its
 // read-only box, line by line; as a dialog, Tab moves through the box and
-// both buttons, Enter closes it from the box, and so does Escape.
+// the three buttons, Enter closes it from the box, and so does Escape.
 #include "win32/report_window_win32.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ void Press(WPARAM key) {
     PostMessageA(GetFocus(), WM_KEYDOWN, key, 0);
 }
 
-TEST(ReportWindowTest, TabReachesOpenHistoryAndCloseAndEnterCloses) {
+TEST(ReportWindowTest, TabReachesEveryButtonAndEnterCloses) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "bayhaul-report-window-keys";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "history.csv") << "when,press,port,outcome\r\n";  // so Open History is there
@@ -77,6 +77,7 @@ TEST(ReportWindowTest, TabReachesOpenHistoryAndCloseAndEnterCloses) {
     ASSERT_NE(window, nullptr);
     HWND text = GetDlgItem(window, 100);
     HWND openHistory = GetDlgItem(window, 101);
+    HWND openFolder = GetDlgItem(window, 102);
     HWND close = GetDlgItem(window, IDCANCEL);
     ASSERT_TRUE(IsWindowEnabled(openHistory));
     SetForegroundWindow(window);
@@ -85,6 +86,9 @@ TEST(ReportWindowTest, TabReachesOpenHistoryAndCloseAndEnterCloses) {
     Press(VK_TAB);
     Pump(window);
     EXPECT_EQ(GetFocus(), openHistory);
+    Press(VK_TAB);
+    Pump(window);
+    EXPECT_EQ(GetFocus(), openFolder);
     Press(VK_TAB);
     Pump(window);
     EXPECT_EQ(GetFocus(), close);

@@ -85,7 +85,7 @@ class FakeChooser final : public FolderChooser {
 public:
     std::optional<std::string> picked;
     int asked = 0;
-    std::optional<std::string> ChooseFolder() override {
+    std::optional<std::string> ChooseFolder(const std::string&) override {
         ++asked;
         return picked;
     }
