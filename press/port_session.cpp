@@ -30,11 +30,11 @@ void RemoveFileQuietly(const std::string& path) {
 }
 
 // What a delete on the terminal that gave `result` adds to the port's line.
-FailureWords DeleteTrouble(std::int16_t result) {
+FailureWords DeleteWords(std::int16_t result) {
     namespace r = tether::result;
     switch (result) {
         case r::kOk:
-            return {};
+            return {"; deleted on the terminal"};
         case r::kFileChanged:
             return {"; the terminal's file changed during the copy and was kept"};
         case r::kNoSuchFile:
@@ -90,8 +90,7 @@ bool PortSession::Run() {
     const std::optional<std::string> saved = Fetch();
     if (!saved) return false;
     const AfterCopy after = AfterSaving();
-    host_.Report(PortOutcome::Saved, *saved + after.trouble.words, "", !after.trouble.words.empty(),
-                 after.trouble.cause, after.deleted, after.clock);
+    host_.Report(PortOutcome::Saved, *saved + after.words, "", after.warning, after.cause, after.deleted, after.clock);
     return true;
 }
 
@@ -192,9 +191,11 @@ FailureWords PortSession::WhyNotReceived(const TransferEnd& end, const std::opti
 
 PortSession::AfterCopy PortSession::AfterSaving() {
     AfterCopy after;
-    const auto add = [&after](const FailureWords& more) {
-        after.trouble.words += more.words;
-        if (after.trouble.cause == FailureCause::None) after.trouble.cause = more.cause;
+    // What went as asked is confirmed; anything else makes the line a warning.
+    const auto add = [&after](const FailureWords& more, bool asAsked = true) {
+        after.words += more.words;
+        after.warning = after.warning || !asAsked;
+        if (after.cause == FailureCause::None) after.cause = more.cause;
     };
     if (host_.Stopping()) return after;  // nothing is deleted or set after a stop
     // The terminal maker's library gives no results to rely on here.
@@ -205,9 +206,9 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         if (!session_.OurCodes()) {
             after.deleted = kAsked;
         } else {
-            const FailureWords trouble = DeleteTrouble(deleted);
-            add(trouble);
-            after.deleted = deleted == tether::result::kOk ? "deleted" : trouble.words.substr(2);
+            const FailureWords words = DeleteWords(deleted);
+            add(words, deleted == tether::result::kOk);
+            after.deleted = deleted == tether::result::kOk ? "deleted" : words.words.substr(2);
         }
     }
     if (host_.Check1Ticked()) {
@@ -215,10 +216,11 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         if (!session_.OurCodes()) {
             after.clock = kAsked;
         } else if (set == tether::result::kOk) {
+            add({"; the terminal's clock set"});
             after.clock = "set";
         } else {
             const FailureWords failure = RequestFailure(set);
-            add({"; setting the terminal's clock failed: " + failure.words, failure.cause});
+            add({"; setting the terminal's clock failed: " + failure.words, failure.cause}, false);
             after.clock = "failed: " + failure.words;
         }
     }

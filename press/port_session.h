@@ -86,13 +86,17 @@ private:
     // when nothing), did not bring the whole file; "" when it did.
     FailureWords WhyNotReceived(const TransferEnd& end, const std::optional<std::uintmax_t>& size,
                                 const std::string& givenUp) const;
-    // Deletes the file on the terminal and sets its clock, as the boxes
-    // ask: what became of each, and what did not go as asked, to add to the
-    // port's line, with the cause of the first.
-    struct AfterCopy {
+    // What a saved file's line adds: the delete and the clock confirmed
+    // ("; deleted on the terminal"), or what did not go as asked, with the
+    // cause of the first such.
+    // For the history, what became of each: `deleted` "deleted" or why
+    // not, `clock` "set" or why not, each "" when the box did not ask.
+    struct AfterCopy : FailureWords {
+        bool warning = false;  // something did not go as asked
         std::string deleted, clock;
-        FailureWords trouble;
     };
+    // Deletes the file on the terminal and sets its clock, as the boxes
+    // ask. The terminal maker's library gives no results to confirm.
     AfterCopy AfterSaving();
     // Sets the terminal's clock to this moment; what Tether_ESC_M gave.
     std::int16_t SetClock();

@@ -52,8 +52,12 @@ TEST_F(CommandLineTest, SavesEveryTerminalPrintsWhatItDidAndExitsWithZero) {
     for (const char* line : {"\nDownloading FORM.DAT from COM43\n", "\nDownloading FORM.DAT from COM44\n"})
         EXPECT_NE(run.output.find(line), std::string::npos) << run.output;
     EXPECT_LT(run.output.find("\nCOM44: saved "), run.output.find("\nFinished download 2 file(s) at ")) << run.output;
-    EXPECT_NE(run.output.find("\nCOM44: saved " + terminals.Desktop("FORM02.DAT") + " (64 bytes)\n"), std::string::npos)
+    // The clock setting (line 1 of the default settings) confirmed on each port's line.
+    EXPECT_NE(run.output.find("\nCOM44: saved " + terminals.Desktop("FORM02.DAT") + " (64 bytes); the terminal's clock "
+                              "set\n"),
+              std::string::npos)
         << run.output;
+    EXPECT_LT(run.output.find("\nCOM43: saved "), run.output.find("\nCOM44: saved ")) << "in port order";
     EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM.DAT")), first);
     EXPECT_EQ(ReadWholeFile(terminals.Desktop("FORM02.DAT")), second);
     EXPECT_EQ(ReadWholeFile(terminals.Settings()), "1\r\n0\r\nDesktop\r\nFORM\r\nDAT\r\n") << "made with the defaults";

@@ -596,8 +596,8 @@ TEST_F(OurLibraryDownloadTest, TwoNamesOfOneDeviceAreTriedOnceAndTheSecondSaysWh
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(result.NotSaved(), 0) << "the second name is not in use by another program";
     EXPECT_EQ(CallsStartingWith("SetupEx"), (Calls{"SetupEx 7 3 8 1 N", "SetupEx 8 5 8 1 N", "SetupEx 9 5 9 1 N"}));
-    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes)\nCOM5: no terminal answered\n"
-                             "COM20: the same port as COM3");
+    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes); the terminal's clock set\n"
+                             "COM5: no terminal answered\nCOM20: the same port as COM3");
 }
 
 TEST_F(OurLibraryDownloadTest, BytesThatNoTerminalCouldBeUnderstoodInAreAFailureNotAnEmptyPort) {
@@ -672,21 +672,26 @@ TEST_F(OurLibraryDownloadTest, EveryFailureOfATransferSaysWhyInWords) {
     }
 }
 
-TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyAreReported) {
+TEST_F(OurLibraryDownloadTest, TheDeleteAndTheClockAreConfirmedAndWhatFailedAfterTheCopyIsReported) {
     struct Case {
         std::int16_t deleted, clockSet;
         std::string more;
+        bool warning;
     };
     const Case cases[] = {
-        {tether::result::kOk, tether::result::kOk, ""},
-        {tether::result::kFileChanged, tether::result::kOk, "; the terminal's file changed during the copy and was kept"},
+        {tether::result::kOk, tether::result::kOk, "; deleted on the terminal; the terminal's clock set", false},
+        {tether::result::kFileChanged, tether::result::kOk,
+         "; the terminal's file changed during the copy and was kept; the terminal's clock set", true},
         {tether::result::kNoAnswer, tether::result::kRefused,
          "; deleting it on the terminal failed: the terminal did not answer; setting the terminal's clock failed: "
          "the terminal refused the request. " +
-             AdviceFor(FailureCause::Terminal)},
+             AdviceFor(FailureCause::Terminal),
+         true},
         {tether::result::kOk, tether::result::kBadHandle,
-         "; setting the terminal's clock failed: the terminal library lost track of the link. " +
-             AdviceFor(FailureCause::Library)},
+         "; deleted on the terminal; setting the terminal's clock failed: the terminal library lost track of the "
+         "link. " +
+             AdviceFor(FailureCause::Library),
+         true},
     };
     state.Check2 = true;
     for (const Case& c : cases) {
@@ -697,7 +702,7 @@ TEST_F(OurLibraryDownloadTest, AFileThatChangedIsKeptAndFailedStepsAfterTheCopyA
         const DownloadResult result = Press();
         EXPECT_EQ(result.saved, 1);
         EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (4 bytes)" + c.more);
-        EXPECT_EQ(result.ports[0].warning, !c.more.empty());
+        EXPECT_EQ(result.ports[0].warning, c.warning);
         EXPECT_EQ(window.problem, "") << "the file is saved";
     }
 }

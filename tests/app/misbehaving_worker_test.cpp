@@ -101,7 +101,7 @@ TEST_F(MisbehavingWorkerTest, AWorkerThatCrashesCostsItsPortAlone) {
     const DownloadResult result = Press("kill -SEGV $$");
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(ReadWholeFile(desktop / "FORM.DAT"), "saved");
-    EXPECT_EQ(window.report, "COM3: saved " + desktop / "FORM.DAT" + " (5 bytes)\n"
+    EXPECT_EQ(window.report, "COM3: saved " + desktop / "FORM.DAT" + " (5 bytes); deleted on the terminal\n"
                              "COM4: not saved: the terminal library stopped working (crashed); the terminal keeps its data. " +
                                  AdviceFor(FailureCause::Library));
     EXPECT_EQ(result.NotSaved(), 1);

@@ -109,7 +109,8 @@ TEST_F(PressSafetyTest, AFileThatGrowsDuringTheCopyIsCopiedAgainWhole) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(ReadWholeFile(terminals.Desktop("FORM.DAT")) == data + record);
     EXPECT_FALSE(fs::exists(storage + "/FORM.DAT")) << "deleted once an identical copy is in place";
-    const std::string line = "COM43: saved " + terminals.Desktop("FORM.DAT") + " (60,024 bytes)\n";
+    const std::string line =
+        "COM43: saved " + terminals.Desktop("FORM.DAT") + " (60,024 bytes); deleted on the terminal\n";
     EXPECT_TRUE(Contains(run.output, line)) << run.output;
 }
 
