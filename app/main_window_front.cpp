@@ -48,7 +48,10 @@ void MainWindowFront::Command4_Click() {
             RefreshReport();
             if (state_.CloseRequested) CloseWindow();  // the window was closed during the press
         });
-    if (started && state_.PressRunning()) ShowBusy(true);
+    if (started && state_.PressRunning()) {
+        ShowBusy(true);
+        if (state_.ShowReportAtPress) OpenReport();  // the press's live view, as the user chose
+    }
 }
 
 bool MainWindowFront::MayClose() {

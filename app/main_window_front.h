@@ -41,6 +41,8 @@ protected:
     virtual void Command7_Click() = 0;  // the About box, likewise
     // Shows the press just ended in the report window, when it is open.
     virtual void RefreshReport() = 0;
+    // Opens the report window, or brings it forward.
+    virtual void OpenReport() = 0;
     virtual void CloseOwnedWindows() = 0;
     // Closes the window as the user would (and so through MayClose).
     virtual void CloseWindow() = 0;

@@ -4,6 +4,7 @@
 #include "press/history.h"
 #include "app/fit_text.h"
 #include "app/main_window_layout.h"
+#include "app/report_window_choice.h"
 #include "settings/settings_file.h"
 #include "settings/timestamp.h"
 
@@ -28,6 +29,13 @@ void MainWindowState::Load() {
     ReadSettingsFile(Settings, environment_.settingsPath);
     Check1 = Settings.sync == "1";
     Check2 = Settings.del == "1";
+    ShowReportAtPress = ReadShowReportAtPress(environment_.stateFolder);
+}
+
+std::string MainWindowState::ShowReportAtPressClick(bool checked) {
+    ShowReportAtPress = checked;
+    const std::string trouble = WriteShowReportAtPress(environment_.stateFolder, checked);
+    return trouble.empty() ? trouble : "Not kept for the next start: " + trouble;
 }
 
 std::string MainWindowState::SetDate() {
@@ -137,6 +145,7 @@ public:
     }
     void ShowReport(const std::vector<PortReport>& report) override {
         state_.Label2Report = ReportText(report);
+        state_.ReportLines = report;
         window_.ShowReport(report);
     }
     void ShowProgress(int percent) override {

@@ -78,6 +78,7 @@ public:
     std::string Label1;        // the clock
     std::string Label2;        // the status line
     std::string Label2Report;  // its tooltip: what the last press did on each port, a line each
+    std::vector<PortReport> ReportLines;  // the same, a line per port, for the report window's rows
     // What went wrong, in full, for a person glancing at the window: the
     // last press's terminals that were not saved, or why it could not run,
     // or why the settings were not saved. Empty when nothing did.
@@ -86,6 +87,9 @@ public:
     // window too narrow for it can name as many as fit (fit_text.h).
     std::vector<PortReport> ProblemPorts;
     int ProgressBar1 = 0;
+    // Whether the report window opens at every press, as the user chose
+    // in it (kept in the state folder).
+    bool ShowReportAtPress = false;
     bool Check1 = false;  // set the terminal clock
     bool Check2 = false;  // delete the data on the terminal
 
@@ -104,6 +108,10 @@ public:
     // file that cannot be written is reported on the status line.
     void Check1Click(bool checked);
     void Check2Click(bool checked);
+
+    // The report window's "Show this window at every press": kept for the
+    // next start; "" when kept, else why not.
+    std::string ShowReportAtPressClick(bool checked);
 
     // A click on the download button: runs one press, or nothing (and
     // gives nothing) while a press runs already in this window. A press of

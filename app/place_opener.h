@@ -24,6 +24,8 @@ public:
     void OpenHistory(const std::string& historyFile);
     // The folder of received files; `problem` says why there is none ("" when there is).
     void OpenReceivedFolder(const std::string& folder, const std::string& problem);
+    // Shows a note of the window's own on the same line.
+    void Tell(const std::string& note) { say_(note); }
 
 private:
     Open open_;

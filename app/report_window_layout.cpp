@@ -9,12 +9,15 @@ namespace bayhaul {
 
 const ControlTable& ReportWindowControls() {
     static const ControlTable controls = {
-        {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 3000}, "Report of the last press"},
+        {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 900}, "Report of the last press"},
+        // A row per port, live during a press and kept after it.
+        {"ReportRows", ControlKind::List, "", {120, 1140, 6960, 2760}, "Ports"},
         // What opening the history or the folder met, when it did not go as asked.
-        {"ReportNote", ControlKind::Label, "", {120, 3180, 6960, 420}},
-        {"OpenHistory", ControlKind::Button, "Open History", {120, 3660, 1575, 375}},
-        {"OpenFolder", ControlKind::Button, "Open Folder", {1815, 3660, 1575, 375}},
-        {"CloseReport", ControlKind::Button, "Close", {5505, 3660, 1575, 375}},
+        {"ReportNote", ControlKind::Label, "", {120, 3960, 6960, 420}},
+        {"OpenHistory", ControlKind::Button, "Open History", {120, 4440, 1575, 375}},
+        {"OpenFolder", ControlKind::Button, "Open Folder", {1815, 4440, 1575, 375}},
+        {"CloseReport", ControlKind::Button, "Close", {5505, 4440, 1575, 375}},
+        {"ShowAtPress", ControlKind::CheckBox, "Show this window at every press", {120, 4920, 4800, 255}},
     };
     return controls;
 }
@@ -38,7 +41,6 @@ std::string LastPressReport(const MainWindowState& state) {
     if (!state.Label2.empty() || !state.Label2Report.empty()) {
         text = state.Label2;
         if (!state.ProblemLine.empty() && state.ProblemLine != state.Label2) text += "\n" + state.ProblemLine;
-        if (!state.Label2Report.empty()) text += "\n\n" + state.Label2Report;
         const std::string history = HistoryFilePath(state);
         if (!history.empty()) text += "\n\nEvery press is in " + history + ".";
     }

@@ -12,15 +12,17 @@ namespace bayhaul {
 
 inline constexpr char kReportWindowCaption[] = "Bayhaul: the last press";
 inline constexpr int kReportWindowWidthTwips = 7200;
-inline constexpr int kReportWindowHeightTwips = 4200;
+inline constexpr int kReportWindowHeightTwips = 5400;
 
-// The report, read-only, a note on what the buttons met, and the buttons:
-// the history, the folder of received files, Close.
+// The press's status, read-only; its ports' rows; a note on what the
+// buttons met; the buttons: the history, the folder of received files,
+// Close; and whether the window opens at every press.
 const ControlTable& ReportWindowControls();
 
-// What the window shows: the status line, then each port's line, then
-// where the history is; and, while a watch of the user runs, since when
-// and what it collected today.
+// What the window's text shows: the status line, the problem line, and
+// where the history is; and, while a watch of the user runs, since when and
+// what it collected today. Each port's line is a row of its own
+// (report_rows.h).
 std::string LastPressReport(const MainWindowState& state);
 
 // The history file of the user, or "" when there is none yet.

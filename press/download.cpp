@@ -24,6 +24,11 @@ using std::chrono::milliseconds;
 // clock, a stop and the silent workers again.
 constexpr milliseconds kLoopWait{100};
 
+// How far a file has come, 0 to 100, of a size announced (above 0).
+int PercentOf(long long received, long long announced) {
+    return static_cast<int>(std::min<long long>(100, 100 * received / announced));
+}
+
 std::string NotSavedText(const std::string& why) {
     return "not saved: " + why + "; the terminal keeps its data";
 }
@@ -581,6 +586,8 @@ void DownloadFromAllTerminals::ShowReport() {
             live.text += "received, waiting for COM" + std::to_string(live.waitingFor) + "'s name";
         } else {
             live.text += LiveState(turn);
+            if (turn.stage == PortStage::Receiving && turn.announced > 0)
+                live.percent = PercentOf(turn.received, turn.announced);
         }
         const auto same = std::find_if(lines.begin(), lines.end(),
                                        [&](const PortReport& line) { return line.port == turn.port; });
@@ -610,7 +617,7 @@ std::string DownloadFromAllTerminals::LiveState(const Turn& turn) const {
             return std::string("asking for ") + kTerminalDataFile;
         case PortStage::Receiving:
             if (turn.announced <= 0) return "downloading";
-            return std::to_string(std::min<long long>(100, 100 * turn.received / turn.announced)) + "%, " +
+            return std::to_string(PercentOf(turn.received, turn.announced)) + "%, " +
                    Number(turn.received) + " of " + Number(turn.announced) + " bytes";
         case PortStage::Deleting:
             return std::string("deleting ") + kTerminalDataFile + " on the terminal";
@@ -633,7 +640,7 @@ void DownloadFromAllTerminals::ShowProgress() {
                                           [](const auto& turn) { return turn->ended; });
     int percent = 0;
     if (announced > 0)
-        percent = static_cast<int>(std::min<long long>(100, 100 * received / announced));
+        percent = PercentOf(received, announced);
     else if (inPass > 0)
         percent = static_cast<int>(100 * ended / static_cast<long long>(inPass));
     if (percent != progressShown_) Progress(percent);

@@ -26,6 +26,7 @@ struct PortReport {
     bool warning = false;  // saved, but something after the copy (delete, clock) did not go as asked
     bool final = true;     // false: the live state of a port still running ("COM4: 45%, ...")
     std::int16_t waitingFor = 0;  // live: its file is in, waiting for this earlier port's name
+    int percent = -1;             // live, its file arriving: how far, 0 to 100; -1 when not known
     // A line of the press's own that is no port's outcome (the history could
     // not be written, leftovers removed): shown, never counted.
     bool note = false;

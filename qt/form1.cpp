@@ -273,6 +273,7 @@ void Form1::Command7_Click() {
 
 void Form1::ShowStatus(const std::string& text) {
     ShowStatusText(text);
+    RefreshReport();
 }
 
 void Form1::ShowStatusText(const std::string& text) {
@@ -288,6 +289,7 @@ void Form1::ShowStatusText(const std::string& text) {
 void Form1::ShowReport(const std::vector<PortReport>& report) {
     const std::string shown = Label2->text().toStdString();
     Label2->setToolTip(PlainToolTip(WholeTextTip(state_.Label2, shown, ReportText(report))));
+    RefreshReport();  // the live view
 }
 
 void Form1::ShowProgress(int percent) {

@@ -41,7 +41,7 @@ public:
     ReportWindow* ReportBox() const { return report_; }
 
     // Opens the report of the last press (a click on the status line does).
-    void OpenReport();
+    void OpenReport() override;
     Settings* SettingsBox() const { return settings_; }
 
 protected:

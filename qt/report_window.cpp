@@ -1,15 +1,23 @@
 #include "qt/report_window.h"
 
 #include "app/report_window_layout.h"
+#include "qt/report_model.h"
 #include "ui/qt_control.h"
 #include "ui/qt_twips.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
 #include <QKeyEvent>
-#include <functional>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <functional>
 
 namespace bayhaul {
 
@@ -31,9 +39,32 @@ void OpenWithDesktop(QWidget& window, const std::string& path, std::function<voi
     opener->start(QStringLiteral("xdg-open"), {QString::fromStdString(path)});
 }
 
+// Draws a running transfer's progress as a bar in its cell.
+class ProgressDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int percent = index.data(Qt::UserRole).toInt();
+        if (percent < 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionProgressBar bar;
+        bar.rect = option.rect.adjusted(2, 2, -2, -2);
+        bar.minimum = 0;
+        bar.maximum = 100;
+        bar.progress = percent;
+        bar.text = index.data(Qt::DisplayRole).toString();
+        bar.textVisible = true;
+        bar.state = option.state | QStyle::State_Horizontal;
+        QApplication::style()->drawControl(QStyle::CE_ProgressBar, &bar, painter);
+    }
+};
+
 }  // namespace
 
-ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
+ReportWindow::ReportWindow(MainWindowState& state, QWidget* owner)
     : QWidget(owner, Qt::Window),
       state_(state),
       opener_([this](const std::string& path, std::function<void(bool)> done) { OpenWithDesktop(*this, path, done); },
@@ -50,6 +81,21 @@ ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
     const ControlTable& controls = ReportWindowControls();
     text_ = MakeControl<QPlainTextEdit>(*this, FindControl(controls, "ReportText"));
     text_->setReadOnly(true);
+    model_ = new ReportModel(this);
+    rows_ = MakeControl<QTableView>(*this, FindControl(controls, "ReportRows"));
+    rows_->setModel(model_);
+    rows_->setItemDelegateForColumn(2, new ProgressDelegate(rows_));
+    rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    rows_->setSelectionMode(QAbstractItemView::SingleSelection);
+    rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    rows_->setTabKeyNavigation(false);  // Tab goes on to the buttons
+    rows_->setWordWrap(false);
+    rows_->verticalHeader()->hide();
+    rows_->verticalHeader()->setDefaultSectionSize(rows_->fontMetrics().height() + 8);  // a dozen rows in view
+    rows_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    rows_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    rows_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Fixed);
+    rows_->horizontalHeader()->resizeSection(2, rows_->fontMetrics().horizontalAdvance(QStringLiteral("saved, see why")) + 16);
     note_ = MakeControl<QLabel>(*this, FindControl(controls, "ReportNote"));
     note_->setWordWrap(true);
     note_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path to copy
@@ -62,11 +108,19 @@ ReportWindow::ReportWindow(const MainWindowState& state, QWidget* owner)
     auto* close = MakeControl<QPushButton>(*this, FindControl(controls, "CloseReport"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* showAtPress = MakeControl<QCheckBox>(*this, FindControl(controls, "ShowAtPress"));
+    showAtPress->setText(QString::fromLatin1(FindControl(controls, "ShowAtPress").text));
+    showAtPress->setChecked(state_.ShowReportAtPress);
+    connect(showAtPress, &QCheckBox::clicked, this, [this](bool checked) {
+        const std::string trouble = state_.ShowReportAtPressClick(checked);
+        if (!trouble.empty()) opener_.Tell(trouble);
+    });
     Refresh();
 }
 
 void ReportWindow::Refresh() {
     text_->setPlainText(QString::fromStdString(LastPressReport(state_)));
+    model_->Show(ReportRows(state_.ReportLines));
     openHistory_->setEnabled(!HistoryFilePath(state_).empty());
 }
 

@@ -1,6 +1,8 @@
-// The report window of the Qt front end: shows LastPressReport, opens the
-// history and the folder of received files (xdg-open), closes with Escape.
-// Modeless, like the program's other windows.
+// The report window of the Qt front end, the press's live view: the
+// status (LastPressReport) and a row per port, refreshed as the press goes
+// and kept after it; opens the history and the folder of received files
+// (xdg-open); closes with Escape. Modeless, like the program's other
+// windows, so it can stay open beside the main window.
 #pragma once
 
 #include <QWidget>
@@ -9,17 +11,19 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QTableView;
 class QPushButton;
 
 namespace bayhaul {
 
 class MainWindowState;
+class ReportModel;
 
 class ReportWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    ReportWindow(const MainWindowState& state, QWidget* owner);
+    ReportWindow(MainWindowState& state, QWidget* owner);
 
     // Shows the state's report as it is now.
     void Refresh();
@@ -28,8 +32,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    const MainWindowState& state_;
+    MainWindowState& state_;
     QPlainTextEdit* text_ = nullptr;
+    ReportModel* model_ = nullptr;
+    QTableView* rows_ = nullptr;
     QLabel* note_ = nullptr;
     QPushButton* openHistory_ = nullptr;
     PlaceOpener opener_;

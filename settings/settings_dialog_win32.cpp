@@ -61,6 +61,7 @@ void Settings::BuildControls() {
             case ControlKind::PictureButton:
             case ControlKind::CheckBox:
             case ControlKind::ProgressBar:
+            case ControlKind::List:
                 continue;  // none in this dialog
             case ControlKind::Label:
                 className = "STATIC";

@@ -12,7 +12,7 @@
 
 namespace bayhaul {
 
-enum class ControlKind { Label, Picture, PictureButton, Button, CheckBox, OptionButton, TextBox, Frame, ProgressBar };
+enum class ControlKind { Label, Picture, PictureButton, Button, CheckBox, OptionButton, TextBox, Frame, ProgressBar, List };
 
 struct ControlSpec {
     const char* name;  // the designer name, e.g. "Command4"

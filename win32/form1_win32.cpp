@@ -72,7 +72,7 @@ Form1::Form1(const Clock& clock, std::string settingsPath, std::shared_ptr<Worke
       background_(BAYHAUL_MAIN_BACKGROUND),
       downloadPicture_(BAYHAUL_DOWNLOAD_PICTURE),
       problemBrush_(CreateSolidBrush(ColourRef(kProblemBackColour))) {
-    INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX common = {sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&common);
     Create(kMainWindowClass, kMainWindowCaption, kStyle, WS_EX_CONTROLPARENT, TwipsToPixels(kMainWindowWidthTwips, dpi_.x),
            TwipsToPixels(kMainWindowHeightTwips, dpi_.y), nullptr, icon_);
@@ -280,10 +280,12 @@ void Form1::CloseWindow() {
 
 void Form1::ShowStatus(const std::string& text) {
     ShowStatusText(text);
+    RefreshReport();  // the live view
 }
 
 void Form1::ShowReport(const std::vector<PortReport>&) {
     ShowToolTips();  // from the state, which has the report already
+    RefreshReport();
 }
 
 void Form1::ShowToolTips() {

@@ -53,7 +53,7 @@ private:
     void CloseOwnedWindows() override;
     void CloseWindow() override;
     // Opens the report of the last press: a click on the status line, or Ctrl+R.
-    void OpenReport();
+    void OpenReport() override;
 
     // What the download sees of this window.
     void ShowStatus(const std::string& text) override;

@@ -1,5 +1,6 @@
 #include "win32/report_window_win32.h"
 
+#include "app/report_rows.h"
 #include "app/report_window_layout.h"
 #include "ui/win32_accessible_name.h"
 
@@ -13,6 +14,8 @@ namespace {
 constexpr char kClassName[] = "BayhaulReport";
 constexpr int kOpenHistoryId = 101;
 constexpr int kOpenFolderId = 102;
+constexpr int kRowsId = 103;
+constexpr int kShowAtPressId = 104;
 
 // The report box only shows text: Tab, Enter and Escape are the window's,
 // to move between its controls, press the default button and close.
@@ -35,9 +38,29 @@ bool OpenWithShell(HWND owner, const std::string& path) {
     return result > 32;
 }
 
+// The list view's columns, as wide as their share of `width` pixels.
+void AddColumns(HWND rows, int width) {
+    const int shares[kReportColumnCount] = {15, 65, 20};
+    for (int column = 0; column < kReportColumnCount; ++column) {
+        LVCOLUMNA spec = {};
+        spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        spec.pszText = const_cast<char*>(kReportColumns[column]);
+        spec.cx = width * shares[column] / 100;
+        spec.iSubItem = column;
+        SendMessageA(rows, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&spec));
+    }
+}
+
+void SetCell(HWND rows, int row, int column, const std::string& text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(rows, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 }  // namespace
 
-ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
+ReportWindow::ReportWindow(MainWindowState& state, HWND owner, HICON icon)
     : state_(state),
       opener_([this](const std::string& path, std::function<void(bool)> done) { done(OpenWithShell(Handle(), path)); },
               [this](const std::string& note) {
@@ -58,11 +81,19 @@ ReportWindow::ReportWindow(const MainWindowState& state, HWND owner, HICON icon)
     text_ = make("ReportText", "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, 100);
     SetWindowSubclass(text_, ReportBoxProcedure, 0, 0);
+    rows_ = make("ReportRows", WC_LISTVIEWA, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, kRowsId);
+    SendMessageA(rows_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    RECT inside = {};
+    GetClientRect(rows_, &inside);
+    AddColumns(rows_, inside.right - inside.left - GetSystemMetrics(SM_CXVSCROLL));
     note_ = make("ReportNote", "STATIC", SS_LEFT | SS_NOPREFIX, 0, -1);
     ShowWindow(note_, SW_HIDE);
     openHistory_ = make("OpenHistory", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenHistoryId);
     openFolder_ = make("OpenFolder", "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, kOpenFolderId);
     close_ = make("CloseReport", "BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, IDCANCEL);
+    showAtPress_ = make("ShowAtPress", "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, kShowAtPressId);
+    SendMessageA(showAtPress_, BM_SETCHECK, state_.ShowReportAtPress ? BST_CHECKED : BST_UNCHECKED, 0);
     Refresh();
     ShowWindow(Handle(), SW_SHOW);
 }
@@ -75,7 +106,27 @@ ReportWindow::~ReportWindow() {
 void ReportWindow::Refresh() {
     if (Handle() == nullptr) return;
     ShowWindowText(text_, WithWindowsLineEnds(LastPressReport(state_)));
+    ShowRows();
     EnableWindow(openHistory_, !HistoryFilePath(state_).empty());
+}
+
+void ReportWindow::ShowRows() {
+    const std::vector<ReportRow> rows = ReportRows(state_.ReportLines);
+    // The same ports keep their rows, and the keyboard's place among them.
+    if (static_cast<std::size_t>(SendMessageA(rows_, LVM_GETITEMCOUNT, 0, 0)) != rows.size()) {
+        SendMessageA(rows_, LVM_DELETEALLITEMS, 0, 0);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(row);
+            item.pszText = const_cast<char*>("");
+            SendMessageA(rows_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < kReportColumnCount; ++column)
+            SetCell(rows_, static_cast<int>(row), column, ReportCell(rows[row], column));
+    }
 }
 
 void ReportWindow::Close() {
@@ -94,6 +145,10 @@ LRESULT ReportWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             opener_.OpenHistory(HistoryFilePath(state_));
         } else if (LOWORD(wParam) == kOpenFolderId) {
             opener_.OpenReceivedFolder(state_.ResolveSaveFolder(), state_.SaveFolderProblem());
+        } else if (LOWORD(wParam) == kShowAtPressId) {
+            const bool checked = SendMessageA(showAtPress_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            const std::string trouble = state_.ShowReportAtPressClick(checked);
+            if (!trouble.empty()) opener_.Tell(trouble);
         } else if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
             Close();  // Escape, Enter, or the Close button
         }

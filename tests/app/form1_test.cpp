@@ -3,6 +3,7 @@
 #include "app/main_window_layout.h"
 #include "qt/report_window.h"
 #include "link/recording_tether.h"
+#include "link/failure_advice.h"
 #include "link/tether_codes.h"
 #include "ports/fake_device_platform.h"
 #include "ui/twips.h"
@@ -12,6 +13,7 @@
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -22,6 +24,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -70,6 +73,24 @@ protected:
         return lines;
     }
 };
+
+// The report window's rows as a screen reader reaches them: each row's
+// cells through Qt's accessibility interface of the table, "COM3 | state | 45%".
+std::vector<std::string> AccessibleRows(QWidget& report) {
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(Control<QTableView>(report, "ReportRows"));
+    if (view == nullptr || view->tableInterface() == nullptr) return {"no accessible table"};
+    QAccessibleTableInterface* table = view->tableInterface();
+    std::vector<std::string> rows;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        std::string cells;
+        for (int column = 0; column < table->columnCount(); ++column) {
+            QAccessibleInterface* cell = table->cellAt(row, column);
+            cells += (column > 0 ? " | " : "") + (cell ? cell->text(QAccessible::Name).toStdString() : "?");
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
 
 TEST_F(Form1Test, StartsWithoutAFileAsTheDefaultsSay) {
     Form1 window(clock, settingsPath, Workers(), noPorts);
@@ -409,8 +430,9 @@ TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->isVisible());
     const std::string text = Control<QPlainTextEdit>(*report, "ReportText")->toPlainText().toStdString();
-    EXPECT_EQ(text, window.State().Label2 + "\n" + kNoTerminalHint + "\n\nCOM3: no terminal answered\n\nEvery press is in " +
+    EXPECT_EQ(text, window.State().Label2 + "\n" + kNoTerminalHint + "\n\nEvery press is in " +
                         (std::filesystem::path(state.Path()) / "history.csv").string() + ".");
+    EXPECT_EQ(AccessibleRows(*report), (std::vector<std::string>{"COM3 | no terminal answered | "}));
     EXPECT_TRUE(Control<QPushButton>(*report, "OpenHistory")->isEnabled());
 
     QTest::keyClick(report, Qt::Key_Escape);
@@ -419,6 +441,62 @@ TEST_F(Form1Test, TheStatusLineOpensTheWholeReportWithTheWayToTheHistory) {
     QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);  // the keyboard's way to it
     ASSERT_TRUE(window.ReportBox());
     EXPECT_TRUE(window.ReportBox()->isVisible());
+}
+
+TEST_F(Form1Test, TheReportWindowIsTheLiveViewOfAPressWithARowPerPort) {
+    TempDir state;
+    Form1 window(clock, settingsPath, Workers(), [] {
+        return testing::PortsWithNames({"USB Serial Port (COM3)", "USB Serial Port (COM4)", "USB Serial Port (COM5)"});
+    }, {}, state.Path());
+    window.show();
+    tether.features = tether::feature::kOurCodes | tether::feature::kConcurrentSessions;
+    using namespace std::chrono_literals;
+    tether.terminals = {{3, {"slow", 1500ms}},                        // COM4 waits for its name
+                        {4, {"fast", 0ms}},
+                        {5, {"cut", 0ms, 100ms, tether::transfer::kLineLost}}};  // fails
+    window.OpenReport();
+    QWidget& report = *window.ReportBox();
+    Click(Control<QPushButton>(window, "Command4"));
+    const std::string waiting = "COM4 | received, waiting for COM3's name | ";
+    const std::string failed = "COM5 | not saved: the terminal hung up after 0 of 3 bytes; the terminal keeps its data. " +
+                               AdviceFor(FailureCause::Terminal) + " | not saved";
+    bool seen = false;
+    for (int round = 0; round < 1000 && window.State().PressRunning() && !seen; ++round) {
+        QTest::qWait(10);
+        const std::vector<std::string> rows = AccessibleRows(report);
+        seen = rows.size() == 3 && rows[1] == waiting && rows[2] == failed && rows[0].rfind("COM3 | ", 0) == 0;
+    }
+    EXPECT_TRUE(seen) << ::testing::PrintToString(AccessibleRows(report));
+    WaitForThePress(window);
+    const std::vector<std::string> rows = AccessibleRows(report);
+    ASSERT_EQ(rows.size(), 3u) << "the rows stay after the press";
+    EXPECT_EQ(rows[0].rfind("COM3 | saved ", 0), 0u) << rows[0];
+    EXPECT_EQ(rows[0].substr(rows[0].size() - 8), " | saved") << rows[0];
+    EXPECT_EQ(rows[1].rfind("COM4 | saved ", 0), 0u) << rows[1];
+    EXPECT_EQ(rows[2], failed);
+    // The keyboard reaches the rows: the view takes the focus and moves through them.
+    auto* view = Control<QTableView>(report, "ReportRows");
+    EXPECT_EQ(view->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(view)->text(QAccessible::Name), "Ports");
+}
+
+TEST_F(Form1Test, TheReportWindowOpensAtEveryPressOnceAskedToAcrossStarts) {
+    TempDir state;
+    {
+        Form1 window(clock, settingsPath, Workers(), noPorts, {}, state.Path());
+        window.OpenReport();
+        Click(Control<QCheckBox>(*window.ReportBox(), "ShowAtPress"));
+        EXPECT_TRUE(window.State().ShowReportAtPress);
+    }
+    EXPECT_EQ(ReadWholeFile(state / "report-window.ini"), "show-at-every-press=1\n") << "not in settings.ini";
+    EXPECT_EQ(ReadWholeFile(settingsPath).find("show"), std::string::npos);
+    Form1 window(clock, settingsPath, Workers(), noPorts, {}, state.Path());
+    window.show();
+    ASSERT_FALSE(window.ReportBox());
+    Click(Control<QPushButton>(window, "Command4"));
+    ASSERT_TRUE(window.ReportBox()) << "the press opened its view";
+    EXPECT_TRUE(Control<QCheckBox>(*window.ReportBox(), "ShowAtPress")->isChecked());
+    WaitForThePress(window);
 }
 
 // Whether the label shows all of its text within its box, as Qt wraps it.
