@@ -22,12 +22,12 @@ ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPol
     std::vector<std::uint8_t> bytes = before;
     const std::vector<std::uint8_t> frame = EncodeFrame(request);
     bytes.insert(bytes.end(), frame.begin(), frame.end());
-    // One scanner for every try: a frame that one try's deadline cut is
-    // read whole in the next.
-    FrameScanner scanner;
-    std::size_t heard = 0, inFrames = 0;  // bytes read, and those of whole frames
+    bool garbled = false;
+    bool fromAFrameBoundary = true;  // no frame of the last try was cut short by its deadline
     for (int attempt = 0; attempt < policy.tries; ++attempt) {
         if (!reader.Write(bytes)) return {ExchangeStatus::LineLost, {}};
+        FrameScanner scanner;
+        std::size_t heard = 0, inFrames = 0;  // bytes read, and those of whole frames
         const auto deadline = SteadyClock::now() + policy.tryTimeout;
         for (;;) {
             std::uint8_t byte = 0;
@@ -44,9 +44,12 @@ ExchangeResult Exchange(LineReader& reader, const Frame& request, const RetryPol
                 if (ours) return {ExchangeStatus::Answered, std::move(*frame)};
             }
         }
+        // Bytes the scanner dropped were no frame, unless they were the rest
+        // of a frame the last deadline cut; a frame still arriving may yet be one.
+        garbled = garbled || (fromAFrameBoundary && heard > inFrames + scanner.Pending());
+        fromAFrameBoundary = scanner.Pending() == 0;
     }
-    // Bytes the scanner dropped were no frame; a frame still arriving may yet be one.
-    return {ExchangeStatus::NoAnswer, {}, heard > inFrames + scanner.Pending()};
+    return {ExchangeStatus::NoAnswer, {}, garbled};
 }
 
 }  // namespace bayhaul::tether
