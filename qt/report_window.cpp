@@ -89,9 +89,13 @@ ReportWindow::ReportWindow(MainWindowState& state, QWidget* owner)
     rows_->setSelectionMode(QAbstractItemView::SingleSelection);
     rows_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows_->setTabKeyNavigation(false);  // Tab goes on to the buttons
-    rows_->setWordWrap(false);
+    // A long line wraps at its words, never cut: its row grows to hold it,
+    // and the others stay one line high, so a dozen rows are in view.
+    rows_->setWordWrap(true);
+    rows_->setTextElideMode(Qt::ElideNone);
     rows_->verticalHeader()->hide();
-    rows_->verticalHeader()->setDefaultSectionSize(rows_->fontMetrics().height() + 8);  // a dozen rows in view
+    rows_->verticalHeader()->setMinimumSectionSize(rows_->fontMetrics().height() + 8);
+    rows_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     rows_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     rows_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     rows_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Fixed);

@@ -83,7 +83,8 @@ ReportWindow::ReportWindow(MainWindowState& state, HWND owner, HICON icon)
     SetWindowSubclass(text_, ReportBoxProcedure, 0, 0);
     rows_ = make("ReportRows", WC_LISTVIEWA, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
                  WS_EX_CLIENTEDGE, kRowsId);
-    SendMessageA(rows_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    // A row's line too long for its column shows whole in its tooltip.
+    SendMessageA(rows_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     RECT inside = {};
     GetClientRect(rows_, &inside);
     AddColumns(rows_, inside.right - inside.left - GetSystemMetrics(SM_CXVSCROLL));
@@ -139,6 +140,14 @@ LRESULT ReportWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const HWND focus = GetFocus();
         const int button = focus == openHistory_ ? kOpenHistoryId : focus == openFolder_ ? kOpenFolderId : IDCANCEL;
         return MAKELRESULT(button, DC_HASDEFID);
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == rows_ &&
+        reinterpret_cast<const NMHDR*>(lParam)->code == LVN_GETINFOTIPA) {
+        auto& tip = *reinterpret_cast<NMLVGETINFOTIPA*>(lParam);
+        const std::vector<ReportRow> rows = ReportRows(state_.ReportLines);
+        if (tip.iItem >= 0 && static_cast<std::size_t>(tip.iItem) < rows.size() && tip.cchTextMax > 0)
+            lstrcpynA(tip.pszText, rows[static_cast<std::size_t>(tip.iItem)].state.c_str(), tip.cchTextMax);
+        return 0;
     }
     if (message == WM_COMMAND) {
         if (LOWORD(wParam) == kOpenHistoryId) {

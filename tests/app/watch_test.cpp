@@ -207,8 +207,8 @@ TEST_F(WatchTest, EachCollectionFollowsTheSettingsOfNow) {
     terminals.Start(43, data);
     line = Collection(*watch, 15s);
     ASSERT_TRUE(line);
-    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM03.DAT") + " (3,000 bytes); " +
-                         terminals.Settings() + " is not a file, so the default settings were used"),
+    EXPECT_NE(line->find("COM43: saved " + terminals.Desktop("FORM03.DAT") + " (3,000 bytes); the terminal's "
+                         "clock set; " + terminals.Settings() + " is not a file, so the default settings were used"),
               std::string::npos)
         << *line;
 }

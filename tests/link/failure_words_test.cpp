@@ -18,14 +18,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 TEST(FailureWords, EveryResultOfOurLibraryHasWordsAndAnAction) {
     // tether_codes.h: the failures of a request run from -1 to -12, those
-    // of a transfer from 3 to 18.
+    // of a transfer from 3 to 20.
     for (std::int16_t code = tether::result::kBadHandle; code >= tether::result::kLineNoisy; --code) {
         SCOPED_TRACE(code);
         const FailureWords failure = RequestFailure(code);
         EXPECT_EQ(failure.words.find("library result"), std::string::npos) << failure.words;
         EXPECT_NE(failure.cause, FailureCause::None);
     }
-    for (std::int16_t status = tether::transfer::kBadHandle; status <= tether::transfer::kPathInTheWay; ++status) {
+    for (std::int16_t status = tether::transfer::kBadHandle; status <= tether::transfer::kNotConfirmed; ++status) {
         SCOPED_TRACE(status);
         const FailureWords failure = TransferFailure(status, "");
         EXPECT_EQ(failure.words.find("library status"), std::string::npos) << failure.words;
