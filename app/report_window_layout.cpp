@@ -10,14 +10,14 @@ namespace bayhaul {
 const ControlTable& ReportWindowControls() {
     static const ControlTable controls = {
         {"ReportText", ControlKind::TextBox, "", {120, 120, 6960, 900}, "Report of the last press"},
-        // A row per port, live during a press and kept after it.
-        {"ReportRows", ControlKind::List, "", {120, 1140, 6960, 2760}, "Ports"},
+        // A row per port, live during a press and kept after it: a dozen in view.
+        {"ReportRows", ControlKind::List, "", {120, 1140, 6960, 4500}, "Ports"},
         // What opening the history or the folder met, when it did not go as asked.
-        {"ReportNote", ControlKind::Label, "", {120, 3960, 6960, 420}},
-        {"OpenHistory", ControlKind::Button, "Open History", {120, 4440, 1575, 375}},
-        {"OpenFolder", ControlKind::Button, "Open Folder", {1815, 4440, 1575, 375}},
-        {"CloseReport", ControlKind::Button, "Close", {5505, 4440, 1575, 375}},
-        {"ShowAtPress", ControlKind::CheckBox, "Show this window at every press", {120, 4920, 4800, 255}},
+        {"ReportNote", ControlKind::Label, "", {120, 5700, 6960, 420}},
+        {"OpenHistory", ControlKind::Button, "Open History", {120, 6180, 1575, 375}},
+        {"OpenFolder", ControlKind::Button, "Open Folder", {1815, 6180, 1575, 375}},
+        {"CloseReport", ControlKind::Button, "Close", {5505, 6180, 1575, 375}},
+        {"ShowAtPress", ControlKind::CheckBox, "Show this window at every press", {120, 6660, 4800, 255}},
     };
     return controls;
 }

@@ -12,7 +12,7 @@ namespace bayhaul {
 
 inline constexpr char kReportWindowCaption[] = "Bayhaul: the last press";
 inline constexpr int kReportWindowWidthTwips = 7200;
-inline constexpr int kReportWindowHeightTwips = 5400;
+inline constexpr int kReportWindowHeightTwips = 7140;
 
 // The press's status, read-only; its ports' rows; a note on what the
 // buttons met; the buttons: the history, the folder of received files,

@@ -48,6 +48,7 @@ for dpi in 96 144; do
   import -window "$report" "$out/windows-report-window-$dpi.png"
   xdotool mousemove --window "$report" 5 5 click 1
   xdotool key Escape
+  sleep 2  # the main window active again before the click
   xdotool mousemove --window "$window" "$(scale 348)" "$(scale 416)" click 1
   settings=$(timeout 30 xdotool search --sync --name '^Settings$' | head -1)
   sleep 1
