@@ -83,7 +83,6 @@ DownloadResult DownloadFromAllTerminals::Run() {
         if (const std::string tidied = TidyHistory(environment_.stateFolder, environment_.clock.Now()); !tidied.empty())
             Note("The history could not be tidied: " + tidied);
         RemoveExpiredCopies(environment_.stateFolder, environment_.clock.Now());
-        portsEverSaved_ = PortsWithSavedFiles(environment_.stateFolder);
     }
     ShowReport();
     Progress(0);
@@ -155,8 +154,10 @@ void DownloadFromAllTerminals::FindSecondNames(const std::vector<std::int16_t>& 
     }
 }
 
-bool DownloadFromAllTerminals::EverSaved(std::int16_t port) const {
-    return portsEverSaved_.count("COM" + std::to_string(port)) > 0;
+bool DownloadFromAllTerminals::EverSaved(std::int16_t port) {
+    // Read at the first port in use only: most presses meet none.
+    if (!portsEverSaved_) portsEverSaved_ = PortsWithSavedFiles(environment_.stateFolder);
+    return portsEverSaved_->count("COM" + std::to_string(port)) > 0;
 }
 
 void DownloadFromAllTerminals::RunPass(const std::vector<std::int16_t>& ports) {

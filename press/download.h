@@ -125,7 +125,7 @@ private:
     // Finds the ports that are a second name of an earlier port's device.
     void FindSecondNames(const std::vector<std::int16_t>& ports);
     // Whether a terminal was ever saved from `port`, as the history says.
-    bool EverSaved(std::int16_t port) const;
+    bool EverSaved(std::int16_t port);
 
     // What the window shows.
     void Status(const std::string& text);
@@ -151,7 +151,8 @@ private:
     std::string pressId_;                   // the press's own, for the history
     std::unique_ptr<PartFiles> parts_;      // where the files arrive, recorded as ours
     std::string historyTrouble_;            // why the history could not be written
-    std::set<std::string> portsEverSaved_;  // "COM3": a terminal was saved there before, by the history
+    // "COM3": a terminal was saved there before, by the history; read when first needed.
+    std::optional<std::set<std::string>> portsEverSaved_;
     std::map<std::int16_t, std::int16_t> sameAs_;  // a second name of a device: the port of its first
     std::string statusShown_;
     std::string reportShown_;
