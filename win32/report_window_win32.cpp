@@ -42,12 +42,12 @@ bool OpenWithShell(HWND owner, const std::string& path) {
 void AddColumns(HWND rows, int width) {
     const int shares[kReportColumnCount] = {15, 65, 20};
     for (int column = 0; column < kReportColumnCount; ++column) {
-        LVCOLUMNA spec = {};
-        spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        spec.pszText = const_cast<char*>(kReportColumns[column]);
-        spec.cx = width * shares[column] / 100;
-        spec.iSubItem = column;
-        SendMessageA(rows, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&spec));
+        LVCOLUMNA header = {};
+        header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        header.pszText = const_cast<char*>(kReportColumns[column]);
+        header.cx = width * shares[column] / 100;
+        header.iSubItem = column;
+        SendMessageA(rows, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
     }
 }
 
