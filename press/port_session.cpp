@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 #include "link/tether_codes.h"
 #include "link/tether_result_text.h"
@@ -198,13 +199,16 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         if (after.cause == FailureCause::None) after.cause = more.cause;
     };
     if (host_.Stopping()) return after;  // nothing is deleted or set after a stop
-    // The terminal maker's library gives no results to rely on here.
+    // The terminal maker's library gives no results to rely on here: the
+    // line says what was asked, and that it is not confirmed.
     constexpr char kAsked[] = "asked (the library tells no result)";
+    std::vector<std::string> asked;
     if (host_.Check2Ticked()) {
         host_.Stage(PortStage::Deleting);
         const std::int16_t deleted = session_.DeleteOnTerminal(kTerminalDataFile);
         if (!session_.OurCodes()) {
             after.deleted = kAsked;
+            asked.push_back("to delete its file");
         } else {
             const FailureWords words = DeleteWords(deleted);
             add(words, deleted == tether::result::kOk);
@@ -215,6 +219,7 @@ PortSession::AfterCopy PortSession::AfterSaving() {
         const std::int16_t set = SetClock();
         if (!session_.OurCodes()) {
             after.clock = kAsked;
+            asked.push_back("to set its clock");
         } else if (set == tether::result::kOk) {
             add({"; the terminal's clock set"});
             after.clock = "set";
@@ -224,6 +229,9 @@ PortSession::AfterCopy PortSession::AfterSaving() {
             after.clock = "failed: " + failure.words;
         }
     }
+    if (asked.size() == 1) add({"; the terminal was asked " + asked[0] + " (its library does not confirm it)"});
+    if (asked.size() == 2)
+        add({"; the terminal was asked " + asked[0] + " and " + asked[1] + " (its library confirms neither)"});
     return after;
 }
 

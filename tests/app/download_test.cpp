@@ -29,6 +29,10 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
+// What a saved line adds when the terminal maker's library, which tells no
+// result, was asked to set the clock (the box is ticked by default).
+constexpr char kClockAsked[] = "; the terminal was asked to set its clock (its library does not confirm it)";
+
 class RecordingWindow final : public DownloadWindow {
 public:
     std::vector<std::string> statuses;
@@ -154,7 +158,7 @@ TEST_F(DownloadTest, OneTerminalIsSavedOverTheOldFileAndItsClockSet) {
     EXPECT_EQ(ReadWholeFile(Desktop("FORM.DAT")), "new data");
     EXPECT_FALSE(std::filesystem::exists(part));
     EXPECT_EQ(window.statuses, (Calls{"Searching...", "Downloading FORM.DAT from COM3", Finished(1)}));
-    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (8 bytes)");
+    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") + " (8 bytes)" + kClockAsked);
     EXPECT_EQ(state.Label2Report, window.report);
     EXPECT_EQ(result.saved, 1);
     EXPECT_EQ(window.progress.back(), 0);
@@ -205,7 +209,7 @@ TEST_F(DownloadTest, APassThatReceivesNothingIsRunOnceMoreOverTheSameList) {
     EXPECT_EQ(CallsStartingWith("Connect"), (Calls{"Connect 7", "Connect 8", "Connect 9"}));
     EXPECT_EQ(ports->openSets, 0);
     EXPECT_EQ(ports->openedFlags.size(), 1u) << "the list is not refreshed";
-    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)");
+    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)" + kClockAsked);
 }
 
 TEST_F(DownloadTest, APortTheUserMayNotOpenSaysHowToGetPermission) {
@@ -226,7 +230,7 @@ TEST_F(DownloadTest, AFileReceivedMeansNoSecondPass) {
 
     EXPECT_EQ(Press().saved, 1);
     EXPECT_EQ(CallsStartingWith("Create").size(), 3u);
-    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)\nCOM2: no terminal answered");
+    EXPECT_EQ(window.report, "COM1: saved " + Desktop("FORM.DAT") + " (4 bytes)" + kClockAsked + "\nCOM2: no terminal answered");
 }
 
 TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
@@ -241,6 +245,8 @@ TEST_F(DownloadTest, BoxesAreReadEachTimeTheyAreTested) {
     EXPECT_EQ(Press().saved, 1);
     EXPECT_EQ(CallsStartingWith("ESC_E"), Calls{"ESC_E 7 65 FORM.DAT 8"});
     EXPECT_TRUE(CallsStartingWith("ESC_M").empty());
+    EXPECT_EQ(window.report, "COM3: saved " + Desktop("FORM.DAT") +
+                                 " (4 bytes); the terminal was asked to delete its file (its library does not confirm it)");
 }
 
 TEST_F(DownloadTest, ASettingsApplyDuringATransferNamesTheNextFile) {
@@ -279,6 +285,10 @@ TEST_F(DownloadTest, ANameChangedDuringAPressNeverOverwritesAFileOfThatPress) {
     EXPECT_EQ(Press().saved, 2);
     EXPECT_EQ(ReadWholeFile(Desktop("FORM02.DAT")), "first");
     EXPECT_EQ(ReadWholeFile(Desktop("FORM03.DAT")), "second");
+    EXPECT_EQ(window.report.substr(window.report.find(" (5 bytes)")),
+              " (5 bytes); the terminal was asked to delete its file and to set its clock (its library confirms neither)"
+              "\nCOM4: saved " + Desktop("FORM03.DAT") + " (6 bytes); the terminal was asked to delete its file and "
+              "to set its clock (its library confirms neither)");
 }
 
 TEST_F(DownloadTest, ClicksDuringAPressAreIgnoredAndACloseStopsItKeepingAllData) {
@@ -486,7 +496,7 @@ TEST_F(DownloadTest, EachPortTriedIsRecordedAndTheFileAPressReplacesIsKept) {
         EXPECT_EQ(PressStart(record.press), "2023-12-08 10:56:03");
     }
     EXPECT_EQ(records[0].port, "COM3");
-    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM.DAT") + " (8 bytes)");
+    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM.DAT") + " (8 bytes)" + kClockAsked);
     EXPECT_EQ(records[0].file, Desktop("FORM.DAT"));
     EXPECT_EQ(records[0].bytes, "8");
     EXPECT_EQ(records[0].sha256, HexOf(FingerprintOfFile(Desktop("FORM.DAT"))->digest));
@@ -535,7 +545,7 @@ TEST_F(DownloadTest, AWatchsPressKeepsFilesSavedSinceItStartedAndRecordsOnlyWhat
     EXPECT_EQ(ReadWholeFile(stateFolder / "replaced/2023-12-08/FORM02.DAT"), "from yesterday");
     const std::vector<HistoryRecord> records = ReadHistory(stateFolder.Path());
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM02.DAT") + " (8 bytes)");
+    EXPECT_EQ(records[0].outcome, "saved " + Desktop("FORM02.DAT") + " (8 bytes)" + kClockAsked);
 }
 
 // With our library, whose results say what went wrong.
